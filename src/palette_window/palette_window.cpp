@@ -11,6 +11,7 @@
 #include "palette_window/palette_menu.h"
 #include "palette_window/pixel_readout.h"
 #include "platform/message_box.h"
+#include "platform/x11/pixel_painter.h"
 
 namespace vexa {
 namespace {
@@ -102,7 +103,7 @@ const std::span<const CommandEntry<PaletteWindow>> PaletteWindow::commandTable()
 void PaletteWindow::onCommand(int id) {
     runReportingFailures(
         [&] {
-            if (!dispatchCommand(commandTable(), *this, id)) app_.onCommand(id, *this);
+            if (!dispatchCommand(commandTable(), *this, id)) app_.onCommand(id);
         },
         [](const CommandFailure& failure) { showMessageBox(failure.message(), failure.icon()); });
 }
@@ -233,19 +234,11 @@ void PaletteWindow::paintGrid() {
         const unsigned long black = BlackPixel(fl_display, fl_screen);
         for (const PaintStep& step : grid_.paintPlan(model_->entryCount())) {
             const Rect& r = step.rect;
-            if (r.empty()) continue;
-            if (step.kind == PaintStep::Kind::fill) {
-                XSetForeground(fl_display, fl_gc, static_cast<unsigned long>(step.index));
-                XFillRectangle(fl_display, fl_window, fl_gc, dx + r.left, dy + r.top,
-                               r.width(), r.height());
-            } else {
-                XSetForeground(fl_display, fl_gc, black);
-                const int x = dx + r.left, y = dy + r.top;
-                XFillRectangle(fl_display, fl_window, fl_gc, x, y, r.width(), 1);
-                XFillRectangle(fl_display, fl_window, fl_gc, x, y + r.height() - 1, r.width(), 1);
-                XFillRectangle(fl_display, fl_window, fl_gc, x, y, 1, r.height());
-                XFillRectangle(fl_display, fl_window, fl_gc, x + r.width() - 1, y, 1, r.height());
-            }
+            if (step.kind == PaintStep::Kind::fill)
+                fillPixelRect(dx + r.left, dy + r.top, r.width(), r.height(),
+                              static_cast<unsigned long>(step.index));
+            else
+                framePixelRect(dx + r.left, dy + r.top, r.width(), r.height(), black);
         }
     } catch (const CommandFailure&) {
     } catch (const std::bad_alloc&) {
