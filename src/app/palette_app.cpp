@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "app/platform_check.h"
+#include "app/string_table.h"
 #include "palette_window/command_ids.h"
 #include "palette_window/palette_window.h"
 #include "platform/message_box.h"
@@ -10,7 +11,7 @@
 namespace vexa {
 
 PaletteApp::PaletteApp(Registry& registry, Display& display, std::uint32_t platformVersion)
-    : appName_("Vexa"),
+    : appName_(applicationName()),
       settings_(registry),
       display_(display),
       platformVersion_(platformVersion) {
