@@ -140,6 +140,7 @@ void PaletteWindow::runModal() {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
     while (shown() && !viewable(*this) && std::chrono::steady_clock::now() < deadline)
         Fl::wait(0.05);
+    colormapFollower_ = std::make_unique<FltkColormapFollower>(*this);
     initDialog();
     while (shown()) Fl::wait();
 }
@@ -233,6 +234,7 @@ void PaletteWindow::endDialog() {
     ended_ = true;
     // The state is taken while the window still stands where the user left it.
     handBack();
+    colormapFollower_.reset();
     hide();
 }
 
