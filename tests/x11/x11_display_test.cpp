@@ -1,9 +1,10 @@
 // The X11 display on a private 8-bit PseudoColor Xvfb: the probe, the system palette read
 // from whatever colormap is installed, realisation through a private colormap, and screen
 // pixels, checked against what the server holds and against other clients' colormaps.
+// clang-format off
+#include <gtest/gtest.h>  // before any X header: Xlib defines None and Bool
+// clang-format on
 #include "platform/x11/x11_display.h"
-
-#include <gtest/gtest.h>
 
 #include <array>
 

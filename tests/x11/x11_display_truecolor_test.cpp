@@ -1,6 +1,7 @@
 // The X11 display on a 24-bit TrueColor Xvfb: not palette based, whatever it reports.
-#include <gtest/gtest.h>
-
+// clang-format off
+#include <gtest/gtest.h>  // before any X header: Xlib defines None and Bool
+// clang-format on
 #include <array>
 
 #include "platform/x11/x11_display.h"
