@@ -3,15 +3,14 @@
 // store's values as the program wrote them.
 #pragma once
 
-#include <X11/Xlib.h>
+// The support header brings GoogleTest before Xlib, whose None macro would break it.
+#include "x11_test_support.h"
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "x11_test_support.h"
 
 namespace vexa::testing {
 
