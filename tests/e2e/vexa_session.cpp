@@ -73,6 +73,29 @@ Geometry windowGeometry(::Display* display, Window window) {
     return {x, y, attributes.width, attributes.height};
 }
 
+namespace {
+bool redirectRefused = false;
+int noteRefusal(::Display*, XErrorEvent* error) {
+    if (error->error_code == BadAccess) redirectRefused = true;
+    return 0;
+}
+}  // namespace
+
+bool waitForWindowManager(::Display* display) {
+    return waitFor([&] {
+        // Only one client may redirect the root: a refusal means the manager holds it.
+        redirectRefused = false;
+        XSync(display, False);
+        auto previous = XSetErrorHandler(noteRefusal);
+        XSelectInput(display, DefaultRootWindow(display), SubstructureRedirectMask);
+        XSync(display, False);
+        XSelectInput(display, DefaultRootWindow(display), NoEventMask);
+        XSync(display, False);
+        XSetErrorHandler(previous);
+        return redirectRefused;
+    });
+}
+
 bool xdotool(const std::vector<std::string>& arguments) {
     std::vector<std::string> argv{"xdotool"};
     argv.insert(argv.end(), arguments.begin(), arguments.end());

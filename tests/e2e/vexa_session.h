@@ -45,6 +45,9 @@ struct Geometry {
 std::string toString(const Geometry& g);
 Geometry windowGeometry(::Display* display, Window window);
 
+// Waits until a window manager redirects the root's substructure; false after a timeout.
+bool waitForWindowManager(::Display* display);
+
 // Runs xdotool with `arguments`; true when it succeeded.
 bool xdotool(const std::vector<std::string>& arguments);
 
