@@ -167,22 +167,6 @@ TEST_F(RegistryKeyPathTest, AFailureAtAnyCallGivesTheDefaultAndLeavesNoHandleOpe
     }
 }
 
-TEST_F(RegistryKeyPathTest, AFailedSetReportsFalseAndKeepsTheOldValue) {
-    key.writeInt("View", "Columns", 8);
-    registry.failCall("set " + vexaKey + "\\View:Columns");
-    EXPECT_FALSE(key.writeInt("View", "Columns", 16));
-    EXPECT_EQ(key.readInt("View", "Columns", 0), 8);
-    EXPECT_EQ(registry.openHandles(), 0u);
-}
-
-TEST_F(RegistryKeyPathTest, AStoreThatMayNotBeWrittenGivesDefaultsAndFalse) {
-    key.writeInt("View", "Columns", 8);
-    registry.readOnly = true;
-    EXPECT_EQ(key.readInt("View", "Columns", 256), 256);
-    EXPECT_FALSE(key.writeInt("View", "Columns", 16));
-    EXPECT_EQ(registry.value(vexaKey + "\\View", "Columns")->data[0], 8);
-}
-
 TEST_F(RegistryKeyPathTest, SectionsSitBelowTheSubKeyWhenOneIsSet) {
     key.bind(HKEY_LOCAL_MACHINE, {}, {}, {}, "Profiles");
     EXPECT_TRUE(key.writeInt("View", "Columns", 32));
@@ -196,13 +180,6 @@ TEST_F(RegistryKeyPathTest, SectionsSitBelowTheSubKeyWhenOneIsSet) {
     EXPECT_LT(at("create " + vexaKey + "\\Profiles"), at("close " + vexaKey));
     EXPECT_LT(at("close " + vexaKey), at("close " + software + "\\Varnel"));
     EXPECT_EQ(registry.openHandles(), 0u);
-}
-
-TEST_F(RegistryKeyPathTest, NamesCompareWithoutRegardToCase) {
-    registry.putDword("HKEY_LOCAL_MACHINE\\SOFTWARE\\VARNEL\\VEXA\\VIEW", "COLUMNS", 64);
-    EXPECT_EQ(key.readInt("view", "columns", 0), 64);
-    EXPECT_EQ(registry.calls()[1], "create HKEY_LOCAL_MACHINE\\Software\\Varnel");
-    EXPECT_EQ(registry.calls().back(), "close HKEY_LOCAL_MACHINE\\Software\\VARNEL\\VEXA\\VIEW");
 }
 
 }  // namespace

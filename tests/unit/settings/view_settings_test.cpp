@@ -265,15 +265,6 @@ TEST_F(ViewSettingsTest, TheChainDispatchesThroughTheBase) {
     EXPECT_EQ(registry.valueCalls().size(), 5u);
 }
 
-TEST_F(ViewSettingsTest, TextValuesGoThroughTheSameKey) {
-    start();
-    EXPECT_TRUE(settings.putString("Files", "Last", "pal.bmp"));
-    EXPECT_EQ(settings.getString("Files", "Last", ""), "pal.bmp");
-    EXPECT_EQ(settings.getString("Files", "None", "d"), "d");
-    EXPECT_TRUE(settings.putInt("Files", "Count", -3));
-    EXPECT_EQ(settings.getInt("Files", "Count", 0), -3);
-}
-
 TEST(WindowSettingsVersionText, PrintsBothHalvesAsPlainDecimals) {
     RecordingRegistry registry;
     WindowSettings settings(registry);
