@@ -114,24 +114,6 @@ TEST_F(RegistryKeyPathTest, TextsRoundTripAndAnEmptyTextIsNotTheDefault) {
     EXPECT_EQ(key.readString("Files", "Unterminated", "d"), "xy");
 }
 
-TEST_F(RegistryKeyPathTest, ATextReadQueriesTheSizeThenTheBytes) {
-    key.writeString("Files", "Last", "abc");
-    registry.clearCalls();
-    key.readString("Files", "Last", "");
-    EXPECT_EQ(registry.valueCalls(), (Calls{"read Files\\Last"}));
-    ASSERT_GE(registry.calls().size(), 3u);
-    auto n = registry.calls().size();
-    EXPECT_EQ(registry.calls()[n - 3], "size " + vexaKey + "\\Files:Last");
-    EXPECT_EQ(registry.calls()[n - 2], "query " + vexaKey + "\\Files:Last");
-
-    // A failing size query gives the default without reading the bytes.
-    registry.clearCalls();
-    registry.failCall("size " + vexaKey + "\\Files:Last");
-    EXPECT_EQ(key.readString("Files", "Last", "dflt"), "dflt");
-    EXPECT_TRUE(registry.valueCalls().empty());
-    EXPECT_EQ(registry.openHandles(), 0u);
-}
-
 TEST_F(RegistryKeyPathTest, AnUnboundKeyReadsDefaultsWritesNothingAndCreatesNoKey) {
     key.unbind();
     EXPECT_EQ(key.readInt("View", "Columns", 256), 256);
