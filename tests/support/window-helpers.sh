@@ -46,3 +46,19 @@ pointer_into() { xdotool mousemove --window "$1" 20 20; }
 
 # settle: lets the program under test handle what it has been sent, then some.
 settle() { sleep "${1:-0.8}"; }
+
+# centre_of ID: "X Y", the centre of window ID in root coordinates.
+centre_of() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+        /Width:/ {w=$2} /Height:/ {h=$2} END {print int(x + w / 2), int(y + h / 2)}'
+}
+
+# centred_over A B [TOLERANCE]: true when the centres of windows A and B are at most
+# TOLERANCE pixels apart on each axis (a window manager's frame may shift one of them).
+centred_over() {
+    local a b
+    read -r -a a <<<"$(centre_of "$1")"
+    read -r -a b <<<"$(centre_of "$2")"
+    local dx=$((a[0] - b[0])) dy=$((a[1] - b[1])) tolerance=${3:-30}
+    [ ${dx#-} -le "$tolerance" ] && [ ${dy#-} -le "$tolerance" ]
+}
