@@ -1,16 +1,13 @@
 #include "palette_window/palette_window.h"
 
 #include <FL/Fl.H>
-#include <FL/Fl_RGB_Image.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
 
 #include <chrono>
-#include <optional>
-#include <vector>
 
 #include "app/dialog_template.h"
-#include "app/icon_picture.h"
+#include "app/app_icon.h"
 #include "app/palette_app.h"
 #include "palette_window/command_ids.h"
 #include "palette_window/palette_menu.h"
@@ -34,24 +31,6 @@ Size templateSize() {
             fl_width("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") + 0.5)),
         fl_height()};
     return {dialogXToPixels(kTemplateWidthDlu, units), dialogYToPixels(kTemplateHeightDlu, units)};
-}
-
-// Icon 1000 in both sizes, for the caption, the task bar and the minimised window.
-void setIcons(Fl_Window& window) {
-    std::vector<std::unique_ptr<Fl_RGB_Image>> images;
-    std::vector<std::vector<unsigned char>> pixels;
-    pixels.reserve(2);
-    for (int size : {32, 16}) {
-        const std::optional<IconPicture> picture = loadIconPicture(IDI_MAIN, size);
-        if (!picture) continue;
-        pixels.push_back(picture->rgba);
-        images.push_back(std::make_unique<Fl_RGB_Image>(pixels.back().data(), picture->width,
-                                                        picture->height, 4));
-    }
-    std::vector<const Fl_RGB_Image*> list;
-    for (const auto& image : images) list.push_back(image.get());
-    // FLTK copies the images.
-    if (!list.empty()) window.icons(list.data(), static_cast<int>(list.size()));
 }
 
 bool viewable(Fl_Window& window) {
@@ -104,7 +83,7 @@ PaletteWindow::PaletteWindow(PaletteApp& app, Display& display)
       windowOps_(*this) {
     end();
     copy_label(app_.appName().c_str());
-    setIcons(*this);
+    setAppIcons(*this);
     menuBar_.menu(paletteMenu());
     resizable(gridView_);
     size_range(1, kMenuHeight);

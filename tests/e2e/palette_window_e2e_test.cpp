@@ -44,12 +44,22 @@ TEST_F(PaletteWindowE2E, FirstStartSizesShrinksAndCentresTheWindowOverTilesZeroT
     const Geometry expected{384, 336, 256, 96};
     EXPECT_TRUE(vexa.waitForGeometry(x, window, expected))
         << toString(windowGeometry(x, window));
+    // A version that never ran here opens the About window by itself, once.
+    const Window about = findWindowByName(x, "About Vexa");
+    ASSERT_NE(about, 0u);
+    ASSERT_TRUE(xdotool({"windowfocus", "--sync", std::to_string(about), "key", "Return"}));
+    EXPECT_TRUE(waitFor([&] { return findWindowByName(x, "About Vexa", 0ms) == 0; }));
+    EXPECT_EQ(home.dword("CurrentVersion", "Version"), 65542u);
+
+    // The grid, uncovered again: pixel values 0..255, one column each.
     EXPECT_TRUE(waitFor([&] {
         return pixelsAre(x, window, 0, kMenuHeight, 256, 96 - kMenuHeight,
                          [](int px, int) { return static_cast<unsigned long>(px); });
     }));
     EXPECT_TRUE(pixelsAre(x, window, 0, kMenuHeight, 256, 96 - kMenuHeight,
                           [](int px, int) { return static_cast<unsigned long>(px); }));
+    ASSERT_TRUE(chooseMenu(window, {"Escape"}));
+    EXPECT_EQ(vexa.waitForExit(), 0);
 }
 
 TEST_F(PaletteWindowE2E, TilesShowAnotherProgramsColoursWithoutARepaint) {
