@@ -115,6 +115,7 @@ void PaletteWindow::onCommand(int id) {
 void PaletteWindow::runModal() {
     grid_.layoutGrid(gridView_.w(), gridView_.h());
     show();
+    windowOps_.removeMaximise();
     // The frame of a window manager is known once the window is mapped inside it.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
     while (shown() && !viewable(*this) && std::chrono::steady_clock::now() < deadline)

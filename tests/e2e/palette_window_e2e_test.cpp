@@ -28,6 +28,21 @@ namespace {
     return ::testing::AssertionSuccess();
 }
 
+// The 32-bit items of a window property of any type.
+std::vector<long> readLongs(::Display* display, Window window, const char* name) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<long> values;
+    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 64, False,
+                           AnyPropertyType, &type, &format, &count, &after, &data) == Success &&
+        data && format == 32)
+        values.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
+    if (data) XFree(data);
+    return values;
+}
+
 class PaletteWindowE2E : public ::testing::Test {
 protected:
     XConnection x;
@@ -44,6 +59,13 @@ TEST_F(PaletteWindowE2E, FirstStartSizesShrinksAndCentresTheWindowOverTilesZeroT
     const Geometry expected{384, 336, 256, 96};
     EXPECT_TRUE(vexa.waitForGeometry(x, window, expected))
         << toString(windowGeometry(x, window));
+    // No maximise function or button; resizing, moving, minimising and closing stay.
+    const auto motif = readLongs(x, window, "_MOTIF_WM_HINTS");
+    ASSERT_EQ(motif.size(), 5u);
+    EXPECT_EQ(motif[0] & 3, 3);
+    EXPECT_EQ(motif[1], 2 | 4 | 8 | 32);
+    EXPECT_EQ(motif[2] & 64, 0);
+
     // A version that never ran here opens the About window by itself, once.
     const Window about = findWindowByName(x, "About Vexa");
     ASSERT_NE(about, 0u);

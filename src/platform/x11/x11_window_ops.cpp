@@ -161,6 +161,22 @@ void X11WindowOps::setAbove(bool above) {
     if (above) XRaiseWindow(fl_display, xid);
 }
 
+void X11WindowOps::removeMaximise() {
+    if (!isWindow()) return;
+    // _MOTIF_WM_HINTS: flags, functions, decorations, input mode, status.
+    enum : long { hintFunctions = 1, hintDecorations = 2 };
+    enum : long { funcResize = 2, funcMove = 4, funcMinimise = 8, funcClose = 32 };
+    enum : long { decoBorder = 2, decoResizeHandle = 4, decoTitle = 8, decoMenu = 16,
+                  decoMinimise = 32 };
+    const long hints[5] = {hintFunctions | hintDecorations,
+                           funcResize | funcMove | funcMinimise | funcClose,
+                           decoBorder | decoResizeHandle | decoTitle | decoMenu | decoMinimise, 0,
+                           0};
+    const Atom motif = atom("_MOTIF_WM_HINTS");
+    XChangeProperty(fl_display, fl_xid(&window_), motif, motif, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(hints), 5);
+}
+
 void X11WindowOps::showMinimised() {
     if (isWindow()) window_.iconize();
 }
