@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <functional>
 
 #include "palette_io/command_failure.h"
 #include "x11_test_support.h"
@@ -257,6 +258,27 @@ TEST(X11DisplayTest, ReadsTheColoursImageMagickDisplayInstalls) {
     const auto entries = readAll(display);
     const auto defaults = testing::colormapColors(x, defaultMap);
     for (int i = 0; i < 256; ++i) EXPECT_EQ(rgbOf(entries[i]), defaults[i]) << i;
+}
+
+TEST(X11DisplayTest, WithoutAConnectionThereIsNoInfoAndEveryOperationFails) {
+    X11Display display(nullptr);
+    EXPECT_FALSE(display.openInfo());
+    auto expectUnavailable = [](const std::function<void()>& operation) {
+        try {
+            operation();
+            ADD_FAILURE() << "no failure raised";
+        } catch (const CommandFailure& failure) {
+            EXPECT_EQ(failure.category(), FailureCategory::ResourceUnavailable);
+        }
+    };
+    PaletteEntry entry;
+    expectUnavailable([&] { display.readSystemPaletteEntries(0, 1, &entry); });
+    expectUnavailable([&] { display.screenPixel(0, 0); });
+    LogicalPalette palette;
+    palette.count = 256;
+    auto object = display.createPalette(palette);
+    ASSERT_TRUE(object);
+    expectUnavailable([&] { display.realisePalette(*object); });
 }
 
 TEST(X11DisplayTest, PointsOutsideTheScreenRaiseResourceUnavailable) {
