@@ -14,6 +14,7 @@ namespace {
 
 // Adds ColormapChangeMask to what this client already selects on `window`.
 void listenForColormaps(::Display* connection, Window window) {
+    XErrorTrap trap(connection);
     XWindowAttributes attributes{};
     if (!XGetWindowAttributes(connection, window, &attributes)) return;
     XSelectInput(connection, window, attributes.your_event_mask | ColormapChangeMask);
@@ -34,16 +35,15 @@ bool ColormapFollower::isColormapChange(const XEvent& event) const {
 }
 
 void ColormapFollower::follow() {
+    // The window may be gone, and the installed colormap may belong to another visual or be
+    // freed by now; then the notification that follows its replacement brings the next try.
+    XErrorTrap trap(connection_);
     const Colormap installed = installedColormap(connection_);
     if (installed == None) return;
     XWindowAttributes attributes{};
     if (!XGetWindowAttributes(connection_, window_, &attributes)) return;
     if (attributes.colormap == installed) return;
-    // The installed colormap may belong to another visual, or be freed by now; then the
-    // notification that follows its replacement brings the next try.
-    XErrorTrap trap(connection_);
     XSetWindowColormap(connection_, window_, installed);
-    trap.failed();
 }
 
 namespace {
