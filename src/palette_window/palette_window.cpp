@@ -120,7 +120,7 @@ void PaletteWindow::runModal() {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
     while (shown() && !viewable(*this) && std::chrono::steady_clock::now() < deadline)
         Fl::wait(0.05);
-    colormapFollower_ = std::make_unique<FltkColormapFollower>(*this);
+    colormapFollowers_ = std::make_unique<ProgramColormapFollowers>();
     initDialog();
     while (shown()) Fl::wait();
 }
@@ -214,7 +214,7 @@ void PaletteWindow::endDialog() {
     ended_ = true;
     // The state is taken while the window still stands where the user left it.
     handBack();
-    colormapFollower_.reset();
+    colormapFollowers_.reset();
     hide();
 }
 
