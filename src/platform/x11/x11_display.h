@@ -1,0 +1,44 @@
+// The display services on an X screen. A screen whose default visual is PseudoColor or
+// GrayScale has one hardware colormap that every client shares: that colormap, the one
+// installed at the moment of each call, is the system palette. Nothing is cached.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <memory>
+
+#include "platform/display.h"
+
+namespace vexa {
+
+class X11Display : public Display {
+  public:
+    // Works on an open connection that outlives this object (for example FLTK's fl_display).
+    explicit X11Display(::Display* connection);
+    // Frees the colormap of the last realisation; the screen then shows the default colormap.
+    ~X11Display() override;
+    X11Display(const X11Display&) = delete;
+    X11Display& operator=(const X11Display&) = delete;
+
+    std::unique_ptr<DisplayInfo> openInfo() override;
+    int readSystemPaletteEntries(int start, int count, PaletteEntry* out) override;
+    std::unique_ptr<PaletteObject> createPalette(const LogicalPalette& palette) override;
+    void realisePalette(const PaletteObject& palette) override;
+    ColorRef screenPixel(int x, int y) override;
+
+    // The colormap the last realisation installed and keeps alive, or None.
+    Colormap realisedColormap() const { return realised_; }
+
+  private:
+    bool paletteBased() const;
+    int paletteSize() const;
+
+    ::Display* connection_;
+    Colormap realised_ = None;
+};
+
+// The colormap currently installed on the default screen (the first of the installed
+// list), or None when the server lists none.
+Colormap installedColormap(::Display* connection);
+
+}  // namespace vexa
