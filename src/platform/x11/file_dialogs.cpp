@@ -89,7 +89,8 @@ std::optional<std::string> runDialog(const char* title, const char* filters, int
     chooser.preview(0);
     keepOnlyFilters(window, chooser, filterCount);
     plainNameField(window);
-    if (initialName) chooser.value(initialName);
+    // FLTK resolves a bare initial name against the working directory: give it the folder.
+    if (initialName) chooser.value((std::string(folder) + "/" + initialName).c_str());
     for (;;) {
         chooser.show();
         while (chooser.shown()) Fl::wait();
