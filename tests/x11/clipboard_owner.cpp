@@ -64,5 +64,6 @@ int main(int argc, char** argv) {
     fl_open_display();
     Fl::add_fd(0, FL_READ, onInput);
     copyWithSeed(seed);
-    for (;;) Fl::wait();
+    // Fl::wait() without a time returns at once while no window is shown.
+    for (;;) Fl::wait(1e6);
 }
