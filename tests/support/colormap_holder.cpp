@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "x11_test_support.h"
+#include "bmp_color_table.h"
 
 namespace {
 

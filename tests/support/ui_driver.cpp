@@ -1,3 +1,6 @@
+// The support header brings GoogleTest in before X defines None and Bool.
+#include "x11_test_support.h"
+
 #include "ui_driver.h"
 
 #include <X11/Xatom.h>
@@ -11,8 +14,6 @@
 #include <cstdlib>
 #include <functional>
 #include <thread>
-
-#include "x11_test_support.h"
 
 namespace vexa::testing {
 namespace {

@@ -10,8 +10,7 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <filesystem>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -53,19 +52,7 @@ Window findInTree(::Display* display, Window window, Atom wmName, const std::str
     return found;
 }
 
-std::uint32_t readLe(const std::vector<unsigned char>& bytes, std::size_t at, int size) {
-    std::uint32_t value = 0;
-    for (int i = size - 1; i >= 0; --i) value = (value << 8) | bytes[at + i];
-    return value;
-}
-
 }  // namespace
-
-std::string toString(const Rgb& c) {
-    char text[8];
-    std::snprintf(text, sizeof text, "#%02X%02X%02X", c.red, c.green, c.blue);
-    return text;
-}
 
 XConnection::XConnection() : display_(XOpenDisplay(nullptr)) {
     if (!display_) throw std::runtime_error("cannot open the X display");
@@ -197,30 +184,6 @@ void movePointer(::Display* display, int x, int y) {
     XSync(display, False);
 }
 
-std::vector<Rgb> readBmpColorTable(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)),
-                                     std::istreambuf_iterator<char>());
-    std::vector<Rgb> table;
-    if (bytes.size() < 26 || bytes[0] != 'B' || bytes[1] != 'M') return table;
-    const std::uint32_t headerSize = readLe(bytes, 14, 4);
-    std::size_t count = 0, entrySize = 4, start = 14 + headerSize;
-    if (headerSize == 12) {  // OS/2 core header: three-byte entries, full table
-        entrySize = 3;
-        count = std::size_t{1} << readLe(bytes, 24, 2);
-    } else if (headerSize >= 40 && bytes.size() >= 54) {
-        const std::uint32_t bits = readLe(bytes, 28, 2);
-        count = readLe(bytes, 46, 4);
-        if (count == 0 && bits <= 8) count = std::size_t{1} << bits;
-    }
-    count = std::min<std::size_t>(count, 256);
-    for (std::size_t i = 0; i < count && start + (i + 1) * entrySize <= bytes.size(); ++i) {
-        const std::size_t at = start + i * entrySize;
-        table.push_back({bytes[at + 2], bytes[at + 1], bytes[at]});
-    }
-    return table;
-}
-
 ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
     int input[2], output[2];
     if (pipe2(input, O_CLOEXEC) || pipe2(output, O_CLOEXEC))
@@ -330,6 +293,24 @@ void takeScreenshot(const std::string& pngPath) {
     auto status = shot.wait(10000ms);
     if (!status || !WIFEXITED(*status) || WEXITSTATUS(*status) != 0)
         throw std::runtime_error("the screenshot tool failed");
+}
+
+Rgb imagePixel(const std::string& path, int x, int y) {
+    const std::string command = "convert '" + path + "' -crop 1x1+" + std::to_string(x) + "+" +
+                                std::to_string(y) + " -depth 8 rgb:-";
+    FILE* pipe = popen(command.c_str(), "r");
+    unsigned char bytes[3] = {0, 0, 0};
+    const std::size_t n = pipe ? std::fread(bytes, 1, 3, pipe) : 0;
+    if (pipe) pclose(pipe);
+    if (n != 3) ADD_FAILURE() << "cannot read a pixel with: " << command;
+    return {bytes[0], bytes[1], bytes[2]};
+}
+
+std::string temporaryPath(const std::string& prefix, const std::string& suffix) {
+    static int counter = 0;
+    return (std::filesystem::temp_directory_path() /
+            (prefix + "-" + std::to_string(getpid()) + "-" + std::to_string(++counter) + suffix))
+        .string();
 }
 
 std::string colormapHolderPath() {

@@ -3,6 +3,10 @@
 // peer programs such as the colormap holder. Link vexa_x11_test_support.
 #pragma once
 
+// GoogleTest first: Xlib defines None and Bool as macros, which GoogleTest's headers use as
+// names. Test files include <gtest/gtest.h> before any X header for the same reason.
+#include <gtest/gtest.h>
+// (after GoogleTest)
 #include <X11/Xlib.h>
 #include <sys/types.h>
 
@@ -14,15 +18,11 @@
 #include <string>
 #include <vector>
 
+#include "bmp_color_table.h"
+
 namespace vexa::testing {
 
 using namespace std::chrono_literals;
-
-struct Rgb {
-    std::uint8_t red = 0, green = 0, blue = 0;
-    friend bool operator==(const Rgb&, const Rgb&) = default;
-};
-std::string toString(const Rgb& c);  // "#RRGGBB"
 
 // A connection to $DISPLAY, closed when destroyed. Throws std::runtime_error when it fails.
 class XConnection {
@@ -72,9 +72,6 @@ std::pair<int, int> rootPosition(::Display* display, Window window);
 // Moves the pointer to (x, y) of the root window and waits until the server has done it.
 void movePointer(::Display* display, int x, int y);
 
-// The colour table of a BMP file (up to 256 entries), empty when the file is no BMP.
-std::vector<Rgb> readBmpColorTable(const std::string& path);
-
 // A child process; killed (SIGTERM, then SIGKILL) and reaped when destroyed.
 class ChildProcess {
   public:
@@ -121,6 +118,13 @@ class ColormapHolder {
 
 // Writes a PNG of the whole screen as the monitor shows it (vexa-test-screenshot).
 void takeScreenshot(const std::string& pngPath);
+
+// The colour of pixel (x, y) of an image file, as ImageMagick decodes it (an independent
+// reader for the screenshots); black with a test failure when it cannot be read.
+Rgb imagePixel(const std::string& path, int x, int y);
+
+// A fresh path in the temporary directory, unique to this process: PREFIX-PID-N.SUFFIX.
+std::string temporaryPath(const std::string& prefix, const std::string& suffix);
 
 // Paths of the test-bed programs.
 std::string colormapHolderPath();

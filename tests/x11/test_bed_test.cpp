@@ -13,24 +13,6 @@
 namespace vexa::testing {
 namespace {
 
-// The colour ImageMagick decodes from pixel (x, y) of a PNG: an independent reader.
-Rgb pngPixel(const std::string& path, int x, int y) {
-    std::string command = "convert '" + path + "' -crop 1x1+" + std::to_string(x) + "+" +
-                          std::to_string(y) + " -depth 8 rgb:-";
-    FILE* pipe = popen(command.c_str(), "r");
-    unsigned char bytes[3] = {0, 0, 0};
-    size_t n = pipe ? fread(bytes, 1, 3, pipe) : 0;
-    if (pipe) pclose(pipe);
-    EXPECT_EQ(n, 3u) << command;
-    return {bytes[0], bytes[1], bytes[2]};
-}
-
-std::string tempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() /
-            (name + "-" + std::to_string(getpid()) + ".png"))
-        .string();
-}
-
 TEST(TestBedTest, HolderInstallsItsColoursAndTheDefaultReturnsWhenItExits) {
     XConnection x;
     const Colormap defaultMap = DefaultColormap(x.get(), DefaultScreen(x.get()));
@@ -85,17 +67,17 @@ TEST(TestBedTest, ScreenshotShowsThePixelsThroughTheInstalledColormap) {
     XConnection x;
     ColormapHolder holder(
         {"--fill", "40", "--color", "40=C01020", "--geometry", "50x50+30+40", "--no-install"});
-    const std::string path = tempPath("vexa-shot");
+    const std::string path = temporaryPath("vexa-shot", ".png");
     // Not installed yet: the monitor shows pixel 40 in the default colormap's colour.
     takeScreenshot(path);
-    const Rgb before = pngPixel(path, 55, 65);
+    const Rgb before = imagePixel(path, 55, 65);
     EXPECT_EQ(before, colormapColors(x, DefaultColormap(x.get(), 0))[40]);
 
     XInstallColormap(x, holder.colormap());
     XSync(x, False);
     takeScreenshot(path);
-    EXPECT_EQ(pngPixel(path, 55, 65), (Rgb{0xC0, 0x10, 0x20}));
-    EXPECT_EQ(pngPixel(path, 30, 40), (Rgb{0xC0, 0x10, 0x20}));
+    EXPECT_EQ(imagePixel(path, 55, 65), (Rgb{0xC0, 0x10, 0x20}));
+    EXPECT_EQ(imagePixel(path, 30, 40), (Rgb{0xC0, 0x10, 0x20}));
     EXPECT_EQ(screenColors(x, 79, 89, 1, 1).at(0), (Rgb{0xC0, 0x10, 0x20}));
     std::filesystem::remove(path);
 }
@@ -107,14 +89,14 @@ TEST(TestBedTest, PngEncoderSplitsLargeImagesIntoStoredBlocks) {
         for (int xx = 0; xx < 200; ++xx)
             rgb.insert(rgb.end(), {std::uint8_t(xx), std::uint8_t(y), 7});
     auto png = encodePng(200, 120, rgb);
-    const std::string path = tempPath("vexa-png");
+    const std::string path = temporaryPath("vexa-png", ".png");
     FILE* f = fopen(path.c_str(), "wb");
     ASSERT_TRUE(f);
     fwrite(png.data(), 1, png.size(), f);
     fclose(f);
-    EXPECT_EQ(pngPixel(path, 0, 0), (Rgb{0, 0, 7}));
-    EXPECT_EQ(pngPixel(path, 199, 119), (Rgb{199, 119, 7}));
-    EXPECT_EQ(pngPixel(path, 150, 100), (Rgb{150, 100, 7}));
+    EXPECT_EQ(imagePixel(path, 0, 0), (Rgb{0, 0, 7}));
+    EXPECT_EQ(imagePixel(path, 199, 119), (Rgb{199, 119, 7}));
+    EXPECT_EQ(imagePixel(path, 150, 100), (Rgb{150, 100, 7}));
     std::filesystem::remove(path);
 }
 
