@@ -131,9 +131,9 @@ TEST(PaletteBitmapTest, FailedLoadLeavesTheSystemPaletteUnchanged) {
     EXPECT_EQ(load("rgb.bmp"), "unsupported");
     EXPECT_EQ(load("note.bmp"), "general");
     EXPECT_EQ(load("gone.bmp"), dir.file("gone.bmp") + " was not found.");
-    display.creationFails = true;
+    display.paletteCreationFails = true;
     EXPECT_EQ(load("good.bmp"), "Out of memory.");
-    display.creationFails = false;
+    display.paletteCreationFails = false;
     display.screenUnreachable = true;
     EXPECT_EQ(load("good.bmp"), "A required resource was unavailable.");
     EXPECT_EQ(display.hardware, before);

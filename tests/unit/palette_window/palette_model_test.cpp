@@ -51,7 +51,7 @@ TEST(PaletteModelTest, ConstructionFailuresReleaseTheInfoContext) {
         EXPECT_EQ(display.calls, (Calls{"openInfo", "releaseInfo"}));
     }
     FakeDisplay noPalette;
-    noPalette.creationFails = true;
+    noPalette.paletteCreationFails = true;
     EXPECT_EQ(failureOf(noPalette), Reason::OutOfMemory);
     EXPECT_EQ(noPalette.calls, (Calls{"openInfo", "create", "releaseInfo"}));
 }
@@ -78,7 +78,7 @@ TEST(PaletteModelTest, CreatedPalettesAreAppliedAndFailuresKeepTheirCategory) {
     black.count = 256;
     model.applyPalette(*model.createPalette(black));
     EXPECT_EQ(display.hardware[10], PaletteEntry{});
-    display.creationFails = true;
+    display.paletteCreationFails = true;
     try {
         model.createPalette(black);
         ADD_FAILURE();

@@ -16,7 +16,7 @@ namespace vexa::testing {
 class FakeDisplay : public Display {
   public:
     bool infoAvailable = true, paletteBased = true, screenUnreachable = false,
-         creationFails = false;
+         paletteCreationFails = false;
     int paletteSize = 256, reportedEntries = 256;
     std::array<PaletteEntry, kMaxPaletteEntries> hardware{};
     std::vector<std::string> calls;
@@ -42,7 +42,7 @@ class FakeDisplay : public Display {
     }
     std::unique_ptr<PaletteObject> createPalette(const LogicalPalette& p) override {
         calls.push_back("create");
-        return creationFails ? nullptr : std::make_unique<Palette>(p);
+        return paletteCreationFails ? nullptr : std::make_unique<Palette>(p);
     }
     // The first and last ten entries are static colours that keep their values.
     void realisePalette(const PaletteObject& object) override {
