@@ -58,6 +58,9 @@ class FollowerTest : public ::testing::Test {
         ASSERT_EQ(table_.size(), 252u);
         xwd_ = testing::temporaryPath("vexa-follow", ".xwd");
         ASSERT_EQ(std::system(("convert '" + kBmp + "' '" + xwd_ + "'").c_str()), 0);
+        // The pointer starts over the bare root window, away from every client, so twm has
+        // no colormap focus change pending when a test begins.
+        testing::movePointer(x_, 1000, 700);
         window_ = std::make_unique<Fl_Window>(400, 300, 120, 100, "follower");
         window_->end();
         window_->show();
@@ -135,21 +138,30 @@ TEST_F(FollowerTest, FollowingKeepsTheOtherApplicationsColoursInstalled) {
         [&] { return testing::windowColormap(x_, ours()) == DefaultColormap(x_.get(), 0); }));
 }
 
-TEST_F(FollowerTest, FollowsOurOwnRealisationSoColormapFocusKeepsIt) {
-    FltkColormapFollower follower(*window_);
-    testing::movePointer(x_, 1000, 700);  // over the root window, outside every client
+TEST_F(FollowerTest, RealisationThroughOurWindowStaysUnderColormapFocus) {
+    // twm undoes any installation that is not the colormap of the window with colormap
+    // focus; the realisation therefore goes through the window's colormap too. (No follower
+    // yet: it could rescue the realisation only when it wins the race against twm.)
+    pointInto(ours());
     X11Display display(fl_display);
+    display.setColormapWindow(ours());
     LogicalPalette palette;
     palette.count = 256;
     palette.entries.fill({0x20, 0x40, 0x60, PC_NOCOLLAPSE});
     display.realisePalette(*display.createPalette(palette));
     const Colormap realised = display.realisedColormap();
-    ASSERT_TRUE(pumpUntil([&] { return testing::windowColormap(x_, ours()) == realised; }));
-
-    // Activating the window gives it colormap focus: twm installs what it already shows.
-    pointInto(ours());
     EXPECT_TRUE(keepsHolding([&] { return testing::installedColormap(x_) == realised; }, 1000ms));
+    EXPECT_EQ(testing::windowColormap(x_, ours()), realised);
     EXPECT_EQ(testing::installedColors(x_)[100], (Rgb{0x20, 0x40, 0x60}));
+
+    // Another application takes the screen, and coming back to Vexa keeps its colours.
+    FltkColormapFollower follower(*window_);
+    const Window xwud = startXwud();
+    const Colormap xwudMap = testing::windowColormap(x_, xwud);
+    pointInto(xwud);
+    ASSERT_TRUE(pumpUntil([&] { return testing::windowColormap(x_, ours()) == xwudMap; }));
+    pointInto(ours());
+    EXPECT_TRUE(keepsHolding([&] { return testing::installedColormap(x_) == xwudMap; }, 500ms));
 }
 
 TEST_F(FollowerTest, ScreenPixelOverXwudIsTheBmpColourOfThatPixel) {

@@ -130,6 +130,7 @@ void X11Display::realisePalette(const PaletteObject& object) {
     Colormap colormap = XCreateColormap(connection_, DefaultRootWindow(connection_),
                                         defaultVisual(connection_), AllocAll);
     XStoreColors(connection_, colormap, cells.data(), size);
+    if (colormapWindow_ != None) XSetWindowColormap(connection_, colormapWindow_, colormap);
     XInstallColormap(connection_, colormap);
     if (trap.failed()) {
         XFreeColormap(connection_, colormap);

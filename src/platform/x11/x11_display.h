@@ -26,6 +26,12 @@ class X11Display : public Display {
     void realisePalette(const PaletteObject& palette) override;
     ColorRef screenPixel(int x, int y) override;
 
+    // The top-level window that takes each realised colormap as its own colormap. A window
+    // manager with colormap focus installs the colormap of the focused window and undoes any
+    // other installation at once; with the colormap on Vexa's window, the realisation stays
+    // while Vexa has that focus (it has it while the user works in it). None: no window.
+    void setColormapWindow(Window window) { colormapWindow_ = window; }
+
     // The colormap the last realisation installed and keeps alive, or None.
     Colormap realisedColormap() const { return realised_; }
 
@@ -35,6 +41,7 @@ class X11Display : public Display {
 
     ::Display* connection_;
     Colormap realised_ = None;
+    Window colormapWindow_ = None;
 };
 
 // The colormap currently installed on the default screen (the first of the installed
