@@ -97,8 +97,7 @@ CommandFailure CommandFailure::fromErrno(int errnum, std::optional<std::string> 
 }
 
 MessageIcon CommandFailure::icon() const {
-    return category_ == FailureCategory::OutOfMemory ? MessageIcon::exclamation
-                                                     : MessageIcon::stop;
+    return category_ == FailureCategory::OutOfMemory ? MessageIcon::exclamation : MessageIcon::stop;
 }
 
 }  // namespace vexa

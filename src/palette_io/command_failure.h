@@ -38,7 +38,7 @@ enum class FileErrorKind {
 enum class MessageIcon { stop, exclamation };
 
 class CommandFailure : public std::runtime_error {
-public:
+  public:
     explicit CommandFailure(FailureCategory category);
     // A file error; without a path its message names "an unnamed file".
     CommandFailure(FileErrorKind kind, std::optional<std::string> path);
@@ -63,7 +63,7 @@ public:
     MessageIcon icon() const;
     bool shown() const { return category_ != FailureCategory::SilentFailure; }
 
-private:
+  private:
     FailureCategory category_;
     FileErrorKind kind_ = FileErrorKind::noError;
     std::optional<std::string> path_;
