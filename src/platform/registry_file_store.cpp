@@ -2,74 +2,15 @@
 
 #include <fcntl.h>
 #include <pwd.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
-#include <ctime>
-#include <utility>
+
+#include "platform/durable_file.h"
 
 namespace vexa {
 
 namespace {
-
-RegResult fromErrno(int error) {
-    switch (error) {
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            return ERROR_ACCESS_DENIED;
-        case ENOSPC:
-        case EDQUOT:
-            return ERROR_DISK_FULL;
-        case ENOMEM:
-            return ERROR_OUTOFMEMORY;
-        default:
-            return ERROR_REGISTRY_IO_FAILED;
-    }
-}
-
-// Closes a descriptor when it goes out of scope; closing the folder releases its lock.
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-
-  private:
-    int fd_;
-};
-
-bool writeAll(int fd, const std::string& text) {
-    const char* p = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// mkdir -p with private folders, as the base directory rules ask.
-int makeFolders(const std::string& folder) {
-    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-        std::string part = folder.substr(0, slash);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return errno;
-        if (slash == std::string::npos) return 0;
-    }
-}
 
 bool writableLevels(const std::vector<std::string>& levels) {
     for (const auto& level : levels)
@@ -102,23 +43,9 @@ std::string RegistryFileStore::defaultPath() {
 
 RegResult RegistryFileStore::read(ParsedRegistry& out, bool* exists, std::string* text) const {
     std::string content;
-    Descriptor fd(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
-    if (exists) *exists = fd.get() >= 0;
-    if (fd.get() < 0) {
-        if (errno != ENOENT) return fromErrno(errno);
-        out = ParsedRegistry{};
-        return ERROR_SUCCESS;
-    }
-    char buffer[8192];
-    for (;;) {
-        ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return fromErrno(errno);
-        }
-        if (n == 0) break;
-        content.append(buffer, static_cast<std::size_t>(n));
-    }
+    bool present = false;
+    if (RegResult r = readWholeFile(path_, content, present); r != ERROR_SUCCESS) return r;
+    if (exists) *exists = present;
     out = parseRegistryText(content);
     if (text) *text = std::move(content);
     return ERROR_SUCCESS;
@@ -140,11 +67,9 @@ bool RegistryFileStore::writable() const {
 }
 
 RegResult RegistryFileStore::change(const Edit& edit) {
-    if (int error = makeFolders(folder_)) return fromErrno(error);
-    Descriptor folder(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() < 0) return fromErrno(errno);
-    while (::flock(folder.get(), LOCK_EX) != 0)
-        if (errno != EINTR) return fromErrno(errno);
+    if (int error = makeFolders(folder_)) return resultFromErrno(error);
+    FolderLock lock(folder_);
+    if (lock.result() != ERROR_SUCCESS) return lock.result();
 
     ParsedRegistry parsed;
     bool exists = false;
@@ -153,58 +78,11 @@ RegResult RegistryFileStore::change(const Edit& edit) {
     bool changed = false;
     if (RegResult r = edit(parsed.tree, changed); r != ERROR_SUCCESS || !changed) return r;
     if (exists && !parsed.clean)
-        if (RegResult r = keepAside(old); r != ERROR_SUCCESS) return r;
-    if (RegResult r = writeReplacement(formatRegistryText(parsed.tree)); r != ERROR_SUCCESS)
+        if (RegResult r = keepAside(path_, old); r != ERROR_SUCCESS) return r;
+    if (RegResult r = replaceFile(path_, formatRegistryText(parsed.tree)); r != ERROR_SUCCESS)
         return r;
     // Make the rename itself durable before the lock is released.
-    ::fsync(folder.get());
-    return ERROR_SUCCESS;
-}
-
-RegResult RegistryFileStore::keepAside(const std::string& text) const {
-    char stamp[32];
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    ::localtime_r(&now, &local);
-    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    for (int n = 0; n < 1000; ++n) {
-        std::string name = path_ + ".corrupt-" + stamp + (n ? "-" + std::to_string(n) : "");
-        Descriptor fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-        if (fd.get() < 0) {
-            if (errno == EEXIST) continue;
-            return fromErrno(errno);
-        }
-        if (!writeAll(fd.get(), text) || ::fsync(fd.get()) != 0) {
-            int error = errno;
-            ::unlink(name.c_str());
-            return fromErrno(error);
-        }
-        return ERROR_SUCCESS;
-    }
-    return ERROR_REGISTRY_IO_FAILED;
-}
-
-RegResult RegistryFileStore::writeReplacement(const std::string& text) const {
-    std::string temporary = path_ + ".tmp";
-    mode_t mode = 0600;
-    struct stat st {};
-    if (::stat(path_.c_str(), &st) == 0) mode = st.st_mode & 07777;
-    Descriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
-    if (fd.get() < 0) return fromErrno(errno);
-    bool ok = writeAll(fd.get(), text) && ::fsync(fd.get()) == 0;
-    int error = errno;
-    if (::close(fd.release()) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    if (ok && ::rename(temporary.c_str(), path_.c_str()) != 0) {
-        ok = false;
-        error = errno;
-    }
-    if (!ok) {
-        ::unlink(temporary.c_str());
-        return fromErrno(error);
-    }
+    lock.sync();
     return ERROR_SUCCESS;
 }
 

@@ -44,8 +44,6 @@ class RegistryFileStore : public Registry {
     // nearest folder that exists) are writable.
     bool writable() const;
     RegResult change(const Edit& edit);
-    RegResult keepAside(const std::string& text) const;
-    RegResult writeReplacement(const std::string& text) const;
 
     std::string path_;
     std::string folder_;

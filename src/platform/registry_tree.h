@@ -89,6 +89,7 @@ class RegistryHandles {
     // The entry of an open key, or a predefined root (writable as far as the handle goes).
     std::optional<Entry> resolve(RegKey key) const;
     RegKey add(Entry entry);
+    // False when `key` is neither open nor a predefined root.
     bool remove(RegKey key);
     std::size_t openCount() const { return open_.size(); }
 

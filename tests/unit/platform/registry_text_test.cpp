@@ -143,13 +143,5 @@ TEST(RegistryText, UsesTheLinesThatParseAndReportsTheRest) {
     }
 }
 
-TEST(RegistryText, RefusesNamesThatWouldBreakALine) {
-    EXPECT_TRUE(representableName("On top"));
-    EXPECT_TRUE(representableName(""));
-    EXPECT_FALSE(representableName("a\nb"));
-    EXPECT_FALSE(representableName("a\rb"));
-    EXPECT_FALSE(representableName(std::string("a\0b", 3)));
-}
-
 }  // namespace
 }  // namespace vexa

@@ -114,24 +114,6 @@ TEST_F(RegistryKeyPathTest, TextsRoundTripAndAnEmptyTextIsNotTheDefault) {
     EXPECT_EQ(key.readString("Files", "Unterminated", "d"), "xy");
 }
 
-TEST_F(RegistryKeyPathTest, ATextReadQueriesTheSizeThenTheBytes) {
-    key.writeString("Files", "Last", "abc");
-    registry.clearCalls();
-    key.readString("Files", "Last", "");
-    EXPECT_EQ(registry.valueCalls(), (Calls{"read Files\\Last"}));
-    ASSERT_GE(registry.calls().size(), 3u);
-    auto n = registry.calls().size();
-    EXPECT_EQ(registry.calls()[n - 3], "size " + vexaKey + "\\Files:Last");
-    EXPECT_EQ(registry.calls()[n - 2], "query " + vexaKey + "\\Files:Last");
-
-    // A failing size query gives the default without reading the bytes.
-    registry.clearCalls();
-    registry.failCall("size " + vexaKey + "\\Files:Last");
-    EXPECT_EQ(key.readString("Files", "Last", "dflt"), "dflt");
-    EXPECT_TRUE(registry.valueCalls().empty());
-    EXPECT_EQ(registry.openHandles(), 0u);
-}
-
 TEST_F(RegistryKeyPathTest, AnUnboundKeyReadsDefaultsWritesNothingAndCreatesNoKey) {
     key.unbind();
     EXPECT_EQ(key.readInt("View", "Columns", 256), 256);
@@ -167,22 +149,6 @@ TEST_F(RegistryKeyPathTest, AFailureAtAnyCallGivesTheDefaultAndLeavesNoHandleOpe
     }
 }
 
-TEST_F(RegistryKeyPathTest, AFailedSetReportsFalseAndKeepsTheOldValue) {
-    key.writeInt("View", "Columns", 8);
-    registry.failCall("set " + vexaKey + "\\View:Columns");
-    EXPECT_FALSE(key.writeInt("View", "Columns", 16));
-    EXPECT_EQ(key.readInt("View", "Columns", 0), 8);
-    EXPECT_EQ(registry.openHandles(), 0u);
-}
-
-TEST_F(RegistryKeyPathTest, AStoreThatMayNotBeWrittenGivesDefaultsAndFalse) {
-    key.writeInt("View", "Columns", 8);
-    registry.readOnly = true;
-    EXPECT_EQ(key.readInt("View", "Columns", 256), 256);
-    EXPECT_FALSE(key.writeInt("View", "Columns", 16));
-    EXPECT_EQ(registry.value(vexaKey + "\\View", "Columns")->data[0], 8);
-}
-
 TEST_F(RegistryKeyPathTest, SectionsSitBelowTheSubKeyWhenOneIsSet) {
     key.bind(HKEY_LOCAL_MACHINE, {}, {}, {}, "Profiles");
     EXPECT_TRUE(key.writeInt("View", "Columns", 32));
@@ -196,13 +162,6 @@ TEST_F(RegistryKeyPathTest, SectionsSitBelowTheSubKeyWhenOneIsSet) {
     EXPECT_LT(at("create " + vexaKey + "\\Profiles"), at("close " + vexaKey));
     EXPECT_LT(at("close " + vexaKey), at("close " + software + "\\Varnel"));
     EXPECT_EQ(registry.openHandles(), 0u);
-}
-
-TEST_F(RegistryKeyPathTest, NamesCompareWithoutRegardToCase) {
-    registry.putDword("HKEY_LOCAL_MACHINE\\SOFTWARE\\VARNEL\\VEXA\\VIEW", "COLUMNS", 64);
-    EXPECT_EQ(key.readInt("view", "columns", 0), 64);
-    EXPECT_EQ(registry.calls()[1], "create HKEY_LOCAL_MACHINE\\Software\\Varnel");
-    EXPECT_EQ(registry.calls().back(), "close HKEY_LOCAL_MACHINE\\Software\\VARNEL\\VEXA\\VIEW");
 }
 
 }  // namespace

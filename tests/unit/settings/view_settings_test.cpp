@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "fake_window.h"
 #include "recording_registry.h"
 #include "test_app.h"
@@ -249,29 +247,6 @@ TEST_F(ViewSettingsTest, ResetAndLoadClearModifiedAndDestructionWritesNothing) {
         registry.clearCalls();
     }
     EXPECT_TRUE(registry.calls().empty());
-}
-
-TEST_F(ViewSettingsTest, TheChainDispatchesThroughTheBase) {
-    start();
-    std::unique_ptr<SettingsStore> store = std::make_unique<ViewSettings>(registry);
-    static_cast<ViewSettings&>(*store).columns = 8;
-    static_cast<ViewSettings&>(*store).rows = 32;
-    store->key.bind(store->key.root());
-    registry.clearCalls();
-    store->save();
-    EXPECT_EQ(registry.valueCalls().front(), "write View\\Columns");
-    EXPECT_EQ(stored(viewKey, "Columns"), 8);
-    store.reset();  // a virtual destructor: the whole object goes, writing nothing
-    EXPECT_EQ(registry.valueCalls().size(), 5u);
-}
-
-TEST_F(ViewSettingsTest, TextValuesGoThroughTheSameKey) {
-    start();
-    EXPECT_TRUE(settings.putString("Files", "Last", "pal.bmp"));
-    EXPECT_EQ(settings.getString("Files", "Last", ""), "pal.bmp");
-    EXPECT_EQ(settings.getString("Files", "None", "d"), "d");
-    EXPECT_TRUE(settings.putInt("Files", "Count", -3));
-    EXPECT_EQ(settings.getInt("Files", "Count", 0), -3);
 }
 
 TEST(WindowSettingsVersionText, PrintsBothHalvesAsPlainDecimals) {
