@@ -43,6 +43,11 @@ void collect(::Display* display, Window window, const std::string& caption,
     if (children) XFree(children);
 }
 
+bool runXdotool(const std::string& arguments) {
+    const std::string command = "xdotool " + arguments + " >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
+
 std::vector<Window> captioned(::Display* display, const std::string& caption) {
     std::vector<Window> found;
     // Windows come and go while we walk: ignore the errors that causes.
@@ -91,14 +96,10 @@ bool waitUntilGone(::Display* display, const std::string& caption,
     return waitFor([&] { return captioned(display, caption).empty(); }, timeout);
 }
 
-bool xdotool(const std::string& arguments) {
-    const std::string command = "xdotool " + arguments + " >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
-}
 
 bool pressKeys(Window window, const std::string& keys) {
     const std::string id = std::to_string(window);
-    return xdotool("windowfocus --sync " + id) && xdotool("key --clearmodifiers " + keys);
+    return runXdotool("windowfocus --sync " + id) && runXdotool("key --clearmodifiers " + keys);
 }
 
 bool typeFileName(Window chooser, const std::string& name) {
@@ -106,8 +107,14 @@ bool typeFileName(Window chooser, const std::string& name) {
     std::string quoted = "'";
     for (char c : name) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     quoted += "'";
-    return xdotool("windowfocus --sync " + id) && xdotool("key --clearmodifiers ctrl+a") &&
-           xdotool("type --clearmodifiers -- " + quoted) && xdotool("key Return");
+    return runXdotool("windowfocus --sync " + id) && runXdotool("key --clearmodifiers ctrl+a") &&
+           runXdotool("type --clearmodifiers -- " + quoted) && runXdotool("key Return");
+}
+
+bool clickAt(Window window, int x, int y) {
+    return runXdotool("mousemove --sync --window " + std::to_string(window) + " " +
+                      std::to_string(x) + " " + std::to_string(y)) &&
+           runXdotool("click 1");
 }
 
 std::optional<std::string> runProgram(const std::vector<std::string>& argv,

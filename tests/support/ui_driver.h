@@ -32,14 +32,14 @@ Window waitForChooser(::Display* display, const std::string& caption,
 bool waitUntilGone(::Display* display, const std::string& caption,
                    std::chrono::milliseconds timeout = 5000ms);
 
-// Runs xdotool with `arguments`; true when it succeeded.
-bool xdotool(const std::string& arguments);
-
 // Gives `window` the keyboard focus and presses the keys of `keys` (xdotool key names).
 bool pressKeys(Window window, const std::string& keys);
 
 // In a chooser: replaces the file name field's text by `name` and presses Enter.
 bool typeFileName(Window chooser, const std::string& name);
+
+// Clicks the left button at (x, y) of `window`.
+bool clickAt(Window window, int x, int y);
 
 // Runs a program to its end with its standard output captured; nothing after `timeout`.
 std::optional<std::string> runProgram(const std::vector<std::string>& argv,
