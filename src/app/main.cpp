@@ -9,6 +9,7 @@
 #include "app/palette_app.h"
 #include "app/platform_check.h"
 #include "platform/registry_file_store.h"
+#include "platform/x11/clipboard.h"
 #include "platform/x11/x11_display.h"
 
 int main() {
@@ -25,5 +26,6 @@ int main() {
     vexa::X11Display display(fl_display);
     vexa::PaletteApp app(registry, display, vexa::runningPlatformVersion());
     app.startUp();
+    vexa::closeClipboard();
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "app/dialog_template.h"
 #include "app/app_icon.h"
 #include "app/palette_app.h"
+#include "palette_io/palette_commands.h"
 #include "palette_window/command_ids.h"
 #include "palette_window/palette_menu.h"
 #include "palette_window/pixel_readout.h"
@@ -97,6 +98,10 @@ PaletteWindow::~PaletteWindow() { Fl::remove_timeout(postedAbout, this); }
 
 const std::span<const CommandEntry<PaletteWindow>> PaletteWindow::commandTable() {
     static const CommandEntry<PaletteWindow> table[] = {
+        {ID_FILE_SAVE_AS, &PaletteWindow::saveAs},
+        {ID_FILE_OPEN, &PaletteWindow::openBitmap},
+        {ID_EDIT_COPY, &PaletteWindow::copyPalette},
+        {ID_EDIT_CLEAR, &PaletteWindow::clearPalette},
         {ID_VIEW_SHRINK_TO_FIT, &PaletteWindow::shrinkToFitCommand},
         {ID_VIEW_COLUMNS_8, ID_VIEW_COLUMNS_256, &PaletteWindow::setColumns},
         {ID_VIEW_TOGGLE_BORDER, &PaletteWindow::toggleBorder},
@@ -168,6 +173,11 @@ bool PaletteWindow::shrinkToFit() {
                            SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
     return true;
 }
+
+void PaletteWindow::saveAs() { saveAsCommand(*model_); }
+void PaletteWindow::openBitmap() { openCommand(*model_); }
+void PaletteWindow::copyPalette() { copyCommand(*model_); }
+void PaletteWindow::clearPalette() { clearCommand(*model_); }
 
 void PaletteWindow::shrinkToFitCommand() { shrinkToFit(); }
 

@@ -55,6 +55,12 @@ public:
     WindowOps& windowOps() { return windowOps_; }
     PaletteApp& app() { return app_; }
 
+    // File and Edit commands.
+    void saveAs();
+    void openBitmap();
+    void copyPalette();
+    void clearPalette();
+
     // View commands.
     void shrinkToFitCommand();
     void setColumns(int id);
