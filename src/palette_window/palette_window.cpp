@@ -13,6 +13,7 @@
 #include "palette_window/command_ids.h"
 #include "palette_window/palette_menu.h"
 #include "palette_window/pixel_readout.h"
+#include "palette_window/window_placement.h"
 #include "platform/message_box.h"
 #include "platform/x11/pixel_painter.h"
 
@@ -133,8 +134,8 @@ void PaletteWindow::runModal() {
 void PaletteWindow::initDialog() {
     ViewSettings& settings = app_.settings();
     if (!settings.restoreWindowPlacement(&windowOps_, 0, false)) {
-        const Rect screen = windowOps_.desktopRect();
-        windowOps_.setPosition({0, 0, screen.width() / 3, screen.height() / 8}, false,
+        const Size size = defaultWindowSize(windowOps_.desktopRect());
+        windowOps_.setPosition({0, 0, size.width, size.height}, false,
                                SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOREDRAW);
         shrinkToFit();
         // The window did not move while it was initialised: centre it in the work area.
@@ -143,33 +144,23 @@ void PaletteWindow::initDialog() {
     if (settings.storedVersion != settings.currentVersion) Fl::add_timeout(0.0, postedAbout, this);
 }
 
-void PaletteWindow::centreInWorkArea() {
-    const Rect area = windowOps_.workArea();
+WindowChrome PaletteWindow::chrome() const {
     const FrameExtents e = windowOps_.frameExtents();
-    const int width = w() + e.left + e.right;
-    const int height = h() + e.top + e.bottom;
-    int x = (area.left + area.right) / 2 - width / 2;
-    int y = (area.top + area.bottom) / 2 - height / 2;
-    if (x < area.left)
-        x = area.left;
-    else if (x + width > area.right)
-        x = area.right - width;
-    if (y < area.top)
-        y = area.top;
-    else if (y + height > area.bottom)
-        y = area.bottom - height;
-    windowOps_.setPosition({x, y, x + width, y + height}, false,
+    return {e.left, e.right, e.top + kMenuHeight, e.bottom};
+}
+
+void PaletteWindow::centreInWorkArea() {
+    const Size size = windowSizeForClient({gridView_.w(), gridView_.h()}, chrome());
+    const Point at = centredIn(windowOps_.workArea(), size);
+    windowOps_.setPosition({at.x, at.y, at.x + size.width, at.y + size.height}, false,
                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool PaletteWindow::shrinkToFit() {
     const Size target = grid_.shrinkTarget();
     if (gridView_.w() == target.width && gridView_.h() == target.height) return false;
-    // The window rectangle around that client area: the frame and the menu bar.
-    const FrameExtents e = windowOps_.frameExtents();
-    const int width = target.width + e.left + e.right;
-    const int height = target.height + kMenuHeight + e.top + e.bottom;
-    windowOps_.setPosition({0, 0, width, height}, false,
+    const Size size = windowSizeForClient(target, chrome());
+    windowOps_.setPosition({0, 0, size.width, size.height}, false,
                            SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
     return true;
 }

@@ -15,6 +15,7 @@
 #include "palette_window/command_table.h"
 #include "palette_window/grid_geometry.h"
 #include "palette_window/palette_model.h"
+#include "palette_window/window_placement.h"
 #include "platform/x11/program_colormap_followers.h"
 #include "platform/x11/x11_window_ops.h"
 
@@ -76,6 +77,8 @@ private:
     static const std::span<const CommandEntry<PaletteWindow>> commandTable();
 
     void initDialog();
+    // The frame around the window and the menu bar above the client area.
+    WindowChrome chrome() const;
     void centreInWorkArea();
     void handBack();
 
