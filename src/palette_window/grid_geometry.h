@@ -19,8 +19,10 @@ struct GridShape {
 
 // Columns and rows the layout can work with: both at least 1 and columns x rows = 256.
 // Anything else (only stored settings can bring it) becomes 256 columns and 1 row.
-// GridGeometry::fromPreferences applies it, so every geometry built from the settings
-// holds a usable shape; the settings apply it when they load the stored values.
+// GridGeometry::fromPreferences applies it, and the palette window builds its geometry
+// from the settings with fromPreferences before any layout, so the layout never divides
+// by an unusable value. The window hands the replaced shape back when it closes, which
+// repairs the stored values.
 GridShape usableGridShape(int columns, int rows);
 
 struct Point {

@@ -1,7 +1,8 @@
-// A Display for unit tests: a hardware palette in memory, switches for every failure the
-// display can report, and a log of the calls that matter for ordering checks.
+// A Display for unit tests: a hardware palette in memory, switches for the failures a
+// display can report, and a log of calls for checking their order.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <string>
@@ -14,87 +15,54 @@ namespace vexa::testing {
 
 class FakeDisplay : public Display {
   public:
-    // Probe results.
-    bool infoAvailable = true;
-    bool paletteBased = true;
-    int paletteSize = 256;
-    // What the system palette read reports: entries copied, 0 for a display without palette.
-    int reportedEntries = 256;
-    bool screenUnreachable = false;
-    bool paletteCreationFails = false;
-
+    bool infoAvailable = true, paletteBased = true, screenUnreachable = false,
+         paletteCreationFails = false;
+    int paletteSize = 256, reportedEntries = 256;
     std::array<PaletteEntry, kMaxPaletteEntries> hardware{};
-    ColorRef pixel = 0;
-
     std::vector<std::string> calls;
-    int liveInfoContexts = 0;
-    int paletteReads = 0;
-    LogicalPalette lastCreated{};
     LogicalPalette lastRealised{};
 
-    FakeDisplay() {
+    explicit FakeDisplay(std::uint8_t seed = 0) {
         for (int i = 0; i < kMaxPaletteEntries; ++i)
-            hardware[i] =
-                PaletteEntry{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
-                             static_cast<std::uint8_t>(i * 7), 0};
+            hardware[i] = PaletteEntry{std::uint8_t(i + seed), std::uint8_t(255 - i),
+                                       std::uint8_t(i * 7 + seed), 0};
     }
+    int count(const std::string& call) const { return int(std::ranges::count(calls, call)); }
 
     std::unique_ptr<DisplayInfo> openInfo() override {
         calls.push_back("openInfo");
-        if (!infoAvailable) return nullptr;
-        return std::make_unique<Info>(*this);
+        return infoAvailable ? std::make_unique<Info>(*this) : nullptr;
     }
-
-    int readSystemPaletteEntries(int start, int count, PaletteEntry* out) override {
-        calls.push_back("readSystemPalette");
-        ++paletteReads;
+    int readSystemPaletteEntries(int start, int n, PaletteEntry* out) override {
+        calls.push_back("read");
         if (screenUnreachable) throw CommandFailure::resourceUnavailable();
         int copied = 0;
-        for (int i = start; i < start + count && i < reportedEntries; ++i, ++copied)
-            out[copied] = hardware[i];
+        for (int i = start; i < start + n && i < reportedEntries; ++i) out[copied++] = hardware[i];
         return copied;
     }
-
-    std::unique_ptr<PaletteObject> createPalette(const LogicalPalette& palette) override {
-        calls.push_back("createPalette");
-        if (paletteCreationFails) return nullptr;
-        lastCreated = palette;
-        return std::make_unique<Palette>(palette);
+    std::unique_ptr<PaletteObject> createPalette(const LogicalPalette& p) override {
+        calls.push_back("create");
+        return paletteCreationFails ? nullptr : std::make_unique<Palette>(p);
     }
-
-    // Like a 256-entry hardware palette with twenty static colours: the first and last
-    // ten entries keep theirs.
-    void realisePalette(const PaletteObject& palette) override {
-        calls.push_back("realisePalette");
+    // The first and last ten entries are static colours that keep their values.
+    void realisePalette(const PaletteObject& object) override {
+        calls.push_back("realise");
         if (screenUnreachable) throw CommandFailure::resourceUnavailable();
-        const auto& record = static_cast<const Palette&>(palette).record;
-        lastRealised = record;
-        for (int i = 10; i < record.count && i < kMaxPaletteEntries - 10; ++i) {
-            const PaletteEntry& e = record.entries[i];
-            hardware[i] = PaletteEntry{e.red, e.green, e.blue, 0};
-        }
+        lastRealised = static_cast<const Palette&>(object).record;
+        for (int i = 10; i < lastRealised.count && i < 246; ++i)
+            hardware[i] = {lastRealised.entries[i].red, lastRealised.entries[i].green,
+                           lastRealised.entries[i].blue, 0};
     }
-
-    ColorRef screenPixel(int, int) override {
-        if (screenUnreachable) throw CommandFailure::resourceUnavailable();
-        return pixel;
-    }
+    ColorRef screenPixel(int, int) override { return 0; }
 
   private:
-    class Info : public DisplayInfo {
-      public:
-        explicit Info(FakeDisplay& display) : display_(display) { ++display_.liveInfoContexts; }
-        ~Info() override {
-            --display_.liveInfoContexts;
-            display_.calls.push_back("releaseInfo");
-        }
-        bool paletteBased() const override { return display_.paletteBased; }
-        int paletteSize() const override { return display_.paletteSize; }
-
-      private:
-        FakeDisplay& display_;
+    struct Info : DisplayInfo {
+        explicit Info(FakeDisplay& display) : d(display) {}
+        ~Info() override { d.calls.push_back("releaseInfo"); }
+        bool paletteBased() const override { return d.paletteBased; }
+        int paletteSize() const override { return d.paletteSize; }
+        FakeDisplay& d;
     };
-
     struct Palette : PaletteObject {
         explicit Palette(const LogicalPalette& p) : record(p) {}
         LogicalPalette record;

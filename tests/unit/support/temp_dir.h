@@ -1,42 +1,32 @@
-// A fresh folder under the system's temporary directory, removed with everything in it
-// when the object goes out of scope.
+// A fresh temporary folder, removed with its contents at the end of the scope, and
+// whole-file helpers.
 #pragma once
 
-#include <unistd.h>
+#include <stdlib.h>
 
-#include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
-#include <vector>
 
 namespace vexa::testing {
 
 class TempDir {
   public:
-    TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "vexa-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data())) path_ = pattern;
+    TempDir() : path_((std::filesystem::temp_directory_path() / "vexa-XXXXXX").string()) {
+        if (!::mkdtemp(path_.data())) path_.clear();
     }
     ~TempDir() {
         std::error_code ignored;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+        std::filesystem::remove_all(path_, ignored);
     }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    bool ok() const { return !path_.empty(); }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
     const std::string& path() const { return path_; }
-
-    // Names of everything in the folder, hidden files included.
-    std::vector<std::string> entries() const {
-        std::vector<std::string> names;
+    std::set<std::string> entries() const {
+        std::set<std::string> names;
         for (const auto& e : std::filesystem::directory_iterator(path_))
-            names.push_back(e.path().filename().string());
+            names.insert(e.path().filename().string());
         return names;
     }
 
@@ -44,17 +34,11 @@ class TempDir {
     std::string path_;
 };
 
-inline std::vector<std::uint8_t> readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-inline std::string readText(const std::string& path) {
+inline std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
-
-inline void writeBytes(const std::string& path, const std::string& bytes) {
+inline void writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 

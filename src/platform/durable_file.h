@@ -1,0 +1,44 @@
+// Whole-file I/O for the registry file store: reading a file, replacing it so that a crash
+// leaves either the old or the new contents, keeping a copy aside, and an exclusive lock on
+// the folder that serialises the writers. Errors come back as registry results.
+#pragma once
+
+#include <string>
+
+#include "platform/registry.h"
+
+namespace vexa {
+
+RegResult resultFromErrno(int error);
+
+// The whole file; `exists` false, with success, when there is none.
+RegResult readWholeFile(const std::string& path, std::string& text, bool& exists);
+
+// mkdir -p; folders it makes are private to the user. Returns 0 or an errno value.
+int makeFolders(const std::string& folder);
+
+// Writes `text` to path + ".tmp", flushes it and renames it over `path`, keeping the mode
+// of the file it replaces.
+RegResult replaceFile(const std::string& path, const std::string& text);
+
+// Writes `text`, flushed, to a new file path + ".corrupt-<date>-<time>", never over another.
+RegResult keepAside(const std::string& path, const std::string& text);
+
+// An exclusive flock on a folder, held until destruction.
+class FolderLock {
+  public:
+    explicit FolderLock(const std::string& folder);
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    RegResult result() const { return result_; }
+    // Makes renames inside the folder durable.
+    void sync() const;
+
+  private:
+    int fd_ = -1;
+    RegResult result_ = ERROR_SUCCESS;
+};
+
+}  // namespace vexa

@@ -1,0 +1,27 @@
+// The settings object of the program: the palette grid's columns, rows and borders under
+// "View", on top of the window settings. Owned by the application object for the whole run.
+#pragma once
+
+#include <cstdint>
+
+#include "settings/window_settings.h"
+
+namespace vexa {
+
+class ViewSettings : public WindowSettings {
+  public:
+    explicit ViewSettings(Registry& registry);
+
+    // Window defaults, then one row of all 256 tiles without borders.
+    void reset() override;
+    // Stored grid values, then the window values. A stored pair the grid cannot use
+    // (a count of 0 or less, or not 256 tiles in all) becomes 256 by 1.
+    void load() override;
+    void save() override;
+
+    std::int32_t columns = 256;
+    std::int32_t rows = 1;
+    std::int32_t borders = 0;
+};
+
+}  // namespace vexa

@@ -1,0 +1,54 @@
+// Settings of the main window: the version record under "CurrentVersion" and the window's
+// on-top flag, bounds and show state under "Window". The operations that take the state
+// from a window and put a window back are in window_state.cpp.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/window_ops.h"
+#include "settings/settings_store.h"
+
+namespace vexa {
+
+// ShowWindow's minimised command: the only show state that is kept.
+inline constexpr std::int32_t SW_SHOWMINIMIZED = 2;
+
+class WindowSettings : public SettingsStore {
+  public:
+    explicit WindowSettings(Registry& registry);
+
+    // Defaults, and the version record: the stored version is read, and the running one
+    // written when they differ. storedVersion keeps what was read.
+    void reset() override;
+    void load() override;
+    void save() override;
+
+    // The rectangle stored under entry + ".left" and the rest, read bottom, right, top,
+    // left, each with the matching coordinate of `defaultRect`. Nothing is validated.
+    Rect readRect(const std::string& section, const std::string& entry,
+                  const Rect& defaultRect) const;
+
+    // currentVersion as "major.minor", e.g. "1.6" for 65542.
+    std::string versionText() const;
+
+    // Takes the window's show state and, unless it is minimised, its rectangle; marks the
+    // settings modified when either changed. Does nothing without a live window.
+    void captureWindowState(WindowOps* window);
+    void updateBounds(const Rect& r);
+    // Places the window at the stored bounds shifted into the desktop, topmost when onTop.
+    // False, leaving the window alone, when there is no live window or no stored bounds.
+    bool restoreWindowPlacement(WindowOps* window, unsigned positionFlags, bool applyShowState);
+
+    std::uint32_t storedVersion = 0;
+    std::uint32_t currentVersion = 0;
+    std::int32_t onTop = 0;
+    Rect bounds;
+    std::int32_t showState = 0;
+};
+
+// Shifts `r` into `desktop` without resizing it: right, left, bottom, top in that order, so
+// a rectangle larger than the desktop keeps its left or top edge on the desktop's edge.
+void clampToDesktop(Rect& r, const Rect& desktop);
+
+}  // namespace vexa

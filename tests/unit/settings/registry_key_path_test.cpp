@@ -1,0 +1,168 @@
+#include "settings/registry_key_path.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "recording_registry.h"
+#include "test_app.h"
+
+namespace vexa {
+namespace {
+
+using test::RecordingRegistry;
+using Calls = std::vector<std::string>;
+
+const std::string software = "HKEY_LOCAL_MACHINE\\Software";
+const std::string vexaKey = software + "\\Varnel\\Vexa";
+
+TEST(RegistryKeyPathBind, DefaultsAreTakenFromTheRunningApplicationAtTheMomentOfTheCall) {
+    RecordingRegistry registry;
+    RegistryKeyPath key(registry, HKEY_LOCAL_MACHINE);
+    EXPECT_EQ(key.root(), HKEY_LOCAL_MACHINE);
+    EXPECT_EQ(key.software(), "Software");
+    EXPECT_EQ(key.company(), "");
+    EXPECT_EQ(key.application(), "");
+
+    test::TestApp app("", "Vexa");
+    key.bind(key.root());
+    EXPECT_EQ(key.company(), "");
+    EXPECT_EQ(key.application(), "Vexa");
+    app.setCompany("Varnel");
+    key.bind(key.root());
+    EXPECT_EQ(key.company(), "Varnel");
+    EXPECT_EQ(key.subKey(), "");
+
+    key.bind(HKEY_LOCAL_MACHINE, "Soft", "Co", "App", "Sub");
+    EXPECT_EQ(key.software() + key.company() + key.application() + key.subKey(), "SoftCoAppSub");
+
+    key.bind(0, "Soft", "Co", "App", "Sub");
+    EXPECT_EQ(key.root(), 0u);
+    EXPECT_EQ(key.software() + key.company() + key.application() + key.subKey(), "");
+    EXPECT_TRUE(registry.calls().empty());
+}
+
+class RegistryKeyPathTest : public ::testing::Test {
+  protected:
+    test::TestApp app{"Varnel", "Vexa"};
+    RecordingRegistry registry;
+    RegistryKeyPath key{registry, HKEY_LOCAL_MACHINE};
+};
+
+TEST_F(RegistryKeyPathTest, FirstReadCreatesTheLevelsAndSectionAndClosesEveryHandle) {
+    EXPECT_EQ(key.readInt("View", "Columns", 256), 256);
+    EXPECT_EQ(registry.calls(), (Calls{
+                                    "open " + software,
+                                    "create " + software + "\\Varnel",
+                                    "create " + software + "\\Varnel\\Vexa",
+                                    "close " + software + "\\Varnel",
+                                    "close " + software,
+                                    "create " + vexaKey + "\\View",
+                                    "close " + vexaKey,
+                                    "query " + vexaKey + "\\View:Columns",
+                                    "close " + vexaKey + "\\View",
+                                }));
+    EXPECT_TRUE(registry.hasKey(vexaKey + "\\View"));
+    EXPECT_EQ(registry.openHandles(), 0u);
+}
+
+TEST_F(RegistryKeyPathTest, IntegersRoundTripAsSignedLittleEndianDwords) {
+    EXPECT_TRUE(key.writeInt("Window", "Bounds.left", -5));
+    EXPECT_EQ(key.readInt("Window", "Bounds.left", 0), -5);
+    auto stored = registry.value(vexaKey + "\\Window", "Bounds.left");
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->type, REG_DWORD);
+    EXPECT_EQ(stored->data, (std::vector<std::uint8_t>{0xFB, 0xFF, 0xFF, 0xFF}));
+    EXPECT_TRUE(key.writeInt("View", "Columns", 0x01020304));
+    EXPECT_EQ(registry.value(vexaKey + "\\View", "Columns")->data,
+              (std::vector<std::uint8_t>{4, 3, 2, 1}));
+    EXPECT_EQ(registry.openHandles(), 0u);
+}
+
+TEST_F(RegistryKeyPathTest, IntegerReadsOfOtherValuesFollowTheirBytes) {
+    // Five bytes with the terminator: too long for the 4-byte buffer.
+    ASSERT_TRUE(key.writeString("View", "Long", "abcd"));
+    EXPECT_EQ(key.readInt("View", "Long", 77), 77);
+    // Exactly four bytes are read whatever their type.
+    ASSERT_TRUE(key.writeString("View", "Short", "abc"));
+    EXPECT_EQ(key.readInt("View", "Short", 77), 0x00636261);
+    // A shorter value leaves the high bytes zero.
+    registry.putBytes(vexaKey + "\\View", "Two", REG_BINARY, {0x34, 0x12});
+    EXPECT_EQ(key.readInt("View", "Two", -1), 0x1234);
+    EXPECT_EQ(key.readInt("View", "Absent", -9), -9);
+}
+
+TEST_F(RegistryKeyPathTest, TextsRoundTripAndAnEmptyTextIsNotTheDefault) {
+    EXPECT_TRUE(key.writeString("Files", "Last", "C:\\palette \"one\".bmp"));
+    EXPECT_EQ(key.readString("Files", "Last", "x"), "C:\\palette \"one\".bmp");
+
+    EXPECT_TRUE(key.writeString("Files", "Empty", ""));
+    auto stored = registry.value(vexaKey + "\\Files", "Empty");
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->type, REG_SZ);
+    EXPECT_EQ(stored->data, (std::vector<std::uint8_t>{0}));
+    EXPECT_EQ(key.readString("Files", "Empty", "default"), "");
+    EXPECT_EQ(key.readString("Files", "Absent", "default"), "default");
+
+    // A text ends at its first NUL, in both directions.
+    EXPECT_TRUE(key.writeString("Files", "Cut", std::string("ab\0cd", 5)));
+    EXPECT_EQ(registry.value(vexaKey + "\\Files", "Cut")->data,
+              (std::vector<std::uint8_t>{'a', 'b', 0}));
+    registry.putBytes(vexaKey + "\\Files", "Raw", REG_BINARY, {'x', 'y', 0, 'z'});
+    EXPECT_EQ(key.readString("Files", "Raw", "d"), "xy");
+    registry.putBytes(vexaKey + "\\Files", "Unterminated", REG_SZ, {'x', 'y'});
+    EXPECT_EQ(key.readString("Files", "Unterminated", "d"), "xy");
+}
+
+TEST_F(RegistryKeyPathTest, AnUnboundKeyReadsDefaultsWritesNothingAndCreatesNoKey) {
+    key.unbind();
+    EXPECT_EQ(key.readInt("View", "Columns", 256), 256);
+    EXPECT_EQ(key.readString("View", "Name", "d"), "d");
+    EXPECT_FALSE(key.writeInt("View", "Columns", 16));
+    EXPECT_FALSE(key.writeString("View", "Name", "x"));
+    EXPECT_FALSE(registry.hasKey(software + "\\Varnel"));
+    EXPECT_EQ(registry.tree.find({"HKEY_LOCAL_MACHINE", "Software"})->children().size(), 0u);
+    EXPECT_EQ(registry.openHandles(), 0u);
+}
+
+TEST_F(RegistryKeyPathTest, AFailingCompanyLevelStopsThereAndClosesTheSoftwareKey) {
+    registry.failCall("create " + software + "\\Varnel");
+    EXPECT_EQ(key.readInt("View", "Columns", 256), 256);
+    EXPECT_EQ(registry.calls(),
+              (Calls{"open " + software, "create " + software + "\\Varnel", "close " + software}));
+    EXPECT_EQ(registry.openHandles(), 0u);
+    EXPECT_FALSE(registry.hasKey(software + "\\Varnel"));
+}
+
+TEST_F(RegistryKeyPathTest, AFailureAtAnyCallGivesTheDefaultAndLeavesNoHandleOpen) {
+    // One read goes through nine calls; failing each in turn must never leak a handle.
+    for (std::size_t i = 0; i < 9; ++i) {
+        RecordingRegistry fresh;
+        RegistryKeyPath k(fresh, HKEY_LOCAL_MACHINE);
+        fresh.putDword(vexaKey + "\\View", "Columns", 16);
+        fresh.failCall(i);
+        std::int32_t got = k.readInt("View", "Columns", 256);
+        bool closeFailed = fresh.calls()[i].rfind("close ", 0) == 0;
+        EXPECT_EQ(got, closeFailed ? 16 : 256) << fresh.calls()[i];
+        // A failed close leaves its handle; every other handle is closed.
+        EXPECT_EQ(fresh.openHandles(), closeFailed ? 1u : 0u) << fresh.calls()[i];
+    }
+}
+
+TEST_F(RegistryKeyPathTest, SectionsSitBelowTheSubKeyWhenOneIsSet) {
+    key.bind(HKEY_LOCAL_MACHINE, {}, {}, {}, "Profiles");
+    EXPECT_TRUE(key.writeInt("View", "Columns", 32));
+    EXPECT_TRUE(registry.value(vexaKey + "\\Profiles\\View", "Columns"));
+    EXPECT_FALSE(registry.hasKey(vexaKey + "\\View"));
+    // The application key is closed before the call returns, before company and software.
+    const auto& calls = registry.calls();
+    auto at = [&](const std::string& line) {
+        return std::find(calls.begin(), calls.end(), line) - calls.begin();
+    };
+    EXPECT_LT(at("create " + vexaKey + "\\Profiles"), at("close " + vexaKey));
+    EXPECT_LT(at("close " + vexaKey), at("close " + software + "\\Varnel"));
+    EXPECT_EQ(registry.openHandles(), 0u);
+}
+
+}  // namespace
+}  // namespace vexa
