@@ -7,13 +7,14 @@
 #include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
-
 #include <X11/Xatom.h>
 
 namespace vexa {
 namespace {
 
-void closeBox(Fl_Widget* widget, void*) { widget->window()->hide(); }
+void closeBox(Fl_Widget* widget, void*) {
+    widget->window()->hide();
+}
 
 // Puts the message text on the box's X window for tools that read it.
 void publishText(Fl_Window& box, const std::string& text) {

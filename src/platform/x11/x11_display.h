@@ -1,0 +1,54 @@
+// The display services on an X screen. A screen whose default visual is PseudoColor or
+// GrayScale has one hardware colormap that every client shares: that colormap, the one
+// installed at the moment of each call, is the system palette. Nothing is cached.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <memory>
+
+#include "platform/display.h"
+
+namespace vexa {
+
+class X11Display : public Display {
+  public:
+    // Works on an open connection that outlives this object (for example FLTK's fl_display).
+    // With no connection (the display could not be opened) openInfo gives nullptr and every
+    // other operation raises ResourceUnavailable.
+    explicit X11Display(::Display* connection);
+    // Frees the colormap of the last realisation; the screen then shows the default colormap.
+    ~X11Display() override;
+    X11Display(const X11Display&) = delete;
+    X11Display& operator=(const X11Display&) = delete;
+
+    std::unique_ptr<DisplayInfo> openInfo() override;
+    int readSystemPaletteEntries(int start, int count, PaletteEntry* out) override;
+    std::unique_ptr<PaletteObject> createPalette(const LogicalPalette& palette) override;
+    void realisePalette(const PaletteObject& palette) override;
+    ColorRef screenPixel(int x, int y) override;
+
+    // The top-level window that takes each realised colormap as its own colormap. A window
+    // manager with colormap focus installs the colormap of the focused window and undoes any
+    // other installation at once; with the colormap on Vexa's window, the realisation stays
+    // while Vexa has that focus (it has it while the user works in it). None: no window.
+    void setColormapWindow(Window window) { colormapWindow_ = window; }
+
+    // The colormap the last realisation installed and keeps alive, or None.
+    Colormap realisedColormap() const { return realised_; }
+
+  private:
+    void requireConnection() const;
+    bool paletteBased() const;
+    int paletteSize() const;
+
+    ::Display* connection_;
+    Colormap realised_ = None;
+    Window colormapWindow_ = None;
+};
+
+// The colormap currently installed on the default screen (the first of the installed
+// list), or None when the server lists none.
+Colormap installedColormap(::Display* connection);
+
+}  // namespace vexa
