@@ -19,41 +19,10 @@ Rgb ownerColour(int i, int seed) {
             static_cast<std::uint8_t>(3 * i + seed)};
 }
 
-struct Reply {
-    Atom type = None;
-    int format = 0;
-    std::vector<long> items;  // format 32 items
-};
-
-// Asks for `target` of CLIPBOARD as a requestor of our own and reads the reply from
-// `window`, a window made for it when none is given.
-std::optional<Reply> request(::Display* x, const std::string& target, Window given = None) {
-    const Window window =
-        given ? given : XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 1, 1, 0, 0, 0);
-    const Atom clipboard = XInternAtom(x, "CLIPBOARD", False);
-    const Atom property = XInternAtom(x, "VEXA_TEST_REPLY", False);
-    XConvertSelection(x, clipboard, XInternAtom(x, target.c_str(), False), property, window,
-                      CurrentTime);
-    XFlush(x);
-    XEvent event{};
-    const bool answered =
-        waitFor([&] { return XCheckTypedWindowEvent(x, window, SelectionNotify, &event); });
-    std::optional<Reply> reply;
-    if (answered && event.xselection.property != None) {
-        Reply r;
-        unsigned long count = 0, after = 0;
-        unsigned char* data = nullptr;
-        XGetWindowProperty(x, window, property, 0, 1 << 16, True, AnyPropertyType, &r.type,
-                           &r.format, &count, &after, &data);
-        if (data && r.format == 32) {
-            const long* values = reinterpret_cast<const long*>(data);
-            r.items.assign(values, values + count);
-        }
-        if (data) XFree(data);
-        reply = r;
-    }
-    if (!given) XDestroyWindow(x, window);
-    return reply;
+// Asks for `target` of CLIPBOARD as a requestor of our own and reads the reply.
+std::optional<SelectionReply> request(::Display* x, const std::string& target,
+                                      Window given = None) {
+    return requestClipboard(x, target, given);
 }
 
 std::optional<Colormap> copiedColormap(::Display* x) {
