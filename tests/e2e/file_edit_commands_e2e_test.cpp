@@ -336,6 +336,7 @@ TEST_F(FileEditE2E, CopyOffersTheInstalledColoursOnTheClipboard) {
     const auto text = runProgram({"xclip", "-selection", "clipboard", "-t", "text/plain", "-o"});
     ASSERT_TRUE(text);
     EXPECT_EQ(dumpColours(*text), colours);
+    EXPECT_EQ(installedColors(x_), colours);  // Copy changes nothing on the screen
 }
 
 TEST_F(FileEditE2E, ClearBlackensEntries10To245AndASaveWritesThem) {

@@ -53,31 +53,6 @@ class ClipboardTest : public ::testing::Test {
     std::unique_ptr<ChildProcess> owner_;
 };
 
-TEST_F(ClipboardTest, TargetsAreListedForXclip) {
-    startOwner();
-    const auto targets = xclipOut("TARGETS");
-    ASSERT_TRUE(targets);
-    for (const char* name :
-         {"TARGETS\n", "TIMESTAMP\n", "COLORMAP\n", "image/bmp\n", "text/plain\n"})
-        EXPECT_NE(targets->find(name), std::string::npos) << name << " missing in\n" << *targets;
-}
-
-TEST_F(ClipboardTest, BitmapTargetIsThePaletteBitmapOfTheCopiedColours) {
-    startOwner({"--seed", "7"});
-    const auto bytes = xclipOut("image/bmp");
-    ASSERT_TRUE(bytes);
-    ASSERT_EQ(bytes->size(), 9270u);
-    const auto* b = reinterpret_cast<const unsigned char*>(bytes->data());
-    EXPECT_EQ(b[0], 'B');
-    EXPECT_EQ(b[1], 'M');
-    EXPECT_EQ(b[28], 8);  // bits per pixel
-    for (int i = 0; i < 256; ++i) {
-        const Rgb expected = ownerColour(i, 7);
-        EXPECT_EQ((Rgb{b[56 + 4 * i], b[55 + 4 * i], b[54 + 4 * i]}), expected) << i;
-    }
-    for (int i = 0; i < 8192; ++i) ASSERT_EQ(b[1078 + i], i % 256) << i;
-}
-
 TEST_F(ClipboardTest, TextTargetIsTheListing) {
     startOwner({"--count", "16"});
     const auto text = xclipOut("text/plain");
