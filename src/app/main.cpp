@@ -1,6 +1,7 @@
 // Vexa's entry point: opens the display, builds the registry file store, the X11 display
 // services and the application object, and hands over to its start-up routine.
 #include <FL/Fl.H>
+#include <FL/Fl_Window.H>
 #include <FL/x.H>
 
 #include <cstdio>
@@ -19,6 +20,7 @@ int main() {
         return 1;
     }
     fl_open_display(connection);
+    Fl_Window::default_xclass("Vexa");
 
     vexa::RegistryFileStore registry(vexa::RegistryFileStore::defaultPath());
     vexa::X11Display display(fl_display);

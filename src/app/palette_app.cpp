@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "app/about_window.h"
+#include "app/help_window.h"
 #include "app/platform_check.h"
 #include "app/string_table.h"
 #include "palette_window/command_ids.h"
@@ -59,9 +61,9 @@ std::span<const CommandEntry<PaletteApp>> PaletteApp::commandTable() {
 
 void PaletteApp::onCommand(int id) { dispatchCommand(commandTable(), *this, id); }
 
-void PaletteApp::about() {}
+void PaletteApp::about() { showAbout(mainWindow_, appName_, settings_.versionText()); }
 
-void PaletteApp::help() {}
+void PaletteApp::help() { showHelp(mainWindow_, appName_); }
 
 // Exit closes the main window as its close box does.
 void PaletteApp::exitApp() {

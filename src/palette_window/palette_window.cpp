@@ -1,21 +1,19 @@
 #include "palette_window/palette_window.h"
 
 #include <FL/Fl.H>
-#include <FL/Fl_RGB_Image.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
 
 #include <chrono>
-#include <optional>
-#include <vector>
 
 #include "app/dialog_template.h"
-#include "app/icon_picture.h"
+#include "app/app_icon.h"
 #include "app/palette_app.h"
 #include "palette_io/palette_commands.h"
 #include "palette_window/command_ids.h"
 #include "palette_window/palette_menu.h"
 #include "palette_window/pixel_readout.h"
+#include "palette_window/window_placement.h"
 #include "platform/message_box.h"
 #include "platform/x11/pixel_painter.h"
 
@@ -35,24 +33,6 @@ Size templateSize() {
             fl_width("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") + 0.5)),
         fl_height()};
     return {dialogXToPixels(kTemplateWidthDlu, units), dialogYToPixels(kTemplateHeightDlu, units)};
-}
-
-// Icon 1000 in both sizes, for the caption, the task bar and the minimised window.
-void setIcons(Fl_Window& window) {
-    std::vector<std::unique_ptr<Fl_RGB_Image>> images;
-    std::vector<std::vector<unsigned char>> pixels;
-    pixels.reserve(2);
-    for (int size : {32, 16}) {
-        const std::optional<IconPicture> picture = loadIconPicture(IDI_MAIN, size);
-        if (!picture) continue;
-        pixels.push_back(picture->rgba);
-        images.push_back(std::make_unique<Fl_RGB_Image>(pixels.back().data(), picture->width,
-                                                        picture->height, 4));
-    }
-    std::vector<const Fl_RGB_Image*> list;
-    for (const auto& image : images) list.push_back(image.get());
-    // FLTK copies the images.
-    if (!list.empty()) window.icons(list.data(), static_cast<int>(list.size()));
 }
 
 bool viewable(Fl_Window& window) {
@@ -105,7 +85,7 @@ PaletteWindow::PaletteWindow(PaletteApp& app, Display& display)
       windowOps_(*this) {
     end();
     copy_label(app_.appName().c_str());
-    setIcons(*this);
+    setAppIcons(*this);
     menuBar_.menu(paletteMenu());
     resizable(gridView_);
     size_range(1, kMenuHeight);
@@ -141,11 +121,12 @@ void PaletteWindow::onCommand(int id) {
 void PaletteWindow::runModal() {
     grid_.layoutGrid(gridView_.w(), gridView_.h());
     show();
+    windowOps_.removeMaximise();
     // The frame of a window manager is known once the window is mapped inside it.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
     while (shown() && !viewable(*this) && std::chrono::steady_clock::now() < deadline)
         Fl::wait(0.05);
-    colormapFollower_ = std::make_unique<FltkColormapFollower>(*this);
+    colormapFollowers_ = std::make_unique<ProgramColormapFollowers>();
     initDialog();
     while (shown()) Fl::wait();
 }
@@ -153,8 +134,8 @@ void PaletteWindow::runModal() {
 void PaletteWindow::initDialog() {
     ViewSettings& settings = app_.settings();
     if (!settings.restoreWindowPlacement(&windowOps_, 0, false)) {
-        const Rect screen = windowOps_.desktopRect();
-        windowOps_.setPosition({0, 0, screen.width() / 3, screen.height() / 8}, false,
+        const Size size = defaultWindowSize(windowOps_.desktopRect());
+        windowOps_.setPosition({0, 0, size.width, size.height}, false,
                                SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOREDRAW);
         shrinkToFit();
         // The window did not move while it was initialised: centre it in the work area.
@@ -163,33 +144,23 @@ void PaletteWindow::initDialog() {
     if (settings.storedVersion != settings.currentVersion) Fl::add_timeout(0.0, postedAbout, this);
 }
 
-void PaletteWindow::centreInWorkArea() {
-    const Rect area = windowOps_.workArea();
+WindowChrome PaletteWindow::chrome() const {
     const FrameExtents e = windowOps_.frameExtents();
-    const int width = w() + e.left + e.right;
-    const int height = h() + e.top + e.bottom;
-    int x = (area.left + area.right) / 2 - width / 2;
-    int y = (area.top + area.bottom) / 2 - height / 2;
-    if (x < area.left)
-        x = area.left;
-    else if (x + width > area.right)
-        x = area.right - width;
-    if (y < area.top)
-        y = area.top;
-    else if (y + height > area.bottom)
-        y = area.bottom - height;
-    windowOps_.setPosition({x, y, x + width, y + height}, false,
+    return {e.left, e.right, e.top + kMenuHeight, e.bottom};
+}
+
+void PaletteWindow::centreInWorkArea() {
+    const Size size = windowSizeForClient({gridView_.w(), gridView_.h()}, chrome());
+    const Point at = centredIn(windowOps_.workArea(), size);
+    windowOps_.setPosition({at.x, at.y, at.x + size.width, at.y + size.height}, false,
                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool PaletteWindow::shrinkToFit() {
     const Size target = grid_.shrinkTarget();
     if (gridView_.w() == target.width && gridView_.h() == target.height) return false;
-    // The window rectangle around that client area: the frame and the menu bar.
-    const FrameExtents e = windowOps_.frameExtents();
-    const int width = target.width + e.left + e.right;
-    const int height = target.height + kMenuHeight + e.top + e.bottom;
-    windowOps_.setPosition({0, 0, width, height}, false,
+    const Size size = windowSizeForClient(target, chrome());
+    windowOps_.setPosition({0, 0, size.width, size.height}, false,
                            SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
     return true;
 }
@@ -244,7 +215,7 @@ void PaletteWindow::endDialog() {
     ended_ = true;
     // The state is taken while the window still stands where the user left it.
     handBack();
-    colormapFollower_.reset();
+    colormapFollowers_.reset();
     hide();
 }
 

@@ -28,6 +28,21 @@ namespace {
     return ::testing::AssertionSuccess();
 }
 
+// The 32-bit items of a window property of any type.
+std::vector<long> readLongs(::Display* display, Window window, const char* name) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<long> values;
+    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 64, False,
+                           AnyPropertyType, &type, &format, &count, &after, &data) == Success &&
+        data && format == 32)
+        values.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
+    if (data) XFree(data);
+    return values;
+}
+
 class PaletteWindowE2E : public ::testing::Test {
 protected:
     XConnection x;
@@ -44,12 +59,29 @@ TEST_F(PaletteWindowE2E, FirstStartSizesShrinksAndCentresTheWindowOverTilesZeroT
     const Geometry expected{384, 336, 256, 96};
     EXPECT_TRUE(vexa.waitForGeometry(x, window, expected))
         << toString(windowGeometry(x, window));
+    // No maximise function or button; resizing, moving, minimising and closing stay.
+    const auto motif = readLongs(x, window, "_MOTIF_WM_HINTS");
+    ASSERT_EQ(motif.size(), 5u);
+    EXPECT_EQ(motif[0] & 3, 3);
+    EXPECT_EQ(motif[1], 2 | 4 | 8 | 32);
+    EXPECT_EQ(motif[2] & 64, 0);
+
+    // A version that never ran here opens the About window by itself, once.
+    const Window about = findWindowByName(x, "About Vexa");
+    ASSERT_NE(about, 0u);
+    ASSERT_TRUE(xdotool({"windowfocus", "--sync", std::to_string(about), "key", "Return"}));
+    EXPECT_TRUE(waitFor([&] { return findWindowByName(x, "About Vexa", 0ms) == 0; }));
+    EXPECT_EQ(home.dword("CurrentVersion", "Version"), 65542u);
+
+    // The grid, uncovered again: pixel values 0..255, one column each.
     EXPECT_TRUE(waitFor([&] {
         return pixelsAre(x, window, 0, kMenuHeight, 256, 96 - kMenuHeight,
                          [](int px, int) { return static_cast<unsigned long>(px); });
     }));
     EXPECT_TRUE(pixelsAre(x, window, 0, kMenuHeight, 256, 96 - kMenuHeight,
                           [](int px, int) { return static_cast<unsigned long>(px); }));
+    ASSERT_TRUE(chooseMenu(window, {"Escape"}));
+    EXPECT_EQ(vexa.waitForExit(), 0);
 }
 
 TEST_F(PaletteWindowE2E, TilesShowAnotherProgramsColoursWithoutARepaint) {
@@ -180,6 +212,33 @@ TEST_F(PaletteWindowE2E, EnterEndsTheRunAndTheNextStartRestoresTheWindowWritingN
     }
     EXPECT_EQ(home.storeText(), saved);
     EXPECT_EQ(std::filesystem::last_write_time(home.storePath()), savedTime);
+}
+
+TEST_F(PaletteWindowE2E, StoredBoundsAreShiftedOntoTheScreenAndKeptOnTop) {
+    home.seedVersion(65542, {{"Window\\Bounds.left", 900},
+                             {"Window\\Bounds.top", 700},
+                             {"Window\\Bounds.right", 1200},
+                             {"Window\\Bounds.bottom", 900},
+                             {"Window\\On top", 1}});
+    VexaProcess vexa(home);
+    const Window window = vexa.waitForWindow(x);
+    ASSERT_NE(window, 0u);
+    EXPECT_TRUE(vexa.waitForGeometry(x, window, {724, 568, 300, 200}))
+        << toString(windowGeometry(x, window));
+    const auto state = readLongs(x, window, "_NET_WM_STATE");
+    EXPECT_EQ(state, std::vector<long>{static_cast<long>(
+                         XInternAtom(x.get(), "_NET_WM_STATE_ABOVE", False))});
+    // No shrink: the 256 one-pixel tiles are centred in the 300-pixel client area.
+    EXPECT_TRUE(waitFor([&] {
+        return pixelsAre(x, window, 22, kMenuHeight, 256, 175,
+                         [](int px, int) { return static_cast<unsigned long>(px - 22); });
+    }));
+    ASSERT_TRUE(chooseMenu(window, {"Escape"}));
+    EXPECT_EQ(vexa.waitForExit(), 0);
+    // The window was captured where it was shifted to; the flag is written back as read.
+    EXPECT_EQ(home.dword("Window", "Bounds.left"), 724u);
+    EXPECT_EQ(home.dword("Window", "Bounds.bottom"), 768u);
+    EXPECT_EQ(home.dword("Window", "On top"), 1u);
 }
 
 TEST_F(PaletteWindowE2E, FileExitEndsTheRun) {

@@ -31,12 +31,23 @@ ConfigHome::~ConfigHome() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-void ConfigHome::seedVersion(std::uint32_t version) const {
+void ConfigHome::seedVersion(
+    std::uint32_t version,
+    const std::vector<std::pair<std::string, std::uint32_t>>& values) const {
     std::filesystem::create_directories(path_ + "/vexa");
-    char value[16];
-    std::snprintf(value, sizeof value, "%08x", version);
-    std::ofstream(storePath()) << "REGEDIT4\n\n" << kKeyPrefix << "CurrentVersion]\n"
-                               << "\"Version\"=dword:" << value << "\n";
+    auto dword = [](std::uint32_t value) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%08x", value);
+        return std::string(text);
+    };
+    std::ofstream out(storePath());
+    out << "REGEDIT4\n\n" << kKeyPrefix << "CurrentVersion]\n"
+        << "\"Version\"=dword:" << dword(version) << "\n";
+    for (const auto& [path, value] : values) {
+        const std::size_t slash = path.find('\\');
+        out << "\n" << kKeyPrefix << path.substr(0, slash) << "]\n\"" << path.substr(slash + 1)
+            << "\"=dword:" << dword(value) << "\n";
+    }
 }
 
 std::string ConfigHome::storeText() const {
@@ -71,6 +82,29 @@ Geometry windowGeometry(::Display* display, Window window) {
     if (!XGetWindowAttributes(display, window, &attributes)) return {};
     const auto [x, y] = rootPosition(display, window);
     return {x, y, attributes.width, attributes.height};
+}
+
+namespace {
+bool redirectRefused = false;
+int noteRefusal(::Display*, XErrorEvent* error) {
+    if (error->error_code == BadAccess) redirectRefused = true;
+    return 0;
+}
+}  // namespace
+
+bool waitForWindowManager(::Display* display) {
+    return waitFor([&] {
+        // Only one client may redirect the root: a refusal means the manager holds it.
+        redirectRefused = false;
+        XSync(display, False);
+        auto previous = XSetErrorHandler(noteRefusal);
+        XSelectInput(display, DefaultRootWindow(display), SubstructureRedirectMask);
+        XSync(display, False);
+        XSelectInput(display, DefaultRootWindow(display), NoEventMask);
+        XSync(display, False);
+        XSetErrorHandler(previous);
+        return redirectRefused;
+    });
 }
 
 bool xdotool(const std::vector<std::string>& arguments) {

@@ -6,7 +6,10 @@
 // clang-format on
 #include "platform/x11/x11_display.h"
 
+#include <algorithm>
 #include <array>
+#include <filesystem>
+#include <functional>
 
 #include "palette_io/command_failure.h"
 #include "x11_test_support.h"
@@ -17,6 +20,7 @@ namespace {
 using testing::ColormapHolder;
 using testing::Rgb;
 using testing::XConnection;
+using namespace std::chrono_literals;
 
 std::array<PaletteEntry, 256> readAll(X11Display& display, int* count = nullptr) {
     std::array<PaletteEntry, 256> entries{};
@@ -216,6 +220,65 @@ TEST(X11DisplayTest, ScreenPixelIsTheColourOfAnotherClientsWindowAsColorRef) {
     EXPECT_EQ(display.screenPixel(200, 100), 0x563412u);
     EXPECT_EQ(display.screenPixel(239, 129), 0x563412u);
     EXPECT_NE(display.screenPixel(240, 130), 0x563412u);  // just outside the window
+}
+
+// ImageMagick's display, a real program that is not ours, installs its private colormap
+// while the pointer is in its window (no window manager needed).
+TEST(X11DisplayTest, ReadsTheColoursImageMagickDisplayInstalls) {
+    const std::string bmp = std::string(VEXA_TESTDATA_DIR) + "/bmp/g/pal8.bmp";
+    if (!std::filesystem::exists(bmp)) GTEST_SKIP() << "no test data";
+    const auto table = testing::readBmpColorTable(bmp);
+    XConnection x;
+    X11Display display(x);
+    const Colormap defaultMap = DefaultColormap(x.get(), 0);
+    {
+        testing::ChildProcess viewer({"display", "-colormap", "Private", bmp});
+        const Window window = testing::findWindowByName(x, "ImageMagick: pal8.bmp", 15000ms);
+        ASSERT_NE(window, Window(0));
+        const Colormap private_ = testing::windowColormap(x, window);
+        ASSERT_NE(private_, defaultMap);
+        const auto [left, top] = testing::rootPosition(x, window);
+        testing::movePointer(x, left + 10, top + 10);
+        ASSERT_TRUE(testing::waitFor([&] { return testing::installedColormap(x) == private_; }));
+
+        const auto held = testing::colormapColors(x, private_);
+        const auto entries = readAll(display);
+        for (int i = 0; i < 256; ++i) EXPECT_EQ(rgbOf(entries[i]), held[i]) << i;
+        for (const Rgb& c : table)  // every colour of the image is in the system palette
+            EXPECT_NE(std::find(held.begin(), held.end(), c), held.end()) << testing::toString(c);
+
+        // A pixel of the picture reads as its colour in the installed colormap.
+        const auto pixels = testing::windowPixels(x, window, 30, 20, 1, 1);
+        ASSERT_EQ(pixels.size(), 1u);
+        const Rgb c = held.at(pixels[0]);
+        EXPECT_EQ(display.screenPixel(left + 30, top + 20), makeColorRef(c.red, c.green, c.blue));
+    }
+    // display also allocated colours in the default colormap, so compare with it as it is now.
+    ASSERT_TRUE(testing::waitFor([&] { return testing::installedColormap(x) == defaultMap; }));
+    const auto entries = readAll(display);
+    const auto defaults = testing::colormapColors(x, defaultMap);
+    for (int i = 0; i < 256; ++i) EXPECT_EQ(rgbOf(entries[i]), defaults[i]) << i;
+}
+
+TEST(X11DisplayTest, WithoutAConnectionThereIsNoInfoAndEveryOperationFails) {
+    X11Display display(nullptr);
+    EXPECT_FALSE(display.openInfo());
+    auto expectUnavailable = [](const std::function<void()>& operation) {
+        try {
+            operation();
+            ADD_FAILURE() << "no failure raised";
+        } catch (const CommandFailure& failure) {
+            EXPECT_EQ(failure.category(), FailureCategory::ResourceUnavailable);
+        }
+    };
+    PaletteEntry entry;
+    expectUnavailable([&] { display.readSystemPaletteEntries(0, 1, &entry); });
+    expectUnavailable([&] { display.screenPixel(0, 0); });
+    LogicalPalette palette;
+    palette.count = 256;
+    auto object = display.createPalette(palette);
+    ASSERT_TRUE(object);
+    expectUnavailable([&] { display.realisePalette(*object); });
 }
 
 TEST(X11DisplayTest, PointsOutsideTheScreenRaiseResourceUnavailable) {

@@ -4,6 +4,7 @@
 // clang-format on
 #include <array>
 
+#include "palette_window/palette_model.h"
 #include "platform/x11/x11_display.h"
 #include "x11_test_support.h"
 
@@ -29,6 +30,18 @@ TEST(X11DisplayTrueColorTest, ProbeRefusesAndThePaletteReadsEmpty) {
     palette.entries.fill({1, 2, 3, PC_NOCOLLAPSE});
     display.realisePalette(*display.createPalette(palette));
     EXPECT_EQ(display.realisedColormap(), Colormap(None));
+}
+
+TEST(X11DisplayTrueColorTest, PaletteModelRefusesTheScreenAsNotPaletteDevice) {
+    testing::XConnection x;
+    X11Display display(x);
+    try {
+        PaletteModel model(display);
+        ADD_FAILURE() << "a model was built on a TrueColor screen";
+    } catch (const PaletteModelError& error) {
+        EXPECT_TRUE(error.notPaletteDevice());
+        EXPECT_EQ(error.category(), FailureCategory::SilentFailure);
+    }
 }
 
 TEST(X11DisplayTrueColorTest, ScreenPixelStillReadsTheColour) {

@@ -14,6 +14,7 @@ namespace {
 
 // Adds ColormapChangeMask to what this client already selects on `window`.
 void listenForColormaps(::Display* connection, Window window) {
+    XErrorTrap trap(connection);
     XWindowAttributes attributes{};
     if (!XGetWindowAttributes(connection, window, &attributes)) return;
     XSelectInput(connection, window, attributes.your_event_mask | ColormapChangeMask);
@@ -28,24 +29,21 @@ ColormapFollower::ColormapFollower(::Display* connection, Window window)
     follow();
 }
 
-bool ColormapFollower::handleEvent(const XEvent& event) {
-    if (event.type != ColormapNotify) return false;
-    if (event.xcolormap.window != window_ && event.xcolormap.window != root_) return false;
-    follow();
-    return true;
+bool ColormapFollower::isColormapChange(const XEvent& event) const {
+    return event.type == ColormapNotify &&
+           (event.xcolormap.window == window_ || event.xcolormap.window == root_);
 }
 
 void ColormapFollower::follow() {
+    // The window may be gone, and the installed colormap may belong to another visual or be
+    // freed by now; then the notification that follows its replacement brings the next try.
+    XErrorTrap trap(connection_);
     const Colormap installed = installedColormap(connection_);
     if (installed == None) return;
     XWindowAttributes attributes{};
     if (!XGetWindowAttributes(connection_, window_, &attributes)) return;
     if (attributes.colormap == installed) return;
-    // The installed colormap may belong to another visual, or be freed by now; then the
-    // notification that follows its replacement brings the next try.
-    XErrorTrap trap(connection_);
     XSetWindowColormap(connection_, window_, installed);
-    trap.failed();
 }
 
 namespace {
@@ -66,14 +64,23 @@ FltkColormapFollower::FltkColormapFollower(Fl_Window& window)
 }
 
 FltkColormapFollower::~FltkColormapFollower() {
+    Fl::remove_timeout(&FltkColormapFollower::settled, this);
     std::erase(followers(), this);
     if (followers().empty()) Fl::remove_system_handler(&FltkColormapFollower::dispatch);
 }
 
 int FltkColormapFollower::dispatch(void* event, void*) {
     for (FltkColormapFollower* follower : followers())
-        follower->follower_.handleEvent(*static_cast<const XEvent*>(event));
+        if (follower->follower_.isColormapChange(*static_cast<const XEvent*>(event))) {
+            // Each change restarts the wait, so only the colormap that stays counts.
+            Fl::remove_timeout(&FltkColormapFollower::settled, follower);
+            Fl::add_timeout(kSettleSeconds, &FltkColormapFollower::settled, follower);
+        }
     return 0;  // FLTK goes on with the event as usual
+}
+
+void FltkColormapFollower::settled(void* data) {
+    static_cast<FltkColormapFollower*>(data)->follower_.follow();
 }
 
 }  // namespace vexa

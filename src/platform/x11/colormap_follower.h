@@ -17,9 +17,9 @@ class ColormapFollower {
     ColormapFollower(const ColormapFollower&) = delete;
     ColormapFollower& operator=(const ColormapFollower&) = delete;
 
-    // Follows when `event` is a colormap notification for the window or the root window;
-    // true when it was one. Any other event is left alone.
-    bool handleEvent(const XEvent& event);
+    // True when `event` tells that the installed colormap may have changed (a colormap
+    // notification for the window or the root window).
+    bool isColormapChange(const XEvent& event) const;
 
     // Sets the window's colormap to the installed one when they differ.
     void follow();
@@ -35,6 +35,11 @@ class ColormapFollower {
 // Follows for a shown FLTK window from inside FLTK's event loop (a system handler sees
 // every X event first and passes it on). Create it after the window is shown and destroy it
 // before the window is hidden.
+//
+// It follows once the installed colormap has settled for kSettleSeconds: moving the pointer
+// from one window to another, a window manager installs the root window's colormap for an
+// instant on the way; following that would hand the default colormap to the next
+// installation the window manager makes for this window.
 class FltkColormapFollower {
   public:
     explicit FltkColormapFollower(Fl_Window& window);
@@ -42,8 +47,11 @@ class FltkColormapFollower {
     FltkColormapFollower(const FltkColormapFollower&) = delete;
     FltkColormapFollower& operator=(const FltkColormapFollower&) = delete;
 
+    static constexpr double kSettleSeconds = 0.2;
+
   private:
     static int dispatch(void* event, void* data);
+    static void settled(void* data);
 
     ColormapFollower follower_;
 };

@@ -72,8 +72,13 @@ Colormap installedColormap(::Display* connection) {
 X11Display::X11Display(::Display* connection) : connection_(connection) {}
 
 X11Display::~X11Display() {
-    if (realised_ != None) XFreeColormap(connection_, realised_);
+    if (!connection_ || realised_ == None) return;
+    XFreeColormap(connection_, realised_);
     XFlush(connection_);
+}
+
+void X11Display::requireConnection() const {
+    if (!connection_) throw CommandFailure::resourceUnavailable();
 }
 
 bool X11Display::paletteBased() const {
@@ -91,6 +96,7 @@ std::unique_ptr<DisplayInfo> X11Display::openInfo() {
 }
 
 int X11Display::readSystemPaletteEntries(int start, int count, PaletteEntry* out) {
+    requireConnection();
     if (!paletteBased()) return 0;
     count = std::min(count, paletteSize() - start);
     if (start < 0 || count <= 0) return 0;
@@ -111,6 +117,7 @@ std::unique_ptr<PaletteObject> X11Display::createPalette(const LogicalPalette& p
 void X11Display::realisePalette(const PaletteObject& object) {
     const auto* palette = dynamic_cast<const X11PaletteObject*>(&object);
     if (!palette) throw CommandFailure::resourceUnavailable();
+    requireConnection();
     if (!paletteBased()) return;
     const int size = paletteSize();
     std::vector<XColor> cells = queryInstalledColours(connection_, 0, size);
@@ -143,6 +150,7 @@ void X11Display::realisePalette(const PaletteObject& object) {
 }
 
 ColorRef X11Display::screenPixel(int x, int y) {
+    requireConnection();
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         XImage* image = nullptr;
         XColor cell{};

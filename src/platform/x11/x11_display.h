@@ -14,6 +14,8 @@ namespace vexa {
 class X11Display : public Display {
   public:
     // Works on an open connection that outlives this object (for example FLTK's fl_display).
+    // With no connection (the display could not be opened) openInfo gives nullptr and every
+    // other operation raises ResourceUnavailable.
     explicit X11Display(::Display* connection);
     // Frees the colormap of the last realisation; the screen then shows the default colormap.
     ~X11Display() override;
@@ -36,6 +38,7 @@ class X11Display : public Display {
     Colormap realisedColormap() const { return realised_; }
 
   private:
+    void requireConnection() const;
     bool paletteBased() const;
     int paletteSize() const;
 

@@ -32,6 +32,9 @@ public:
     // The frame the window manager draws around the window: _NET_FRAME_EXTENTS where the
     // window manager gives them, else the reparenting frame's geometry, else nothing.
     FrameExtents frameExtents() const;
+    // Asks the window manager for a frame without a maximise button or function; the
+    // window stays resizable by its border and can be minimised and closed.
+    void removeMaximise();
     // The screen's work area (_NET_WORKAREA), or the whole screen without one.
     Rect workArea() const;
 
