@@ -2,6 +2,7 @@
 // through Vexa's clipboard code, and xclip and a plain Xlib requestor ask for its targets.
 #include <X11/Xatom.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <memory>
 #include <string>
@@ -125,6 +126,22 @@ TEST_F(ClipboardTest, AnotherProgramTakingTheClipboardDropsTheCopy) {
     const auto again = copiedColormap(x_);
     ASSERT_TRUE(again);
     EXPECT_EQ(colormapColors(x_, *again)[200], ownerColour(200, 5));
+}
+
+TEST_F(ClipboardTest, ALossNoticedOnlyAfterANewerCopyKeepsTheNewerCopy) {
+    startOwner();
+    // The owner sleeps while another program takes the clipboard and a new copy is asked
+    // for; it wakes with both the stale loss and the request waiting.
+    ASSERT_EQ(kill(owner_->pid(), SIGSTOP), 0);
+    ChildProcess taker({"sh", "-c", "printf other | xclip -selection clipboard -i -quiet"});
+    EXPECT_TRUE(
+        waitFor([&] { return xclipOut("UTF8_STRING") == std::optional<std::string>("other"); }));
+    ASSERT_TRUE(owner_->writeInput("copy 5\n"));
+    ASSERT_EQ(kill(owner_->pid(), SIGCONT), 0);
+    ASSERT_EQ(owner_->readLine(), "OWNED");
+    const auto colormap = copiedColormap(x_);
+    ASSERT_TRUE(colormap);
+    EXPECT_EQ(colormapColors(x_, *colormap)[60], ownerColour(60, 5));
 }
 
 TEST_F(ClipboardTest, CopyingAgainReplacesTheColoursAndFreesTheOldColormap) {
