@@ -27,6 +27,8 @@ void copyCommand(const PaletteModel& model) {
     offerPaletteOnClipboard(clipboardForms(copy, converted));
 }
 
-void clearCommand(const PaletteModel& model) { clearPalette(model); }
+void clearCommand(const PaletteModel& model) {
+    clearPalette(model);
+}
 
 }  // namespace vexa

@@ -1,6 +1,3 @@
-// The support header brings GoogleTest in before X defines None and Bool.
-#include "x11_test_support.h"
-
 #include "ui_driver.h"
 
 #include <X11/Xatom.h>
@@ -96,7 +93,6 @@ bool waitUntilGone(::Display* display, const std::string& caption,
     return waitFor([&] { return captioned(display, caption).empty(); }, timeout);
 }
 
-
 bool pressKeys(Window window, const std::string& keys) {
     const std::string id = std::to_string(window);
     return runXdotool("windowfocus --sync " + id) && runXdotool("key --clearmodifiers " + keys);
@@ -115,6 +111,39 @@ bool clickAt(Window window, int x, int y) {
     return runXdotool("mousemove --sync --window " + std::to_string(window) + " " +
                       std::to_string(x) + " " + std::to_string(y)) &&
            runXdotool("click 1");
+}
+
+std::optional<SelectionReply> requestClipboard(::Display* display, const std::string& target,
+                                               Window given) {
+    const Window window =
+        given ? given
+              : XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+    const Atom clipboard = XInternAtom(display, "CLIPBOARD", False);
+    const Atom property = XInternAtom(display, "VEXA_TEST_REPLY", False);
+    XConvertSelection(display, clipboard, XInternAtom(display, target.c_str(), False), property,
+                      window, CurrentTime);
+    XFlush(display);
+    XEvent event{};
+    const bool answered =
+        waitFor([&] { return XCheckTypedWindowEvent(display, window, SelectionNotify, &event); });
+    std::optional<SelectionReply> reply;
+    if (answered && event.xselection.property != None) {
+        SelectionReply r;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(display, window, property, 0, 1 << 20, True, AnyPropertyType, &r.type,
+                           &r.format, &count, &after, &data);
+        if (data && r.format == 32) {
+            const long* values = reinterpret_cast<const long*>(data);
+            r.items.assign(values, values + count);
+        } else if (data && r.format == 8) {
+            r.bytes.assign(data, data + count);
+        }
+        if (data) XFree(data);
+        reply = r;
+    }
+    if (!given) XDestroyWindow(display, window);
+    return reply;
 }
 
 std::optional<std::string> runProgram(const std::vector<std::string>& argv,

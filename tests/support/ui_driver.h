@@ -3,12 +3,12 @@
 // VEXA_MESSAGE_TEXT property, and peer programs run to completion.
 #pragma once
 
-#include <X11/Xlib.h>
-
 #include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "x11_test_support.h"  // also Xlib, after GoogleTest
 
 namespace vexa::testing {
 
@@ -40,6 +40,19 @@ bool typeFileName(Window chooser, const std::string& name);
 
 // Clicks the left button at (x, y) of `window`.
 bool clickAt(Window window, int x, int y);
+
+// The answer of the CLIPBOARD owner to a request for one target.
+struct SelectionReply {
+    Atom type = None;
+    int format = 0;
+    std::vector<unsigned char> bytes;  // format 8 data
+    std::vector<long> items;           // format 32 data
+};
+
+// Asks the CLIPBOARD owner for `target` as a requestor of our own; nothing when it refuses
+// or does not answer. The reply is read from `window`, or from a window made for it.
+std::optional<SelectionReply> requestClipboard(::Display* display, const std::string& target,
+                                               Window window = None);
 
 // Runs a program to its end with its standard output captured; nothing after `timeout`.
 std::optional<std::string> runProgram(const std::vector<std::string>& argv,

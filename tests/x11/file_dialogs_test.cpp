@@ -57,41 +57,6 @@ class DialogTest : public ::testing::Test {
     std::unique_ptr<ChildProcess> driver_;
 };
 
-TEST_F(DialogTest, InitialNameGetsTheDefaultExtensionAfterTheCreateQuestion) {
-    start("save");
-    ASSERT_TRUE(pressKeys(chooser("Save As"), "Return"));
-    EXPECT_EQ(answer("Save As", "Return"),
-              path("SysPal.bmp") + " does not exist.\nDo you want to create it?");
-    EXPECT_EQ(result(), "CHOSEN " + path("SysPal.bmp"));
-    EXPECT_FALSE(fs::exists(path("SysPal.bmp")));  // the dialog itself writes nothing
-}
-
-TEST_F(DialogTest, ReplacingAsksFirstAndNoReturnsToTheDialog) {
-    std::ofstream(path("old.bmp")) << "old";
-    start("save", 2);
-    ASSERT_TRUE(typeFileName(chooser("Save As"), path("old")));
-    EXPECT_EQ(answer("Save As", "n"),
-              path("old.bmp") + " already exists.\nDo you want to replace it?");
-    // Back in the dialog: Esc cancels the whole command.
-    ASSERT_TRUE(pressKeys(chooser("Save As"), "Escape"));
-    EXPECT_EQ(result(), "CANCELLED");
-
-    ASSERT_TRUE(typeFileName(chooser("Save As"), path("old.bmp")));
-    EXPECT_EQ(answer("Save As", "y"),
-              path("old.bmp") + " already exists.\nDo you want to replace it?");
-    EXPECT_EQ(result(), "CHOSEN " + path("old.bmp"));
-}
-
-TEST_F(DialogTest, DecliningToCreateReturnsToTheDialogForAnotherName) {
-    start("save");
-    ASSERT_TRUE(typeFileName(chooser("Save As"), "first.dat"));
-    answer("Save As", "Escape");
-    ASSERT_TRUE(typeFileName(chooser("Save As"), "pal.TXT"));
-    EXPECT_EQ(answer("Save As", "Return"),
-              path("pal.TXT") + " does not exist.\nDo you want to create it?");
-    EXPECT_EQ(result(), "CHOSEN " + path("pal.TXT"));
-}
-
 TEST_F(DialogTest, SaveIntoAMissingFolderIsRefused) {
     start("save");
     ASSERT_TRUE(typeFileName(chooser("Save As"), path("gone/pal.bmp")));

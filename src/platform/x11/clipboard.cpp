@@ -151,8 +151,11 @@ void ClipboardOwner::serviceEvents() {
         if (event.type == SelectionRequest) {
             answer(event.xselectionrequest);
         } else if (event.type == SelectionClear &&
-                   event.xselectionclear.selection == atoms_.clipboard) {
-            dropContent();  // another program owns the clipboard now
+                   event.xselectionclear.selection == atoms_.clipboard &&
+                   XGetSelectionOwner(connection_, atoms_.clipboard) != window_) {
+            // Another program owns the clipboard now. (A clear that was still queued when
+            // a newer copy took the selection back is stale and ignored.)
+            dropContent();
         }
     }
 }

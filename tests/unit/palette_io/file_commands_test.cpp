@@ -78,19 +78,6 @@ TEST_F(SaveTest, OtherNamesGetTheTextDumpWithTheDisplaysColours) {
     }
 }
 
-TEST_F(SaveTest, ReplacingAFileOverwritesItWhole) {
-    PaletteModel model(display_);
-    {
-        std::ofstream old(path("pal.txt"), std::ios::binary);
-        old << std::string(20000, 'x');
-    }
-    savePalette(path("pal.txt"), model);
-    const auto bytes = fileBytes(path("pal.txt"));
-    EXPECT_TRUE(isTextDump(bytes));
-    EXPECT_LT(bytes.size(), 20000u);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()).find("xxxx"), std::string::npos);
-}
-
 TEST_F(SaveTest, FailuresReachTheCallerNamingThePath) {
     PaletteModel model(display_);
     const std::string missing = path("no-such-folder/pal.bmp");
