@@ -8,6 +8,7 @@
 
 #include "app/dialog_template.h"
 #include "app/app_icon.h"
+#include "app/dialog_window.h"
 #include "app/palette_app.h"
 #include "palette_window/command_ids.h"
 #include "palette_window/palette_menu.h"
@@ -201,7 +202,7 @@ int PaletteWindow::handle(int event) {
             endDialog();
             return 1;
         }
-        if (plain && key == FL_F + 1) {
+        if (isHelpKeyEvent()) {
             onCommand(ID_HELP);
             return 1;
         }
