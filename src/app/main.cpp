@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "app/app_icon.h"
 #include "app/palette_app.h"
 #include "app/platform_check.h"
 #include "platform/registry_file_store.h"
@@ -18,6 +19,8 @@ int main() {
         return 1;
     }
     fl_open_display(connection);
+    // Every window from here on, message boxes and file choosers too, carries the icon.
+    vexa::installDefaultAppIcons();
 
     vexa::RegistryFileStore registry(vexa::RegistryFileStore::defaultPath());
     vexa::X11Display display(fl_display);

@@ -31,6 +31,14 @@ int countWindows(const std::string& name) {
     return static_cast<int>(std::count(lines.begin(), lines.end(), '\n'));
 }
 
+// True when the window carries the program's icon at 32 and 16 pixels.
+bool hasAppIcons(Window window) {
+    const std::string icons =
+        commandOutput("xprop -id " + std::to_string(window) + " _NET_WM_ICON");
+    return icons.find("Icon (32 x 32)") != std::string::npos &&
+           icons.find("Icon (16 x 16)") != std::string::npos;
+}
+
 void setClipboard(const std::string& text) {
     if (FILE* pipe = popen("xclip -selection clipboard -i", "w")) {
         fwrite(text.data(), 1, text.size(), pipe);
@@ -100,6 +108,7 @@ TEST_F(AboutHelpE2E, FirstStartOfAVersionOpensAboutAboveThePaletteWindowOnce) {
         ASSERT_NE(about, 0u);
         EXPECT_EQ(transientFor(x, about), window);
         EXPECT_TRUE(waitFor([&] { return stackedAbove(x, about, window); }));
+        EXPECT_TRUE(hasAppIcons(about));
         const auto texts = readStringProperty(x, about, "VEXA_DIALOG_TEXT");
         ASSERT_TRUE(texts.has_value());
         EXPECT_NE(texts->find("Vexa v1.6"), std::string::npos);
@@ -125,6 +134,7 @@ TEST_F(AboutHelpE2E, HelpContentsAndF1OpenHelpWithCloseFocused) {
     ASSERT_NE(help, 0u);
     EXPECT_EQ(transientFor(x, help), window);
     EXPECT_TRUE(stackedAbove(x, help, window));
+    EXPECT_TRUE(hasAppIcons(help));
     // Close has the focus: Space presses it.
     ASSERT_TRUE(keys(help, {"space"}));
     ASSERT_TRUE(gone("Vexa Help"));
