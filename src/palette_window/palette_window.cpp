@@ -10,9 +10,11 @@
 #include "app/app_icon.h"
 #include "app/dialog_window.h"
 #include "app/palette_app.h"
+#include "palette_io/palette_commands.h"
 #include "palette_window/command_ids.h"
 #include "palette_window/palette_menu.h"
 #include "palette_window/pixel_readout.h"
+#include "palette_window/window_placement.h"
 #include "platform/message_box.h"
 #include "platform/x11/pixel_painter.h"
 
@@ -98,6 +100,10 @@ PaletteWindow::~PaletteWindow() { Fl::remove_timeout(postedAbout, this); }
 
 const std::span<const CommandEntry<PaletteWindow>> PaletteWindow::commandTable() {
     static const CommandEntry<PaletteWindow> table[] = {
+        {ID_FILE_SAVE_AS, &PaletteWindow::saveAs},
+        {ID_FILE_OPEN, &PaletteWindow::openBitmap},
+        {ID_EDIT_COPY, &PaletteWindow::copyPalette},
+        {ID_EDIT_CLEAR, &PaletteWindow::clearPalette},
         {ID_VIEW_SHRINK_TO_FIT, &PaletteWindow::shrinkToFitCommand},
         {ID_VIEW_COLUMNS_8, ID_VIEW_COLUMNS_256, &PaletteWindow::setColumns},
         {ID_VIEW_TOGGLE_BORDER, &PaletteWindow::toggleBorder},
@@ -121,7 +127,7 @@ void PaletteWindow::runModal() {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
     while (shown() && !viewable(*this) && std::chrono::steady_clock::now() < deadline)
         Fl::wait(0.05);
-    colormapFollower_ = std::make_unique<FltkColormapFollower>(*this);
+    colormapFollowers_ = std::make_unique<ProgramColormapFollowers>();
     initDialog();
     while (shown()) Fl::wait();
 }
@@ -129,8 +135,8 @@ void PaletteWindow::runModal() {
 void PaletteWindow::initDialog() {
     ViewSettings& settings = app_.settings();
     if (!settings.restoreWindowPlacement(&windowOps_, 0, false)) {
-        const Rect screen = windowOps_.desktopRect();
-        windowOps_.setPosition({0, 0, screen.width() / 3, screen.height() / 8}, false,
+        const Size size = defaultWindowSize(windowOps_.desktopRect());
+        windowOps_.setPosition({0, 0, size.width, size.height}, false,
                                SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOREDRAW);
         shrinkToFit();
         // The window did not move while it was initialised: centre it in the work area.
@@ -139,36 +145,31 @@ void PaletteWindow::initDialog() {
     if (settings.storedVersion != settings.currentVersion) Fl::add_timeout(0.0, postedAbout, this);
 }
 
-void PaletteWindow::centreInWorkArea() {
-    const Rect area = windowOps_.workArea();
+WindowChrome PaletteWindow::chrome() const {
     const FrameExtents e = windowOps_.frameExtents();
-    const int width = w() + e.left + e.right;
-    const int height = h() + e.top + e.bottom;
-    int x = (area.left + area.right) / 2 - width / 2;
-    int y = (area.top + area.bottom) / 2 - height / 2;
-    if (x < area.left)
-        x = area.left;
-    else if (x + width > area.right)
-        x = area.right - width;
-    if (y < area.top)
-        y = area.top;
-    else if (y + height > area.bottom)
-        y = area.bottom - height;
-    windowOps_.setPosition({x, y, x + width, y + height}, false,
+    return {e.left, e.right, e.top + kMenuHeight, e.bottom};
+}
+
+void PaletteWindow::centreInWorkArea() {
+    const Size size = windowSizeForClient({gridView_.w(), gridView_.h()}, chrome());
+    const Point at = centredIn(windowOps_.workArea(), size);
+    windowOps_.setPosition({at.x, at.y, at.x + size.width, at.y + size.height}, false,
                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool PaletteWindow::shrinkToFit() {
     const Size target = grid_.shrinkTarget();
     if (gridView_.w() == target.width && gridView_.h() == target.height) return false;
-    // The window rectangle around that client area: the frame and the menu bar.
-    const FrameExtents e = windowOps_.frameExtents();
-    const int width = target.width + e.left + e.right;
-    const int height = target.height + kMenuHeight + e.top + e.bottom;
-    windowOps_.setPosition({0, 0, width, height}, false,
+    const Size size = windowSizeForClient(target, chrome());
+    windowOps_.setPosition({0, 0, size.width, size.height}, false,
                            SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
     return true;
 }
+
+void PaletteWindow::saveAs() { saveAsCommand(*model_); }
+void PaletteWindow::openBitmap() { openCommand(*model_); }
+void PaletteWindow::copyPalette() { copyCommand(*model_); }
+void PaletteWindow::clearPalette() { clearCommand(*model_); }
 
 void PaletteWindow::shrinkToFitCommand() { shrinkToFit(); }
 
@@ -215,7 +216,7 @@ void PaletteWindow::endDialog() {
     ended_ = true;
     // The state is taken while the window still stands where the user left it.
     handBack();
-    colormapFollower_.reset();
+    colormapFollowers_.reset();
     hide();
 }
 

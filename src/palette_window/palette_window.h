@@ -15,7 +15,8 @@
 #include "palette_window/command_table.h"
 #include "palette_window/grid_geometry.h"
 #include "palette_window/palette_model.h"
-#include "platform/x11/colormap_follower.h"
+#include "palette_window/window_placement.h"
+#include "platform/x11/program_colormap_followers.h"
 #include "platform/x11/x11_window_ops.h"
 
 namespace vexa {
@@ -55,6 +56,12 @@ public:
     WindowOps& windowOps() { return windowOps_; }
     PaletteApp& app() { return app_; }
 
+    // File and Edit commands.
+    void saveAs();
+    void openBitmap();
+    void copyPalette();
+    void clearPalette();
+
     // View commands.
     void shrinkToFitCommand();
     void setColumns(int id);
@@ -70,6 +77,8 @@ private:
     static const std::span<const CommandEntry<PaletteWindow>> commandTable();
 
     void initDialog();
+    // The frame around the window and the menu bar above the client area.
+    WindowChrome chrome() const;
     void centreInWorkArea();
     void handBack();
 
@@ -86,10 +95,10 @@ private:
     X11WindowOps windowOps_;
     GridGeometry grid_;
     std::unique_ptr<PaletteModel> model_;
-    // Activating the window must not change the installed colormap: the window's colormap
-    // attribute follows whatever is installed, so a window manager installing it on focus
-    // installs what is already there.
-    std::unique_ptr<FltkColormapFollower> colormapFollower_;
+    // Activating any window of the program must not change the installed colormap: their
+    // colormap attributes follow whatever is installed, so a window manager installing one
+    // on focus installs what is already there.
+    std::unique_ptr<ProgramColormapFollowers> colormapFollowers_;
     bool ended_ = false;
 };
 

@@ -214,6 +214,33 @@ TEST_F(PaletteWindowE2E, EnterEndsTheRunAndTheNextStartRestoresTheWindowWritingN
     EXPECT_EQ(std::filesystem::last_write_time(home.storePath()), savedTime);
 }
 
+TEST_F(PaletteWindowE2E, StoredBoundsAreShiftedOntoTheScreenAndKeptOnTop) {
+    home.seedVersion(65542, {{"Window\\Bounds.left", 900},
+                             {"Window\\Bounds.top", 700},
+                             {"Window\\Bounds.right", 1200},
+                             {"Window\\Bounds.bottom", 900},
+                             {"Window\\On top", 1}});
+    VexaProcess vexa(home);
+    const Window window = vexa.waitForWindow(x);
+    ASSERT_NE(window, 0u);
+    EXPECT_TRUE(vexa.waitForGeometry(x, window, {724, 568, 300, 200}))
+        << toString(windowGeometry(x, window));
+    const auto state = readLongs(x, window, "_NET_WM_STATE");
+    EXPECT_EQ(state, std::vector<long>{static_cast<long>(
+                         XInternAtom(x.get(), "_NET_WM_STATE_ABOVE", False))});
+    // No shrink: the 256 one-pixel tiles are centred in the 300-pixel client area.
+    EXPECT_TRUE(waitFor([&] {
+        return pixelsAre(x, window, 22, kMenuHeight, 256, 175,
+                         [](int px, int) { return static_cast<unsigned long>(px - 22); });
+    }));
+    ASSERT_TRUE(chooseMenu(window, {"Escape"}));
+    EXPECT_EQ(vexa.waitForExit(), 0);
+    // The window was captured where it was shifted to; the flag is written back as read.
+    EXPECT_EQ(home.dword("Window", "Bounds.left"), 724u);
+    EXPECT_EQ(home.dword("Window", "Bounds.bottom"), 768u);
+    EXPECT_EQ(home.dword("Window", "On top"), 1u);
+}
+
 TEST_F(PaletteWindowE2E, FileExitEndsTheRun) {
     home.seedVersion();
     VexaProcess vexa(home);

@@ -31,12 +31,23 @@ ConfigHome::~ConfigHome() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-void ConfigHome::seedVersion(std::uint32_t version) const {
+void ConfigHome::seedVersion(
+    std::uint32_t version,
+    const std::vector<std::pair<std::string, std::uint32_t>>& values) const {
     std::filesystem::create_directories(path_ + "/vexa");
-    char value[16];
-    std::snprintf(value, sizeof value, "%08x", version);
-    std::ofstream(storePath()) << "REGEDIT4\n\n" << kKeyPrefix << "CurrentVersion]\n"
-                               << "\"Version\"=dword:" << value << "\n";
+    auto dword = [](std::uint32_t value) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%08x", value);
+        return std::string(text);
+    };
+    std::ofstream out(storePath());
+    out << "REGEDIT4\n\n" << kKeyPrefix << "CurrentVersion]\n"
+        << "\"Version\"=dword:" << dword(version) << "\n";
+    for (const auto& [path, value] : values) {
+        const std::size_t slash = path.find('\\');
+        out << "\n" << kKeyPrefix << path.substr(0, slash) << "]\n\"" << path.substr(slash + 1)
+            << "\"=dword:" << dword(value) << "\n";
+    }
 }
 
 std::string ConfigHome::storeText() const {

@@ -28,7 +28,9 @@ public:
     const std::string& path() const { return path_; }
     std::string storePath() const { return path_ + "/vexa/system.reg"; }
     // Writes a store in which this version already ran, so no About window opens.
-    void seedVersion(std::uint32_t version = 65542) const;
+    // `values` are further lines "Section\\Entry=value" stored as DWORDs.
+    void seedVersion(std::uint32_t version = 65542,
+                     const std::vector<std::pair<std::string, std::uint32_t>>& values = {}) const;
     // The whole store file, empty when it does not exist.
     std::string storeText() const;
     // A REG_DWORD value below HKEY_LOCAL_MACHINE\Software\Varnel\Vexa\<section>.

@@ -71,6 +71,8 @@ TEST(WindowManagerE2E, ActivatingVexaKeepsAnotherProgramsColormapInstalled) {
     const auto [ox, oy] = rootPosition(x, other);
     ASSERT_TRUE(xdotool({"mousemove", "--sync", std::to_string(ox + 20), std::to_string(oy + 20)}));
     ASSERT_TRUE(waitFor([&] { return installedColormap(x) == otherMap; }));
+    // Vexa's window follows once the installation has settled.
+    ASSERT_TRUE(waitFor([&] { return windowColormap(x, window) == otherMap; }));
 
     // Pointer back into Vexa's grid, and a click there: xwud's colormap stays installed.
     const Geometry vexaGeometry = windowGeometry(x, window);
@@ -78,6 +80,19 @@ TEST(WindowManagerE2E, ActivatingVexaKeepsAnotherProgramsColormapInstalled) {
                          std::to_string(vexaGeometry.y + vexaGeometry.height - 5), "click", "1"}));
     EXPECT_FALSE(waitFor([&] { return installedColormap(x) != otherMap; }, 1000ms));
     EXPECT_EQ(windowColormap(x, window), otherMap);
+
+    // The same holds for the other windows of the program: F1 opens the Help window, and
+    // the pointer inside it leaves xwud's colormap installed.
+    ASSERT_TRUE(xdotool({"key", "F1"}));
+    const Window help = findWindowByName(x, "Vexa Help");
+    ASSERT_NE(help, 0u);
+    ASSERT_TRUE(waitFor([&] { return windowGeometry(x, help).width > 0; }));
+    const Geometry helpGeometry = windowGeometry(x, help);
+    ASSERT_TRUE(xdotool({"mousemove", "--sync", std::to_string(helpGeometry.x + 20),
+                         std::to_string(helpGeometry.y + 20)}));
+    EXPECT_TRUE(waitFor([&] { return windowColormap(x, help) == otherMap; }));
+    EXPECT_TRUE(waitFor([&] { return installedColormap(x) == otherMap; }));
+    EXPECT_FALSE(waitFor([&] { return installedColormap(x) != otherMap; }, 1000ms));
 }
 
 }  // namespace

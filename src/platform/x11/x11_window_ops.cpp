@@ -33,6 +33,30 @@ std::vector<long> readLongs(Window window, Atom property, Atom type, long count)
 
 Window rootWindow() { return RootWindow(fl_display, fl_screen); }
 
+// True when the running window manager lists `hint` in _NET_SUPPORTED.
+bool managerSupports(const char* hint) {
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(fl_display, rootWindow(), atom("_NET_SUPPORTED"), 0, 4096, False,
+                           XA_ATOM, &type, &format, &items, &after, &data) == Success &&
+        data && format == 32) {
+        const Atom wanted = atom(hint);
+        const Atom* atoms = reinterpret_cast<const Atom*>(data);
+        for (unsigned long i = 0; i < items && !found; ++i) found = atoms[i] == wanted;
+    }
+    if (data) XFree(data);
+    return found;
+}
+
+bool viewable(Window window) {
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(fl_display, window, &attributes) &&
+           attributes.map_state == IsViewable;
+}
+
 void sendToRoot(Window window, Atom type, long a, long b, long c, long d) {
     XEvent event{};
     event.xclient.type = ClientMessage;
@@ -142,22 +166,23 @@ void X11WindowOps::setPosition(const Rect& r, bool topmost, unsigned flags) {
 }
 
 void X11WindowOps::setAbove(bool above) {
-    const Atom netState = atom("_NET_WM_STATE");
-    const Atom aboveAtom = atom("_NET_WM_STATE_ABOVE");
     if (!isWindow()) return;
     const Window xid = fl_xid(&window_);
+    const Atom netState = atom("_NET_WM_STATE");
+    const Atom aboveAtom = atom("_NET_WM_STATE_ABOVE");
     XWindowAttributes attributes{};
     XGetWindowAttributes(fl_display, xid, &attributes);
-    if (attributes.map_state == IsUnmapped) {
-        // Before mapping, the client owns the property; the window manager reads it on map.
-        if (above)
-            XChangeProperty(fl_display, xid, netState, XA_ATOM, 32, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(&aboveAtom), 1);
-        else
-            XDeleteProperty(fl_display, xid, netState);
+    if (attributes.map_state != IsUnmapped && managerSupports("_NET_WM_STATE_ABOVE")) {
+        sendToRoot(xid, netState, above ? 1 : 0, static_cast<long>(aboveAtom), 0, 1);
         return;
     }
-    sendToRoot(xid, netState, above ? 1 : 0, static_cast<long>(aboveAtom), 0, 1);
+    // Before mapping, or with no manager that keeps the state, the property is the
+    // client's own; without a manager, raising is all "on top" can mean.
+    if (above)
+        XChangeProperty(fl_display, xid, netState, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&aboveAtom), 1);
+    else
+        XDeleteProperty(fl_display, xid, netState);
     if (above) XRaiseWindow(fl_display, xid);
 }
 
@@ -184,8 +209,12 @@ void X11WindowOps::showMinimised() {
 void X11WindowOps::bringToForeground() {
     if (!isWindow()) return;
     const Window xid = fl_xid(&window_);
-    sendToRoot(xid, atom("_NET_ACTIVE_WINDOW"), 1, CurrentTime, 0, 0);
-    XRaiseWindow(fl_display, xid);
+    if (managerSupports("_NET_ACTIVE_WINDOW")) {
+        sendToRoot(xid, atom("_NET_ACTIVE_WINDOW"), 1, CurrentTime, 0, 0);
+    } else {
+        XRaiseWindow(fl_display, xid);
+        if (viewable(xid)) XSetInputFocus(fl_display, xid, RevertToPointerRoot, CurrentTime);
+    }
     XFlush(fl_display);
 }
 
