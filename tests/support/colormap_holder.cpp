@@ -44,12 +44,12 @@ void setColor(std::vector<XColor>& cells, int index, unsigned long rgb) {
 }
 
 // "I=RRGGBB" or "I-J=RRGGBB".
-void applyColorSpec(std::vector<XColor>& cells, const char* spec) {
+void applyColorOption(std::vector<XColor>& cells, const char* option) {
     int first = 0, last = 0;
     unsigned long rgb = 0;
     char tail = 0;
-    if (std::sscanf(spec, "%d-%d=%lx%c", &first, &last, &rgb, &tail) == 3 ||
-        (std::sscanf(spec, "%d=%lx%c", &first, &rgb, &tail) == 2 && (last = first, true))) {
+    if (std::sscanf(option, "%d-%d=%lx%c", &first, &last, &rgb, &tail) == 3 ||
+        (std::sscanf(option, "%d=%lx%c", &first, &rgb, &tail) == 2 && (last = first, true))) {
         for (int i = first; i <= last; ++i) setColor(cells, i, rgb);
         return;
     }
@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
                 setColor(cells, static_cast<int>(k),
                          (table[k].red << 16) | (table[k].green << 8) | table[k].blue);
         } else if (option == "--color") {
-            applyColorSpec(cells, value());
+            applyColorOption(cells, value());
         } else if (option == "--fill") {
             fill = std::strtol(value(), nullptr, 10);
         } else if (option == "--geometry") {
