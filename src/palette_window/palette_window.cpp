@@ -8,6 +8,7 @@
 
 #include "app/app_icon.h"
 #include "app/dialog_template.h"
+#include "app/dialog_window.h"
 #include "app/palette_app.h"
 #include "palette_io/palette_commands.h"
 #include "palette_window/command_ids.h"
@@ -218,7 +219,7 @@ int PaletteWindow::handle(int event) {
             endDialog();
             return 1;
         }
-        if (plain && key == FL_F + 1) {
+        if (isHelpKeyEvent()) {
             onCommand(ID_HELP);
             return 1;
         }
