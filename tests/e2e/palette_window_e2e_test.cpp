@@ -224,6 +224,16 @@ TEST_F(PaletteWindowE2E, EnterEndsTheRunAndTheNextStartRestoresTheWindowWritingN
                    pixelsAre(x, window, 17, kMenuHeight + 8, 15, 3, [](int, int) { return 17ul; });
         }));
         EXPECT_EQ(findWindowByName(x, "About Vexa", 500ms), 0u);
+        // Changes undone before closing are no changes: 256 columns and back to 16, and
+        // the border toggled twice.
+        ASSERT_TRUE(chooseMenu(window, {"alt+v", "c", "5"}));
+        EXPECT_TRUE(waitFor([&] {
+            return pixelsAre(x, window, 0, kMenuHeight + 10, 256, 1,
+                             [](int px, int) { return static_cast<unsigned long>(px); });
+        }));
+        ASSERT_TRUE(chooseMenu(window, {"alt+v", "c", "1"}));
+        ASSERT_TRUE(chooseMenu(window, {"alt+v", "b"}));
+        ASSERT_TRUE(chooseMenu(window, {"alt+v", "b"}));
         ASSERT_TRUE(chooseMenu(window, {"Escape"}));
         EXPECT_EQ(vexa.waitForExit(), 0);
     }
