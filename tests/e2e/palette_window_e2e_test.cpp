@@ -227,9 +227,10 @@ TEST_F(PaletteWindowE2E, EnterEndsTheRunAndTheNextStartRestoresTheWindowWritingN
         // Changes undone before closing are no changes: 256 columns and back to 16, and
         // the border toggled twice.
         ASSERT_TRUE(chooseMenu(window, {"alt+v", "c", "5"}));
+        // One-pixel tiles with borders: every frame covers its tile, the row is all black.
         EXPECT_TRUE(waitFor([&] {
             return pixelsAre(x, window, 0, kMenuHeight + 10, 256, 1,
-                             [](int px, int) { return static_cast<unsigned long>(px); });
+                             [this](int, int) { return black; });
         }));
         ASSERT_TRUE(chooseMenu(window, {"alt+v", "c", "1"}));
         ASSERT_TRUE(chooseMenu(window, {"alt+v", "b"}));

@@ -1,7 +1,8 @@
 // Vexa under a window manager with colormap focus (twm): its frame counts in the window's
 // size and position, and activating Vexa leaves another program's colormap installed.
-#include <X11/Xutil.h>
 #include <gtest/gtest.h>
+// (after GoogleTest, whose names Xlib's macros would break)
+#include <X11/Xutil.h>
 
 #include <cstdlib>
 #include <filesystem>
