@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "app/app_icon.h"
 #include "app/palette_app.h"
 #include "app/platform_check.h"
 #include "platform/registry_file_store.h"
@@ -21,6 +22,8 @@ int main() {
     }
     fl_open_display(connection);
     Fl_Window::default_xclass("Vexa");
+    // Every window from here on, message boxes and file choosers too, carries the icon.
+    vexa::installDefaultAppIcons();
 
     vexa::RegistryFileStore registry(vexa::RegistryFileStore::defaultPath());
     vexa::X11Display display(fl_display);

@@ -20,7 +20,9 @@ PaletteApp::PaletteApp(Registry& registry, Display& display, std::uint32_t platf
     setCurrentApp(this);
 }
 
-PaletteApp::~PaletteApp() { setCurrentApp(nullptr); }
+PaletteApp::~PaletteApp() {
+    setCurrentApp(nullptr);
+}
 
 bool PaletteApp::startUp() {
     if (!platformSupported(platformVersion_)) {
@@ -59,11 +61,17 @@ std::span<const CommandEntry<PaletteApp>> PaletteApp::commandTable() {
     return table;
 }
 
-void PaletteApp::onCommand(int id) { dispatchCommand(commandTable(), *this, id); }
+void PaletteApp::onCommand(int id) {
+    dispatchCommand(commandTable(), *this, id);
+}
 
-void PaletteApp::about() { showAbout(mainWindow_, appName_, settings_.versionText()); }
+void PaletteApp::about() {
+    showAbout(mainWindow_, appName_, settings_.versionText());
+}
 
-void PaletteApp::help() { showHelp(mainWindow_, appName_); }
+void PaletteApp::help() {
+    showHelp(mainWindow_, appName_);
+}
 
 // Exit closes the main window as its close box does.
 void PaletteApp::exitApp() {

@@ -29,7 +29,7 @@ inline constexpr const char* kNoMemoryMessage =
     "There is not enough memory to launch the application";
 
 class PaletteApp : public AppIdentity {
-public:
+  public:
     PaletteApp(Registry& registry, Display& display, std::uint32_t platformVersion);
     ~PaletteApp() override;
     PaletteApp(const PaletteApp&) = delete;
@@ -49,7 +49,7 @@ public:
     // Handles the commands the palette window passes on; others are ignored.
     void onCommand(int id);
 
-private:
+  private:
     static std::span<const CommandEntry<PaletteApp>> commandTable();
     void about();
     void help();

@@ -16,7 +16,9 @@ void menuCommand(Fl_Widget* menuBar, void* id) {
     window->onCommand(static_cast<int>(reinterpret_cast<std::intptr_t>(id)));
 }
 
-void* cmd(int id) { return reinterpret_cast<void*>(static_cast<std::intptr_t>(id)); }
+void* cmd(int id) {
+    return reinterpret_cast<void*>(static_cast<std::intptr_t>(id));
+}
 
 const Fl_Menu_Item kMenu[] = {
     {"&File", 0, nullptr, nullptr, FL_SUBMENU, 0, 0, 0, 0},
@@ -49,6 +51,8 @@ const Fl_Menu_Item kMenu[] = {
 
 }  // namespace
 
-const Fl_Menu_Item* paletteMenu() { return kMenu; }
+const Fl_Menu_Item* paletteMenu() {
+    return kMenu;
+}
 
 }  // namespace vexa

@@ -6,8 +6,9 @@
 
 #include <chrono>
 
-#include "app/dialog_template.h"
 #include "app/app_icon.h"
+#include "app/dialog_template.h"
+#include "app/dialog_window.h"
 #include "app/palette_app.h"
 #include "palette_io/palette_commands.h"
 #include "palette_window/command_ids.h"
@@ -42,9 +43,13 @@ bool viewable(Fl_Window& window) {
     return attributes.map_state == IsViewable;
 }
 
-void closeBoxPressed(Fl_Widget* window, void*) { static_cast<PaletteWindow*>(window)->endDialog(); }
+void closeBoxPressed(Fl_Widget* window, void*) {
+    static_cast<PaletteWindow*>(window)->endDialog();
+}
 
-void postedAbout(void* window) { static_cast<PaletteWindow*>(window)->onCommand(ID_APP_ABOUT); }
+void postedAbout(void* window) {
+    static_cast<PaletteWindow*>(window)->onCommand(ID_APP_ABOUT);
+}
 
 }  // namespace
 
@@ -61,18 +66,18 @@ void PaletteGridView::draw() {
 
 int PaletteGridView::handle(int event) {
     switch (event) {
-    case FL_PUSH:
-        if (Fl::event_button() != FL_LEFT_MOUSE) return 0;
-        owner_.startInspection();
-        return 1;
-    case FL_DRAG:
-        owner_.inspectPointer();
-        return 1;
-    case FL_RELEASE:
-        if (Fl::event_button() == FL_LEFT_MOUSE) owner_.endInspection();
-        return 1;
-    default:
-        return Fl_Widget::handle(event);
+        case FL_PUSH:
+            if (Fl::event_button() != FL_LEFT_MOUSE) return 0;
+            owner_.startInspection();
+            return 1;
+        case FL_DRAG:
+            owner_.inspectPointer();
+            return 1;
+        case FL_RELEASE:
+            if (Fl::event_button() == FL_LEFT_MOUSE) owner_.endInspection();
+            return 1;
+        default:
+            return Fl_Widget::handle(event);
     }
 }
 
@@ -95,7 +100,9 @@ PaletteWindow::PaletteWindow(PaletteApp& app, Display& display)
     model_ = std::make_unique<PaletteModel>(display_);
 }
 
-PaletteWindow::~PaletteWindow() { Fl::remove_timeout(postedAbout, this); }
+PaletteWindow::~PaletteWindow() {
+    Fl::remove_timeout(postedAbout, this);
+}
 
 const std::span<const CommandEntry<PaletteWindow>> PaletteWindow::commandTable() {
     static const CommandEntry<PaletteWindow> table[] = {
@@ -165,12 +172,22 @@ bool PaletteWindow::shrinkToFit() {
     return true;
 }
 
-void PaletteWindow::saveAs() { saveAsCommand(*model_); }
-void PaletteWindow::openBitmap() { openCommand(*model_); }
-void PaletteWindow::copyPalette() { copyCommand(*model_); }
-void PaletteWindow::clearPalette() { clearCommand(*model_); }
+void PaletteWindow::saveAs() {
+    saveAsCommand(*model_);
+}
+void PaletteWindow::openBitmap() {
+    openCommand(*model_);
+}
+void PaletteWindow::copyPalette() {
+    copyCommand(*model_);
+}
+void PaletteWindow::clearPalette() {
+    clearCommand(*model_);
+}
 
-void PaletteWindow::shrinkToFitCommand() { shrinkToFit(); }
+void PaletteWindow::shrinkToFitCommand() {
+    shrinkToFit();
+}
 
 void PaletteWindow::setColumns(int id) {
     const std::optional<GridShape> shape = setColumnsShape(id);
@@ -202,7 +219,7 @@ int PaletteWindow::handle(int event) {
             endDialog();
             return 1;
         }
-        if (plain && key == FL_F + 1) {
+        if (isHelpKeyEvent()) {
             onCommand(ID_HELP);
             return 1;
         }
@@ -275,7 +292,9 @@ void PaletteWindow::inspectPointer() {
         [](const CommandFailure& failure) { showMessageBox(failure.message(), failure.icon()); });
 }
 
-void PaletteWindow::endInspection() { setTitleIfChanged(app_.appName()); }
+void PaletteWindow::endInspection() {
+    setTitleIfChanged(app_.appName());
+}
 
 void PaletteWindow::setTitleIfChanged(const std::string& text) {
     if (titleDiffers(label() ? label() : "", text)) copy_label(text.c_str());

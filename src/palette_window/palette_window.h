@@ -26,17 +26,17 @@ class PaletteWindow;
 
 // The client area: the grid is drawn here and presses here start the pixel readout.
 class PaletteGridView : public Fl_Widget {
-public:
+  public:
     PaletteGridView(PaletteWindow& owner, int x, int y, int w, int h);
     void draw() override;
     int handle(int event) override;
 
-private:
+  private:
     PaletteWindow& owner_;
 };
 
 class PaletteWindow : public Fl_Window {
-public:
+  public:
     // Copies the grid preferences from the application's settings and builds the palette
     // model; throws PaletteModelError before any X window exists.
     PaletteWindow(PaletteApp& app, Display& display);
@@ -71,7 +71,7 @@ public:
     int handle(int event) override;
     void resize(int x, int y, int w, int h) override;
 
-private:
+  private:
     friend class PaletteGridView;
 
     static const std::span<const CommandEntry<PaletteWindow>> commandTable();

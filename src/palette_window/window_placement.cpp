@@ -2,7 +2,9 @@
 
 namespace vexa {
 
-Size defaultWindowSize(const Rect& screen) { return {screen.width() / 3, screen.height() / 8}; }
+Size defaultWindowSize(const Rect& screen) {
+    return {screen.width() / 3, screen.height() / 8};
+}
 
 Size windowSizeForClient(Size client, const WindowChrome& chrome) {
     return {client.width + chrome.left + chrome.right, client.height + chrome.top + chrome.bottom};

@@ -13,7 +13,8 @@ namespace {
 // Every pixel of the rectangle (window coordinates) holds the value `expected(x, y)`;
 // reports the first pixel that does not.
 ::testing::AssertionResult pixelsAre(::Display* display, Window window, int x0, int y0, int w,
-                                     int h, const std::function<unsigned long(int, int)>& expected) {
+                                     int h,
+                                     const std::function<unsigned long(int, int)>& expected) {
     const std::vector<unsigned long> pixels = windowPixels(display, window, x0, y0, w, h);
     if (pixels.size() != static_cast<std::size_t>(w * h))
         return ::testing::AssertionFailure() << "could not read the window's pixels";
@@ -44,7 +45,7 @@ std::vector<long> readLongs(::Display* display, Window window, const char* name)
 }
 
 class PaletteWindowE2E : public ::testing::Test {
-protected:
+  protected:
     XConnection x;
     ConfigHome home;
     unsigned long black = BlackPixel(x.get(), DefaultScreen(x.get()));
@@ -57,8 +58,7 @@ TEST_F(PaletteWindowE2E, FirstStartSizesShrinksAndCentresTheWindowOverTilesZeroT
     // 1024/3 x 768/8 = 341 x 96, shrunk to 256 one-pixel tiles (the height stays), then
     // centred on the 1024 x 768 screen.
     const Geometry expected{384, 336, 256, 96};
-    EXPECT_TRUE(vexa.waitForGeometry(x, window, expected))
-        << toString(windowGeometry(x, window));
+    EXPECT_TRUE(vexa.waitForGeometry(x, window, expected)) << toString(windowGeometry(x, window));
     // No maximise function or button; resizing, moving, minimising and closing stay.
     const auto motif = readLongs(x, window, "_MOTIF_WM_HINTS");
     ASSERT_EQ(motif.size(), 5u);
@@ -121,6 +121,22 @@ TEST_F(PaletteWindowE2E, DraggingFromTile12OffTheWindowReadsThePixelsIntoTheTitl
     ASSERT_TRUE(xdotool({"mousedown", "1"}));
     EXPECT_EQ(waitForTitle(x, window, "Vexa - [012] = 0x0000FF = RGB(255, 0, 0)"),
               "Vexa - [012] = 0x0000FF = RGB(255, 0, 0)");
+
+    // Moving within the tile gives the same text: the title is not written again.
+    XSelectInput(x, window, PropertyChangeMask);
+    XSync(x, False);
+    for (int y : {370, 375, 385, 390}) {
+        ASSERT_TRUE(xdotool({"mousemove", "--sync", "396", std::to_string(y)}));
+    }
+    ASSERT_TRUE(xdotool({"mousemove", "--sync", "396", "391"}));
+    std::this_thread::sleep_for(200ms);
+    XSync(x, False);
+    const Atom wmName = XInternAtom(x, "WM_NAME", False);
+    int titleWrites = 0;
+    XEvent event;
+    while (XCheckTypedWindowEvent(x, window, PropertyNotify, &event))
+        if (event.xproperty.atom == wmName) ++titleWrites;
+    EXPECT_EQ(titleWrites, 0);
     ASSERT_TRUE(xdotool({"mousemove", "--sync", "40", "40"}));  // the holder's window
     EXPECT_EQ(waitForTitle(x, window, "Vexa - [252] = 0xFF0000 = RGB(0, 0, 255)"),
               "Vexa - [252] = 0xFF0000 = RGB(0, 0, 255)");
@@ -149,13 +165,15 @@ TEST_F(PaletteWindowE2E, SetColumns16ToggleBorderAndShrinkToFitRelayTheGrid) {
             return static_cast<unsigned long>(16 * row + column);
         };
     };
-    EXPECT_TRUE(waitFor([&] { return pixelsAre(x, window, 6, top, 288, 96, tiles(6, top, false)); }));
+    EXPECT_TRUE(
+        waitFor([&] { return pixelsAre(x, window, 6, top, 288, 96, tiles(6, top, false)); }));
     EXPECT_TRUE(pixelsAre(x, window, 6, top, 288, 96, tiles(6, top, false)));
 
     // Borders: one black line between tiles, on each tile's left column and top row, and
     // the last frame one pixel beyond the grid.
     ASSERT_TRUE(chooseMenu(window, {"alt+v", "b"}));
-    EXPECT_TRUE(waitFor([&] { return pixelsAre(x, window, 6, top, 289, 97, tiles(6, top, true)); }));
+    EXPECT_TRUE(
+        waitFor([&] { return pixelsAre(x, window, 6, top, 289, 97, tiles(6, top, true)); }));
     EXPECT_TRUE(pixelsAre(x, window, 6, top, 289, 97, tiles(6, top, true)));
 
     // Shrink to Fit: client 288 x 96, the same tiles at origin (0, 0).
@@ -202,8 +220,7 @@ TEST_F(PaletteWindowE2E, EnterEndsTheRunAndTheNextStartRestoresTheWindowWritingN
             << toString(windowGeometry(x, window));
         // The stored grid: 16 x 16 tiles of 16 x 4 pixels at origin (0, 3), framed.
         EXPECT_TRUE(waitFor([&] {
-            return pixelsAre(x, window, 1, kMenuHeight + 4, 15, 3,
-                             [](int, int) { return 0ul; }) &&
+            return pixelsAre(x, window, 1, kMenuHeight + 4, 15, 3, [](int, int) { return 0ul; }) &&
                    pixelsAre(x, window, 17, kMenuHeight + 8, 15, 3, [](int, int) { return 17ul; });
         }));
         EXPECT_EQ(findWindowByName(x, "About Vexa", 500ms), 0u);
@@ -226,8 +243,8 @@ TEST_F(PaletteWindowE2E, StoredBoundsAreShiftedOntoTheScreenAndKeptOnTop) {
     EXPECT_TRUE(vexa.waitForGeometry(x, window, {724, 568, 300, 200}))
         << toString(windowGeometry(x, window));
     const auto state = readLongs(x, window, "_NET_WM_STATE");
-    EXPECT_EQ(state, std::vector<long>{static_cast<long>(
-                         XInternAtom(x.get(), "_NET_WM_STATE_ABOVE", False))});
+    EXPECT_EQ(state, std::vector<long>{
+                         static_cast<long>(XInternAtom(x.get(), "_NET_WM_STATE_ABOVE", False))});
     // No shrink: the 256 one-pixel tiles are centred in the 300-pixel client area.
     EXPECT_TRUE(waitFor([&] {
         return pixelsAre(x, window, 22, kMenuHeight, 256, 175,

@@ -1,7 +1,6 @@
 // Start-up on displays the program cannot use: a depth-24 TrueColor screen has no hardware
 // palette, and no display at all cannot show a message.
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -32,8 +31,8 @@ TEST(StartUpE2E, ATrueColorDisplayGetsThePaletteModeMessageAfterTheVersionWasSto
 
 TEST(StartUpE2E, NoDisplayIsReportedOnStandardErrorWithAFailingStatus) {
     ConfigHome home;
-    const std::string command = "DISPLAY=:none XDG_CONFIG_HOME='" + home.path() + "' '" +
-                                VEXA_BINARY + "' 2>&1";
+    const std::string command =
+        "DISPLAY=:none XDG_CONFIG_HOME='" + home.path() + "' '" + VEXA_BINARY + "' 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::string output;

@@ -32,8 +32,7 @@ ConfigHome::~ConfigHome() {
 }
 
 void ConfigHome::seedVersion(
-    std::uint32_t version,
-    const std::vector<std::pair<std::string, std::uint32_t>>& values) const {
+    std::uint32_t version, const std::vector<std::pair<std::string, std::uint32_t>>& values) const {
     std::filesystem::create_directories(path_ + "/vexa");
     auto dword = [](std::uint32_t value) {
         char text[16];
@@ -41,11 +40,13 @@ void ConfigHome::seedVersion(
         return std::string(text);
     };
     std::ofstream out(storePath());
-    out << "REGEDIT4\n\n" << kKeyPrefix << "CurrentVersion]\n"
+    out << "REGEDIT4\n\n"
+        << kKeyPrefix << "CurrentVersion]\n"
         << "\"Version\"=dword:" << dword(version) << "\n";
     for (const auto& [path, value] : values) {
         const std::size_t slash = path.find('\\');
-        out << "\n" << kKeyPrefix << path.substr(0, slash) << "]\n\"" << path.substr(slash + 1)
+        out << "\n"
+            << kKeyPrefix << path.substr(0, slash) << "]\n\"" << path.substr(slash + 1)
             << "\"=dword:" << dword(value) << "\n";
     }
 }

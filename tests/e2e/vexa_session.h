@@ -4,13 +4,13 @@
 #pragma once
 
 // The support header brings GoogleTest before Xlib, whose None macro would break it.
-#include "x11_test_support.h"
-
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "x11_test_support.h"
 
 namespace vexa::testing {
 
@@ -19,7 +19,7 @@ inline constexpr int kMenuHeight = 25;
 
 // A settings folder for one test ($XDG_CONFIG_HOME), removed when destroyed.
 class ConfigHome {
-public:
+  public:
     ConfigHome();
     ~ConfigHome();
     ConfigHome(const ConfigHome&) = delete;
@@ -36,7 +36,7 @@ public:
     // A REG_DWORD value below HKEY_LOCAL_MACHINE\Software\Varnel\Vexa\<section>.
     std::optional<std::uint32_t> dword(const std::string& section, const std::string& entry) const;
 
-private:
+  private:
     std::string path_;
 };
 
@@ -55,7 +55,7 @@ bool xdotool(const std::vector<std::string>& arguments);
 
 // The vexa binary started with its settings in `home`; killed if still running at the end.
 class VexaProcess {
-public:
+  public:
     explicit VexaProcess(const ConfigHome& home);
 
     // The palette window (the top-level named "Vexa"), waited for; 0 when none appears.
@@ -65,7 +65,7 @@ public:
     // The exit status once the program has ended, or nothing after the timeout.
     std::optional<int> waitForExit(std::chrono::milliseconds timeout = 5000ms);
 
-private:
+  private:
     ChildProcess process_;
 };
 

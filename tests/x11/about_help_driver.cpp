@@ -1,7 +1,7 @@
 // Opens a plain owner window standing in for the palette window and lets a test open the
 // About and Help windows over it through the same entry points the application calls:
-// "a" runs showAbout, "h" and F1 without modifiers run showHelp, "m" runs a Help window
-// whose text resource is missing. With --about the About window opens at once.
+// "a" runs showAbout and "m" a Help window whose text resource is missing. With --about the
+// About window opens at once.
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Window.H>
@@ -27,16 +27,8 @@ class OwnerWindow : public Fl_Window {
 
     int handle(int event) override {
         if (event == FL_KEYBOARD) {
-            if (vexa::isHelpKeyEvent()) {
-                vexa::showHelp(this, vexa::applicationName());
-                return 1;
-            }
             if (Fl::event_key() == 'a') {
                 vexa::showAbout(this, vexa::applicationName(), kVersion);
-                return 1;
-            }
-            if (Fl::event_key() == 'h') {
-                vexa::showHelp(this, vexa::applicationName());
                 return 1;
             }
             if (Fl::event_key() == 'm') {
@@ -49,7 +41,7 @@ class OwnerWindow : public Fl_Window {
     }
 
   private:
-    Fl_Box hint_{10, 10, 400, 300, "a: About, h or F1: Help, m: Help without text"};
+    Fl_Box hint_{10, 10, 400, 300, "a: About, m: Help without text"};
 };
 
 void openAbout(void* owner) {

@@ -14,14 +14,14 @@
 namespace vexa {
 
 class ProgramColormapFollowers {
-public:
+  public:
     // Follows for every FLTK window shown now and every one shown later.
     ProgramColormapFollowers();
     ~ProgramColormapFollowers();
     ProgramColormapFollowers(const ProgramColormapFollowers&) = delete;
     ProgramColormapFollowers& operator=(const ProgramColormapFollowers&) = delete;
 
-private:
+  private:
     static int dispatch(void* event, void* data);
     void follow(Fl_Window& window);
 

@@ -2,7 +2,6 @@
 
 #include <FL/Fl_Window.H>
 #include <FL/x.H>
-
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
@@ -12,7 +11,9 @@
 namespace vexa {
 namespace {
 
-Atom atom(const char* name) { return XInternAtom(fl_display, name, False); }
+Atom atom(const char* name) {
+    return XInternAtom(fl_display, name, False);
+}
 
 // Up to `count` 32-bit items of a property; empty when it is absent or shorter.
 std::vector<long> readLongs(Window window, Atom property, Atom type, long count) {
@@ -31,7 +32,9 @@ std::vector<long> readLongs(Window window, Atom property, Atom type, long count)
     return values;
 }
 
-Window rootWindow() { return RootWindow(fl_display, fl_screen); }
+Window rootWindow() {
+    return RootWindow(fl_display, fl_screen);
+}
 
 // True when the running window manager lists `hint` in _NET_SUPPORTED.
 bool managerSupports(const char* hint) {
@@ -87,7 +90,9 @@ Window topLevelAncestor(Window window) {
 
 }  // namespace
 
-bool X11WindowOps::isWindow() const { return window_.shown() && fl_xid(&window_) != 0; }
+bool X11WindowOps::isWindow() const {
+    return window_.shown() && fl_xid(&window_) != 0;
+}
 
 bool X11WindowOps::isMinimised() const {
     if (!isWindow()) return false;
@@ -191,12 +196,16 @@ void X11WindowOps::removeMaximise() {
     // _MOTIF_WM_HINTS: flags, functions, decorations, input mode, status.
     enum : long { hintFunctions = 1, hintDecorations = 2 };
     enum : long { funcResize = 2, funcMove = 4, funcMinimise = 8, funcClose = 32 };
-    enum : long { decoBorder = 2, decoResizeHandle = 4, decoTitle = 8, decoMenu = 16,
-                  decoMinimise = 32 };
-    const long hints[5] = {hintFunctions | hintDecorations,
-                           funcResize | funcMove | funcMinimise | funcClose,
-                           decoBorder | decoResizeHandle | decoTitle | decoMenu | decoMinimise, 0,
-                           0};
+    enum : long {
+        decoBorder = 2,
+        decoResizeHandle = 4,
+        decoTitle = 8,
+        decoMenu = 16,
+        decoMinimise = 32
+    };
+    const long hints[5] = {
+        hintFunctions | hintDecorations, funcResize | funcMove | funcMinimise | funcClose,
+        decoBorder | decoResizeHandle | decoTitle | decoMenu | decoMinimise, 0, 0};
     const Atom motif = atom("_MOTIF_WM_HINTS");
     XChangeProperty(fl_display, fl_xid(&window_), motif, motif, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(hints), 5);

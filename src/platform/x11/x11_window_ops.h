@@ -18,7 +18,7 @@ struct FrameExtents {
 };
 
 class X11WindowOps : public WindowOps {
-public:
+  public:
     explicit X11WindowOps(Fl_Window& window) : window_(window) {}
 
     bool isWindow() const override;
@@ -38,7 +38,7 @@ public:
     // The screen's work area (_NET_WORKAREA), or the whole screen without one.
     Rect workArea() const;
 
-private:
+  private:
     void setAbove(bool above);
 
     Fl_Window& window_;

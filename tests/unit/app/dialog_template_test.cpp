@@ -35,25 +35,6 @@ TEST(DialogUnits, AverageCharWidthRoundsTheAlphabetWidth) {
     EXPECT_EQ(averageCharWidth(0), 0);
 }
 
-TEST(DialogTemplates, AboutHasItsSizeCaptionAndOkAsDefaultButton) {
-    const DialogTemplate* about = findDialogTemplate(IDD_ABOUT_WINDOW);
-    ASSERT_NE(about, nullptr);
-    EXPECT_STREQ(about->caption, "About %s");
-    EXPECT_EQ(about->width, 228);
-    EXPECT_EQ(about->height, 190);
-    const DialogControl* ok = findControl(*about, IDOK);
-    ASSERT_NE(ok, nullptr);
-    EXPECT_EQ(ok->kind, ControlKind::defaultButton);
-    EXPECT_EQ(ok->rect.x, 97);
-    EXPECT_EQ(ok->rect.y, 169);
-    const DialogControl* notice = findControl(*about, IDC_ABOUT_NOTICE);
-    ASSERT_NE(notice, nullptr);
-    EXPECT_EQ(notice->rect.width, 214);
-    EXPECT_EQ(notice->rect.height, 77);
-    ASSERT_NE(findControl(*about, IDC_ABOUT_DESCRIPTION), nullptr);
-    EXPECT_EQ(findControl(*about, IDC_ABOUT_DESCRIPTION)->rect.height, 16);  // two lines
-}
-
 TEST(DialogTemplates, AboutKeepsNameAndRightsInsideTheSunkenFrame) {
     const DialogTemplate* about = findDialogTemplate(IDD_ABOUT_WINDOW);
     ASSERT_NE(about, nullptr);
@@ -75,17 +56,11 @@ TEST(DialogTemplates, AboutKeepsNameAndRightsInsideTheSunkenFrame) {
 TEST(DialogTemplates, HelpPutsTheDefaultCloseButtonFirst) {
     const DialogTemplate* help = findDialogTemplate(IDD_HELP_WINDOW);
     ASSERT_NE(help, nullptr);
-    EXPECT_STREQ(help->caption, "%s Help");
-    EXPECT_EQ(help->width, 325);
-    EXPECT_EQ(help->height, 213);
+    // The first control is the first tab stop, which gets the focus when the window opens.
     ASSERT_EQ(help->controls.size(), 2u);
     EXPECT_EQ(help->controls[0].id, IDCANCEL);
     EXPECT_EQ(help->controls[0].kind, ControlKind::defaultButton);
-    EXPECT_STREQ(help->controls[0].text, "&Close");
-    EXPECT_EQ(help->controls[1].id, IDC_HELP_TEXT);
     EXPECT_EQ(help->controls[1].kind, ControlKind::textBox);
-    EXPECT_EQ(help->controls[1].rect.width, 310);
-    EXPECT_EQ(help->controls[1].rect.height, 177);
 }
 
 TEST(DialogTemplates, EveryControlLiesInsideItsWindow) {
