@@ -246,6 +246,10 @@ void ChildProcess::closeInput() {
     in_ = -1;
 }
 
+bool ChildProcess::writeInput(const std::string& text) {
+    return in_ >= 0 && write(in_, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+}
+
 std::optional<int> ChildProcess::wait(std::chrono::milliseconds timeout) {
     waitFor(
         [&] {

@@ -86,6 +86,8 @@ class ChildProcess {
     std::optional<std::string> readLine(std::chrono::milliseconds timeout = 5000ms);
     // Closes the child's stdin (the holder's request to exit).
     void closeInput();
+    // Writes `text` to the child's stdin; false when it cannot.
+    bool writeInput(const std::string& text);
     // Waits for the child to end; its exit status, or nothing after `timeout`.
     std::optional<int> wait(std::chrono::milliseconds timeout = 5000ms);
     bool running();

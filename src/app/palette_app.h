@@ -1,0 +1,67 @@
+// The application object: it owns the settings for the whole run, checks the platform,
+// names the registry location, loads the settings, runs the palette window until it
+// closes, and writes the settings once, only when they changed. It is also the last
+// station of command routing: About, Help and Exit.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "palette_window/command_table.h"
+#include "platform/display.h"
+#include "settings/app_identity.h"
+#include "settings/view_settings.h"
+
+namespace vexa {
+
+class PaletteWindow;
+
+// The program's version 1.6: major in the high 16 bits, minor in the low 16 bits.
+inline constexpr std::uint32_t kProgramVersion = 65542;
+inline constexpr const char* kCompanyName = "Varnel";
+
+inline constexpr const char* kPlatformMessage =
+    "This application only runs under Windows 95 and Windows NT.";
+inline constexpr const char* kPaletteModeMessage =
+    "A color palette based display mode is needed for this application to run.";
+inline constexpr const char* kNoMemoryMessage =
+    "There is not enough memory to launch the application";
+
+class PaletteApp : public AppIdentity {
+  public:
+    PaletteApp(Registry& registry, Display& display, std::uint32_t platformVersion);
+    ~PaletteApp() override;
+    PaletteApp(const PaletteApp&) = delete;
+    PaletteApp& operator=(const PaletteApp&) = delete;
+
+    // The whole life of the program; always false (no message loop follows).
+    bool startUp();
+
+    std::string companyName() const override { return companyName_; }
+    std::string profileName() const override { return profileName_; }
+
+    // "Vexa": message box caption, resting title, application level of the registry key.
+    const std::string& appName() const { return appName_; }
+    ViewSettings& settings() { return settings_; }
+    PaletteWindow* mainWindow() const { return mainWindow_; }
+
+    // Handles the commands the palette window passes on; others are ignored.
+    void onCommand(int id);
+
+  private:
+    static std::span<const CommandEntry<PaletteApp>> commandTable();
+    void about();
+    void help();
+    void exitApp();
+
+    std::string appName_;
+    std::string companyName_;
+    std::string profileName_;
+    ViewSettings settings_;
+    Display& display_;
+    std::uint32_t platformVersion_;
+    PaletteWindow* mainWindow_ = nullptr;
+};
+
+}  // namespace vexa

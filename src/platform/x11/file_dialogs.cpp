@@ -1,0 +1,137 @@
+#include "platform/x11/file_dialogs.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Choice.H>
+#include <FL/Fl_File_Chooser.H>
+#include <FL/Fl_File_Input.H>
+#include <FL/Fl_Return_Button.H>
+#include <FL/Fl_Window.H>
+#include <FL/filename.H>
+
+#include "palette_io/file_name_rules.h"
+#include "platform/x11/question_box.h"
+
+namespace vexa {
+namespace {
+
+constexpr const char* kDefaultExtension = "bmp";
+
+// The folder of the last accepted name: the next dialog opens there.
+std::string& lastFolder() {
+    static std::string folder;
+    return folder;
+}
+
+template <typename W>
+W* findWidget(Fl_Group& group) {
+    for (int i = 0; i < group.children(); ++i) {
+        Fl_Widget* child = group.child(i);
+        if (auto* found = dynamic_cast<W*>(child)) return found;
+        if (auto* inner = child->as_group()) {
+            if (W* found = findWidget<W>(*inner)) return found;
+        }
+    }
+    return nullptr;
+}
+
+// FLTK adds "All Files (*)" and "Custom Filter" to the filters of every chooser; Vexa's
+// dialogs offer only their own.
+void keepOnlyFilters(Fl_Group& window, Fl_File_Chooser& chooser, int count) {
+    auto* choice = findWidget<Fl_Choice>(window);
+    if (!choice) return;
+    while (choice->size() - 1 > count) choice->remove(choice->size() - 2);
+    chooser.filter_value(0);
+}
+
+void nameFieldChanged(Fl_Widget* widget, void* data) {
+    auto* field = static_cast<Fl_Input*>(widget);
+    auto* ok = static_cast<Fl_Widget*>(data);
+    const bool empty = field->size() == 0;
+    if (empty) {
+        ok->deactivate();
+    } else {
+        ok->activate();
+    }
+    if (!empty && Fl::event() == FL_KEYBOARD &&
+        (Fl::event_key() == FL_Enter || Fl::event_key() == FL_KP_Enter)) {
+        ok->do_callback();
+    }
+}
+
+// FLTK's name field rewrites what is typed into an absolute path and completes folder
+// names after every key, which scrambles a name typed over the selected initial name.
+// Vexa's field takes the text as typed; Enter accepts it like OK.
+void plainNameField(Fl_Group& window) {
+    auto* field = findWidget<Fl_File_Input>(window);
+    auto* ok = findWidget<Fl_Return_Button>(window);
+    if (!field || !ok) return;
+    field->when(FL_WHEN_CHANGED | FL_WHEN_ENTER_KEY_ALWAYS);
+    field->callback(nameFieldChanged, ok);
+}
+
+// The chosen name as a full path: relative to the folder the chooser shows, "~" expanded.
+std::string fullPath(Fl_File_Chooser& chooser, const char* value) {
+    char expanded[FL_PATH_MAX];
+    fl_filename_expand(expanded, sizeof expanded, value);
+    if (expanded[0] == '/') return expanded;
+    std::string folder = chooser.directory() ? chooser.directory() : ".";
+    if (folder.empty() || folder.back() != '/') folder += '/';
+    char absolute[FL_PATH_MAX];
+    fl_filename_absolute(absolute, sizeof absolute, (folder + expanded).c_str());
+    return absolute;
+}
+
+std::optional<std::string> runDialog(const char* title, const char* filters, int filterCount,
+                                     int type, const char* initialName, bool saving) {
+    const char* folder = lastFolder().empty() ? "." : lastFolder().c_str();
+    Fl_File_Chooser chooser(folder, filters, type, title);
+    Fl_Group& window = *chooser.newButton->window();
+    chooser.preview(0);
+    keepOnlyFilters(window, chooser, filterCount);
+    plainNameField(window);
+    // FLTK resolves a bare initial name against the working directory: give it the folder.
+    if (initialName) chooser.value((std::string(folder) + "/" + initialName).c_str());
+    for (;;) {
+        chooser.show();
+        while (chooser.shown()) Fl::wait();
+        const char* value = chooser.value();
+        if (!value || !*value) return std::nullopt;
+        const std::string chosen = fullPath(chooser, value);
+        const DialogDecision decision =
+            saving ? decideSaveName(chosen, kDefaultExtension, probeFileSystem)
+                   : decideOpenName(chosen, kDefaultExtension, probeFileSystem);
+        switch (decision.step) {
+            case DialogStep::accept:
+                lastFolder() = folderOf(decision.path);
+                return decision.path;
+            case DialogStep::askReplace:
+            case DialogStep::askCreate:
+                if (askYesNo(title, dialogQuestionText(decision))) {
+                    lastFolder() = folderOf(decision.path);
+                    return decision.path;
+                }
+                break;
+            case DialogStep::enterFolder:
+                chooser.directory(decision.path.c_str());
+                break;
+            case DialogStep::refuseNoFolder:
+            case DialogStep::refuseNoFile:
+            case DialogStep::refuseEmpty:
+                showNotice(title, dialogQuestionText(decision));
+                break;
+        }
+    }
+}
+
+}  // namespace
+
+std::optional<std::string> runSaveAsDialog() {
+    return runDialog("Save As", "Bitmap (*.bmp)\tText (*.txt)", 2, Fl_File_Chooser::CREATE,
+                     "SysPal", true);
+}
+
+std::optional<std::string> runOpenDialog() {
+    return runDialog("Open", "Bitmap (*.bmp)", 1, Fl_File_Chooser::SINGLE, nullptr, false);
+}
+
+}  // namespace vexa

@@ -1,0 +1,230 @@
+#include "platform/x11/x11_window_ops.h"
+
+#include <FL/Fl_Window.H>
+#include <FL/x.H>
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace vexa {
+namespace {
+
+Atom atom(const char* name) {
+    return XInternAtom(fl_display, name, False);
+}
+
+// Up to `count` 32-bit items of a property; empty when it is absent or shorter.
+std::vector<long> readLongs(Window window, Atom property, Atom type, long count) {
+    Atom actualType = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<long> values;
+    if (XGetWindowProperty(fl_display, window, property, 0, count, False, type, &actualType,
+                           &format, &items, &after, &data) == Success &&
+        data && format == 32 && items >= static_cast<unsigned long>(count)) {
+        const long* longs = reinterpret_cast<const long*>(data);
+        values.assign(longs, longs + count);
+    }
+    if (data) XFree(data);
+    return values;
+}
+
+Window rootWindow() {
+    return RootWindow(fl_display, fl_screen);
+}
+
+// True when the running window manager lists `hint` in _NET_SUPPORTED.
+bool managerSupports(const char* hint) {
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(fl_display, rootWindow(), atom("_NET_SUPPORTED"), 0, 4096, False,
+                           XA_ATOM, &type, &format, &items, &after, &data) == Success &&
+        data && format == 32) {
+        const Atom wanted = atom(hint);
+        const Atom* atoms = reinterpret_cast<const Atom*>(data);
+        for (unsigned long i = 0; i < items && !found; ++i) found = atoms[i] == wanted;
+    }
+    if (data) XFree(data);
+    return found;
+}
+
+bool viewable(Window window) {
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(fl_display, window, &attributes) &&
+           attributes.map_state == IsViewable;
+}
+
+void sendToRoot(Window window, Atom type, long a, long b, long c, long d) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = type;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = a;
+    event.xclient.data.l[1] = b;
+    event.xclient.data.l[2] = c;
+    event.xclient.data.l[3] = d;
+    XSendEvent(fl_display, rootWindow(), False, SubstructureRedirectMask | SubstructureNotifyMask,
+               &event);
+}
+
+// The child of the root that contains `window`: the window itself, or the frame a
+// reparenting window manager put around it.
+Window topLevelAncestor(Window window) {
+    Window current = window;
+    for (;;) {
+        Window root = None, parent = None, *children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(fl_display, current, &root, &parent, &children, &count)) return window;
+        if (children) XFree(children);
+        if (parent == root || parent == None) return current;
+        current = parent;
+    }
+}
+
+}  // namespace
+
+bool X11WindowOps::isWindow() const {
+    return window_.shown() && fl_xid(&window_) != 0;
+}
+
+bool X11WindowOps::isMinimised() const {
+    if (!isWindow()) return false;
+    const Window xid = fl_xid(&window_);
+    const Atom wmState = atom("WM_STATE");
+    const std::vector<long> state = readLongs(xid, wmState, wmState, 1);
+    if (!state.empty()) return state[0] == IconicState;
+    const Atom netState = atom("_NET_WM_STATE");
+    std::vector<long> states = readLongs(xid, netState, XA_ATOM, 1);
+    return !states.empty() && static_cast<Atom>(states[0]) == atom("_NET_WM_STATE_HIDDEN");
+}
+
+FrameExtents X11WindowOps::frameExtents() const {
+    FrameExtents extents;
+    if (!isWindow()) return extents;
+    const Window xid = fl_xid(&window_);
+    const std::vector<long> net = readLongs(xid, atom("_NET_FRAME_EXTENTS"), XA_CARDINAL, 4);
+    if (!net.empty()) {
+        extents = {static_cast<int>(net[0]), static_cast<int>(net[1]), static_cast<int>(net[2]),
+                   static_cast<int>(net[3])};
+        return extents;
+    }
+    const Window frame = topLevelAncestor(xid);
+    if (frame == xid) return extents;
+    Window root = None, child = None;
+    int fx = 0, fy = 0, cx = 0, cy = 0;
+    unsigned fw = 0, fh = 0, fborder = 0, depth = 0, cw = 0, ch = 0, cborder = 0;
+    XGetGeometry(fl_display, frame, &root, &fx, &fy, &fw, &fh, &fborder, &depth);
+    XGetGeometry(fl_display, xid, &root, &cx, &cy, &cw, &ch, &cborder, &depth);
+    XTranslateCoordinates(fl_display, xid, root, 0, 0, &cx, &cy, &child);
+    extents.left = cx - fx;
+    extents.top = cy - fy;
+    extents.right = (fx + static_cast<int>(fw + 2 * fborder)) - (cx + static_cast<int>(cw));
+    extents.bottom = (fy + static_cast<int>(fh + 2 * fborder)) - (cy + static_cast<int>(ch));
+    return extents;
+}
+
+Rect X11WindowOps::windowRect() const {
+    if (!isWindow()) return {};
+    const Window xid = fl_xid(&window_);
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(fl_display, xid, &attributes);
+    int x = 0, y = 0;
+    Window child = None;
+    XTranslateCoordinates(fl_display, xid, rootWindow(), 0, 0, &x, &y, &child);
+    const FrameExtents e = frameExtents();
+    return {x - e.left, y - e.top, x + attributes.width + e.right,
+            y + attributes.height + e.bottom};
+}
+
+Rect X11WindowOps::desktopRect() const {
+    return {0, 0, DisplayWidth(fl_display, fl_screen), DisplayHeight(fl_display, fl_screen)};
+}
+
+Rect X11WindowOps::workArea() const {
+    const std::vector<long> area = readLongs(rootWindow(), atom("_NET_WORKAREA"), XA_CARDINAL, 4);
+    if (area.empty() || area[2] <= 0 || area[3] <= 0) return desktopRect();
+    return {static_cast<std::int32_t>(area[0]), static_cast<std::int32_t>(area[1]),
+            static_cast<std::int32_t>(area[0] + area[2]),
+            static_cast<std::int32_t>(area[1] + area[3])};
+}
+
+void X11WindowOps::setPosition(const Rect& r, bool topmost, unsigned flags) {
+    if (!(flags & SWP_NOZORDER)) setAbove(topmost);
+    if ((flags & SWP_NOMOVE) && (flags & SWP_NOSIZE)) return;
+    // The rectangle is the frame's; the client sits inside it by the frame's extents.
+    const FrameExtents e = frameExtents();
+    const Rect current = windowRect();
+    const Rect frame{(flags & SWP_NOMOVE) ? current.left : r.left,
+                     (flags & SWP_NOMOVE) ? current.top : r.top, 0, 0};
+    const int width = (flags & SWP_NOSIZE) ? current.width() : r.width();
+    const int height = (flags & SWP_NOSIZE) ? current.height() : r.height();
+    window_.resize(frame.left + e.left, frame.top + e.top, std::max(1, width - e.left - e.right),
+                   std::max(1, height - e.top - e.bottom));
+    XFlush(fl_display);
+}
+
+void X11WindowOps::setAbove(bool above) {
+    if (!isWindow()) return;
+    const Window xid = fl_xid(&window_);
+    const Atom netState = atom("_NET_WM_STATE");
+    const Atom aboveAtom = atom("_NET_WM_STATE_ABOVE");
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(fl_display, xid, &attributes);
+    if (attributes.map_state != IsUnmapped && managerSupports("_NET_WM_STATE_ABOVE")) {
+        sendToRoot(xid, netState, above ? 1 : 0, static_cast<long>(aboveAtom), 0, 1);
+        return;
+    }
+    // Before mapping, or with no manager that keeps the state, the property is the
+    // client's own; without a manager, raising is all "on top" can mean.
+    if (above)
+        XChangeProperty(fl_display, xid, netState, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&aboveAtom), 1);
+    else
+        XDeleteProperty(fl_display, xid, netState);
+    if (above) XRaiseWindow(fl_display, xid);
+}
+
+void X11WindowOps::removeMaximise() {
+    if (!isWindow()) return;
+    // _MOTIF_WM_HINTS: flags, functions, decorations, input mode, status.
+    enum : long { hintFunctions = 1, hintDecorations = 2 };
+    enum : long { funcResize = 2, funcMove = 4, funcMinimise = 8, funcClose = 32 };
+    enum : long {
+        decoBorder = 2,
+        decoResizeHandle = 4,
+        decoTitle = 8,
+        decoMenu = 16,
+        decoMinimise = 32
+    };
+    const long hints[5] = {
+        hintFunctions | hintDecorations, funcResize | funcMove | funcMinimise | funcClose,
+        decoBorder | decoResizeHandle | decoTitle | decoMenu | decoMinimise, 0, 0};
+    const Atom motif = atom("_MOTIF_WM_HINTS");
+    XChangeProperty(fl_display, fl_xid(&window_), motif, motif, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(hints), 5);
+}
+
+void X11WindowOps::showMinimised() {
+    if (isWindow()) window_.iconize();
+}
+
+void X11WindowOps::bringToForeground() {
+    if (!isWindow()) return;
+    const Window xid = fl_xid(&window_);
+    if (managerSupports("_NET_ACTIVE_WINDOW")) {
+        sendToRoot(xid, atom("_NET_ACTIVE_WINDOW"), 1, CurrentTime, 0, 0);
+    } else {
+        XRaiseWindow(fl_display, xid);
+        if (viewable(xid)) XSetInputFocus(fl_display, xid, RevertToPointerRoot, CurrentTime);
+    }
+    XFlush(fl_display);
+}
+
+}  // namespace vexa

@@ -1,0 +1,47 @@
+// The window operations of persistent window state for one FLTK top-level window on
+// X11: the frame rectangle (client plus the window manager's frame), the screen and its
+// work area, the iconified state, placement, "always on top" and activation.
+#pragma once
+
+#include "platform/window_ops.h"
+
+class Fl_Window;
+
+namespace vexa {
+
+// The widths of the window manager's frame around a client window.
+struct FrameExtents {
+    int left = 0;
+    int right = 0;
+    int top = 0;
+    int bottom = 0;
+};
+
+class X11WindowOps : public WindowOps {
+  public:
+    explicit X11WindowOps(Fl_Window& window) : window_(window) {}
+
+    bool isWindow() const override;
+    bool isMinimised() const override;
+    Rect windowRect() const override;
+    Rect desktopRect() const override;
+    void setPosition(const Rect& r, bool topmost, unsigned flags) override;
+    void showMinimised() override;
+    void bringToForeground() override;
+
+    // The frame the window manager draws around the window: _NET_FRAME_EXTENTS where the
+    // window manager gives them, else the reparenting frame's geometry, else nothing.
+    FrameExtents frameExtents() const;
+    // Asks the window manager for a frame without a maximise button or function; the
+    // window stays resizable by its border and can be minimised and closed.
+    void removeMaximise();
+    // The screen's work area (_NET_WORKAREA), or the whole screen without one.
+    Rect workArea() const;
+
+  private:
+    void setAbove(bool above);
+
+    Fl_Window& window_;
+};
+
+}  // namespace vexa

@@ -1,0 +1,157 @@
+#include "vexa_session.h"
+
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace vexa::testing {
+
+namespace {
+
+const char* kKeyPrefix = "[HKEY_LOCAL_MACHINE\\Software\\Varnel\\Vexa\\";
+
+}  // namespace
+
+ConfigHome::ConfigHome() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vexa-e2e-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+ConfigHome::~ConfigHome() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void ConfigHome::seedVersion(
+    std::uint32_t version, const std::vector<std::pair<std::string, std::uint32_t>>& values) const {
+    std::filesystem::create_directories(path_ + "/vexa");
+    auto dword = [](std::uint32_t value) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%08x", value);
+        return std::string(text);
+    };
+    std::ofstream out(storePath());
+    out << "REGEDIT4\n\n"
+        << kKeyPrefix << "CurrentVersion]\n"
+        << "\"Version\"=dword:" << dword(version) << "\n";
+    for (const auto& [path, value] : values) {
+        const std::size_t slash = path.find('\\');
+        out << "\n"
+            << kKeyPrefix << path.substr(0, slash) << "]\n\"" << path.substr(slash + 1)
+            << "\"=dword:" << dword(value) << "\n";
+    }
+}
+
+std::string ConfigHome::storeText() const {
+    std::ifstream in(storePath());
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::optional<std::uint32_t> ConfigHome::dword(const std::string& section,
+                                               const std::string& entry) const {
+    std::istringstream lines(storeText());
+    const std::string header = kKeyPrefix + section + "]";
+    const std::string name = "\"" + entry + "\"=dword:";
+    bool inSection = false;
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line[0] == '[') inSection = line == header;
+        if (inSection && line.rfind(name, 0) == 0)
+            return static_cast<std::uint32_t>(std::stoul(line.substr(name.size()), nullptr, 16));
+    }
+    return std::nullopt;
+}
+
+std::string toString(const Geometry& g) {
+    return std::to_string(g.width) + "x" + std::to_string(g.height) + "+" + std::to_string(g.x) +
+           "+" + std::to_string(g.y);
+}
+
+Geometry windowGeometry(::Display* display, Window window) {
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(display, window, &attributes)) return {};
+    const auto [x, y] = rootPosition(display, window);
+    return {x, y, attributes.width, attributes.height};
+}
+
+namespace {
+bool redirectRefused = false;
+int noteRefusal(::Display*, XErrorEvent* error) {
+    if (error->error_code == BadAccess) redirectRefused = true;
+    return 0;
+}
+}  // namespace
+
+bool waitForWindowManager(::Display* display) {
+    return waitFor([&] {
+        // Only one client may redirect the root: a refusal means the manager holds it.
+        redirectRefused = false;
+        XSync(display, False);
+        auto previous = XSetErrorHandler(noteRefusal);
+        XSelectInput(display, DefaultRootWindow(display), SubstructureRedirectMask);
+        XSync(display, False);
+        XSelectInput(display, DefaultRootWindow(display), NoEventMask);
+        XSync(display, False);
+        XSetErrorHandler(previous);
+        return redirectRefused;
+    });
+}
+
+bool xdotool(const std::vector<std::string>& arguments) {
+    std::vector<std::string> argv{"xdotool"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    std::vector<char*> args;
+    for (auto& a : argv) args.push_back(a.data());
+    args.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, "xdotool", nullptr, nullptr, args.data(), environ) != 0) return false;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+VexaProcess::VexaProcess(const ConfigHome& home)
+    : process_((setenv("XDG_CONFIG_HOME", home.path().c_str(), 1),
+                std::vector<std::string>{VEXA_BINARY})) {}
+
+Window VexaProcess::waitForWindow(::Display* display) {
+    return findWindowByName(display, "Vexa", 10000ms);
+}
+
+bool VexaProcess::waitForGeometry(::Display* display, Window window, const Geometry& expected) {
+    return waitFor([&] { return windowGeometry(display, window) == expected; });
+}
+
+std::optional<int> VexaProcess::waitForExit(std::chrono::milliseconds timeout) {
+    return process_.wait(timeout);
+}
+
+bool chooseMenu(Window window, const std::vector<std::string>& keys) {
+    if (!xdotool({"windowfocus", "--sync", std::to_string(window)})) return false;
+    for (const std::string& key : keys)
+        if (!xdotool({"key", "--delay", "60", key})) return false;
+    return true;
+}
+
+std::string title(::Display* display, Window window) {
+    return readStringProperty(display, window, "WM_NAME").value_or("");
+}
+
+std::string waitForTitle(::Display* display, Window window, const std::string& expected) {
+    std::string seen;
+    waitFor([&] { return (seen = title(display, window)) == expected; });
+    return seen;
+}
+
+}  // namespace vexa::testing

@@ -1,0 +1,80 @@
+// Running the real vexa binary for end-to-end tests: a fresh settings store per test,
+// the program as a child process, its window, real input through xdotool, and the
+// store's values as the program wrote them.
+#pragma once
+
+// The support header brings GoogleTest before Xlib, whose None macro would break it.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "x11_test_support.h"
+
+namespace vexa::testing {
+
+// The menu bar's height: the grid's client area starts this far below the window's top.
+inline constexpr int kMenuHeight = 25;
+
+// A settings folder for one test ($XDG_CONFIG_HOME), removed when destroyed.
+class ConfigHome {
+  public:
+    ConfigHome();
+    ~ConfigHome();
+    ConfigHome(const ConfigHome&) = delete;
+    ConfigHome& operator=(const ConfigHome&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string storePath() const { return path_ + "/vexa/system.reg"; }
+    // Writes a store in which this version already ran, so no About window opens.
+    // `values` are further lines "Section\\Entry=value" stored as DWORDs.
+    void seedVersion(std::uint32_t version = 65542,
+                     const std::vector<std::pair<std::string, std::uint32_t>>& values = {}) const;
+    // The whole store file, empty when it does not exist.
+    std::string storeText() const;
+    // A REG_DWORD value below HKEY_LOCAL_MACHINE\Software\Varnel\Vexa\<section>.
+    std::optional<std::uint32_t> dword(const std::string& section, const std::string& entry) const;
+
+  private:
+    std::string path_;
+};
+
+struct Geometry {
+    int x = 0, y = 0, width = 0, height = 0;
+    friend bool operator==(const Geometry&, const Geometry&) = default;
+};
+std::string toString(const Geometry& g);
+Geometry windowGeometry(::Display* display, Window window);
+
+// Waits until a window manager redirects the root's substructure; false after a timeout.
+bool waitForWindowManager(::Display* display);
+
+// Runs xdotool with `arguments`; true when it succeeded.
+bool xdotool(const std::vector<std::string>& arguments);
+
+// The vexa binary started with its settings in `home`; killed if still running at the end.
+class VexaProcess {
+  public:
+    explicit VexaProcess(const ConfigHome& home);
+
+    // The palette window (the top-level named "Vexa"), waited for; 0 when none appears.
+    Window waitForWindow(::Display* display);
+    // Waits until the window's geometry equals `expected`; false (after a timeout) otherwise.
+    bool waitForGeometry(::Display* display, Window window, const Geometry& expected);
+    // The exit status once the program has ended, or nothing after the timeout.
+    std::optional<int> waitForExit(std::chrono::milliseconds timeout = 5000ms);
+
+  private:
+    ChildProcess process_;
+};
+
+// Chooses a menu item by its mnemonics (for example {"alt+v", "c", "1"}) in `window`.
+bool chooseMenu(Window window, const std::vector<std::string>& keys);
+
+// WM_NAME of a window.
+std::string title(::Display* display, Window window);
+// Waits until the window's title equals `expected`; the last title seen otherwise.
+std::string waitForTitle(::Display* display, Window window, const std::string& expected);
+
+}  // namespace vexa::testing

@@ -1,0 +1,150 @@
+// Vexa under a window manager with colormap focus (twm): its frame counts in the window's
+// size and position, and activating Vexa leaves another program's colormap installed.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "ui_driver.h"
+#include "vexa_session.h"
+
+namespace vexa::testing {
+namespace {
+
+// The window manager's frame around `client`: the child of the root that contains it.
+Geometry frameOf(::Display* display, Window client) {
+    Window current = client;
+    for (;;) {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(display, current, &root, &parent, &children, &count)) break;
+        if (children) XFree(children);
+        if (parent == root) break;
+        current = parent;
+    }
+    XWindowAttributes a{};
+    XGetWindowAttributes(display, current, &a);
+    return {a.x, a.y, a.width + 2 * a.border_width, a.height + 2 * a.border_width};
+}
+
+TEST(WindowManagerE2E, FirstStartSizesAndCentresTheFramedWindow) {
+    XConnection x;
+    ConfigHome home;
+    home.seedVersion();
+    ASSERT_TRUE(waitForWindowManager(x));
+    VexaProcess vexa(home);
+    const Window window = vexa.waitForWindow(x);
+    ASSERT_NE(window, 0u);
+    // The client area holds 256 one-pixel tiles; the frame keeps the default height of
+    // 768 / 8 and the window is centred by its frame.
+    EXPECT_TRUE(waitFor([&] { return windowGeometry(x, window).width == 256; }))
+        << "client " << toString(windowGeometry(x, window));
+    Geometry frame;
+    const bool placed = waitFor([&] {
+        frame = frameOf(x, window);
+        return frame.height == 96 && frame.x == (1024 - frame.width) / 2 &&
+               frame.y == (768 - 96) / 2;
+    });
+    EXPECT_TRUE(placed) << "frame " << toString(frame) << ", client "
+                        << toString(windowGeometry(x, window));
+    EXPECT_GT(frame.width, 256) << "no frame was counted";
+}
+
+TEST(WindowManagerE2E, ActivatingVexaKeepsAnotherProgramsColormapInstalled) {
+    XConnection x;
+    ConfigHome home;
+    home.seedVersion();
+    const std::string image = home.path() + "/rose.xwd";
+    ASSERT_EQ(std::system(("convert rose: -colors 64 -type Palette 'XWD:" + image + "'").c_str()),
+              0);
+    ASSERT_TRUE(waitForWindowManager(x));
+
+    VexaProcess vexa(home);
+    const Window window = vexa.waitForWindow(x);
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(waitFor([&] { return windowGeometry(x, window).width == 256; }));
+
+    ChildProcess xwud({"xwud", "-new", "-in", image, "-geometry", "+10+10"});
+    const Window other = findWindowByName(x, "xwud: ");
+    ASSERT_NE(other, 0u);
+    const Colormap otherMap = windowColormap(x, other);
+    ASSERT_NE(otherMap, DefaultColormap(x.get(), DefaultScreen(x.get())));
+
+    // Pointer into xwud: the window manager installs its colormap.
+    const auto [ox, oy] = rootPosition(x, other);
+    ASSERT_TRUE(xdotool({"mousemove", "--sync", std::to_string(ox + 20), std::to_string(oy + 20)}));
+    ASSERT_TRUE(waitFor([&] { return installedColormap(x) == otherMap; }));
+    // Vexa's window follows once the installation has settled.
+    ASSERT_TRUE(waitFor([&] { return windowColormap(x, window) == otherMap; }));
+
+    // Pointer back into Vexa's grid, and a click there: xwud's colormap stays installed.
+    const Geometry vexaGeometry = windowGeometry(x, window);
+    ASSERT_TRUE(xdotool({"mousemove", "--sync", std::to_string(vexaGeometry.x + 100),
+                         std::to_string(vexaGeometry.y + vexaGeometry.height - 5), "click", "1"}));
+    EXPECT_FALSE(waitFor([&] { return installedColormap(x) != otherMap; }, 1000ms));
+    EXPECT_EQ(windowColormap(x, window), otherMap);
+
+    // The same holds for the other windows of the program: F1 opens the Help window, and
+    // the pointer inside it leaves xwud's colormap installed.
+    ASSERT_TRUE(xdotool({"key", "F1"}));
+    const Window help = findWindowByName(x, "Vexa Help");
+    ASSERT_NE(help, 0u);
+    ASSERT_TRUE(waitFor([&] { return windowGeometry(x, help).width > 0; }));
+    const Geometry helpGeometry = windowGeometry(x, help);
+    ASSERT_TRUE(xdotool({"mousemove", "--sync", std::to_string(helpGeometry.x + 20),
+                         std::to_string(helpGeometry.y + 20)}));
+    EXPECT_TRUE(waitFor([&] { return windowColormap(x, help) == otherMap; }));
+    EXPECT_TRUE(waitFor([&] { return installedColormap(x) == otherMap; }));
+    EXPECT_FALSE(waitFor([&] { return installedColormap(x) != otherMap; }, 1000ms));
+}
+
+TEST(WindowManagerE2E, SaveAsAfterVisitingAnotherProgramWritesThatProgramsPalette) {
+    XConnection x;
+    ConfigHome home;
+    home.seedVersion();
+    const std::string image = home.path() + "/rose.xwd";
+    ASSERT_EQ(std::system(("convert rose: -colors 64 -type Palette 'XWD:" + image + "'").c_str()),
+              0);
+    // Save As starts in the working directory.
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(home.path());
+    ASSERT_TRUE(waitForWindowManager(x));
+    VexaProcess vexa(home);
+    std::filesystem::current_path(before);
+    const Window window = vexa.waitForWindow(x);
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(waitFor([&] { return windowGeometry(x, window).width == 256; }));
+
+    ChildProcess xwud({"xwud", "-new", "-in", image, "-geometry", "+10+10"});
+    const Window other = findWindowByName(x, "xwud: ");
+    ASSERT_NE(other, 0u);
+    const Colormap otherMap = windowColormap(x, other);
+    const auto [ox, oy] = rootPosition(x, other);
+    ASSERT_TRUE(xdotool({"mousemove", "--sync", std::to_string(ox + 20), std::to_string(oy + 20)}));
+    ASSERT_TRUE(waitFor([&] { return installedColormap(x) == otherMap; }));
+    ASSERT_TRUE(waitFor([&] { return windowColormap(x, window) == otherMap; }));
+
+    // Back to Vexa, File > Save As, accept the offered name and the create question.
+    const Geometry g = windowGeometry(x, window);
+    ASSERT_TRUE(xdotool(
+        {"mousemove", "--sync", std::to_string(g.x + 100), std::to_string(g.y + g.height - 5)}));
+    ASSERT_TRUE(pressKeys(window, "alt+f s"));
+    const Window chooser = waitForChooser(x, "Save As");
+    ASSERT_NE(chooser, 0u);
+    ASSERT_TRUE(pressKeys(chooser, "Return"));
+    const auto question = waitForMessage(x, "Save As");
+    ASSERT_TRUE(question.has_value());
+    ASSERT_TRUE(pressKeys(question->window, "Return"));
+
+    const std::string saved = home.path() + "/SysPal.bmp";
+    ASSERT_TRUE(waitFor([&] { return readBmpColorTable(saved).size() == 256; }));
+    const std::vector<Rgb> written = readBmpColorTable(saved);
+    const std::vector<Rgb> expected = colormapColors(x, otherMap);
+    ASSERT_EQ(expected.size(), 256u);
+    for (int i = 0; i < 256; ++i)
+        EXPECT_EQ(written[i], expected[i]) << "entry " << i << ": " << toString(written[i])
+                                           << " written, xwud holds " << toString(expected[i]);
+}
+
+}  // namespace
+}  // namespace vexa::testing

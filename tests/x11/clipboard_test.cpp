@@ -1,0 +1,172 @@
+// The clipboard as other programs see it: vexa-test-clipboard-owner copies a known palette
+// through Vexa's clipboard code, and xclip and a plain Xlib requestor ask for its targets.
+#include <X11/Xatom.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui_driver.h"
+#include "x11_test_support.h"
+
+namespace vexa::testing {
+namespace {
+
+// The colour of entry i of the owner's palette for `seed`.
+Rgb ownerColour(int i, int seed) {
+    return {static_cast<std::uint8_t>(i + seed), static_cast<std::uint8_t>(255 - i),
+            static_cast<std::uint8_t>(3 * i + seed)};
+}
+
+// Asks for `target` of CLIPBOARD as a requestor of our own and reads the reply.
+std::optional<SelectionReply> request(::Display* x, const std::string& target,
+                                      Window given = None) {
+    return requestClipboard(x, target, given);
+}
+
+std::optional<Colormap> copiedColormap(::Display* x) {
+    const auto reply = request(x, "COLORMAP");
+    if (!reply || reply->type != XInternAtom(x, "COLORMAP", False) || reply->items.size() != 1)
+        return std::nullopt;
+    return static_cast<Colormap>(reply->items[0]);
+}
+
+std::optional<std::string> xclipOut(const std::string& target) {
+    return runProgram({"xclip", "-selection", "clipboard", "-t", target, "-o"});
+}
+
+class ClipboardTest : public ::testing::Test {
+  protected:
+    void startOwner(const std::vector<std::string>& arguments = {}) {
+        std::vector<std::string> argv{VEXA_TEST_CLIPBOARD_OWNER};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        owner_ = std::make_unique<ChildProcess>(argv);
+        ASSERT_EQ(owner_->readLine(), "OWNED");
+    }
+    void copyAgain(int seed) {
+        ASSERT_TRUE(owner_->writeInput("copy " + std::to_string(seed) + "\n"));
+        ASSERT_EQ(owner_->readLine(), "OWNED");
+    }
+
+    XConnection x_;
+    std::unique_ptr<ChildProcess> owner_;
+};
+
+TEST_F(ClipboardTest, TextTargetIsTheListing) {
+    startOwner({"--count", "16"});
+    const auto text = xclipOut("text/plain");
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->rfind("Vexa - Win32 Color Palette Tool\r\n", 0), 0u);
+    EXPECT_NE(text->find("Number of entries: 16\r\n"), std::string::npos);
+    EXPECT_NE(text->find("\r\n  7:   7, 248,  21\r\n"), std::string::npos);
+    EXPECT_NE(text->find("\r\n 15:  15, 240,  45\r\n"), std::string::npos);
+    EXPECT_EQ(text->find(" 16: "), std::string::npos);
+}
+
+TEST_F(ClipboardTest, ColormapTargetHoldsTheCopiedEntries) {
+    startOwner({"--count", "16", "--seed", "3"});
+    const auto colormap = copiedColormap(x_);
+    ASSERT_TRUE(colormap);
+    const auto colours = colormapColors(x_, *colormap);
+    ASSERT_GE(colours.size(), 16u);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(colours[i], ownerColour(i, 3)) << i;
+}
+
+TEST_F(ClipboardTest, TimestampIsAnsweredAndUnofferedTargetsAreRefused) {
+    startOwner();
+    const auto stamp = request(x_, "TIMESTAMP");
+    ASSERT_TRUE(stamp);
+    EXPECT_EQ(stamp->type, XA_INTEGER);
+    ASSERT_EQ(stamp->items.size(), 1u);
+    EXPECT_NE(stamp->items[0], 0);
+    EXPECT_FALSE(request(x_, "UTF8_STRING")) << "an unoffered target must be refused";
+}
+
+TEST_F(ClipboardTest, MultipleAnswersEveryPairAndMarksTheRefusedOnes) {
+    startOwner();
+    const Window window = XCreateSimpleWindow(x_, x_.root(), 0, 0, 1, 1, 0, 0, 0);
+    const Atom colormapReply = XInternAtom(x_, "VEXA_TEST_COLORMAP", False);
+    const Atom stringReply = XInternAtom(x_, "VEXA_TEST_STRING", False);
+    const Atom pairs[] = {XInternAtom(x_, "COLORMAP", False), colormapReply,
+                          XInternAtom(x_, "UTF8_STRING", False), stringReply};
+    XChangeProperty(x_, window, XInternAtom(x_, "VEXA_TEST_REPLY", False),
+                    XInternAtom(x_, "ATOM_PAIR", False), 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(pairs), 4);
+    const auto reply = request(x_, "MULTIPLE", window);
+    ASSERT_TRUE(reply);
+    ASSERT_EQ(reply->items.size(), 4u);
+    EXPECT_EQ(static_cast<Atom>(reply->items[0]), pairs[0]);
+    EXPECT_EQ(static_cast<Atom>(reply->items[2]), static_cast<Atom>(None));
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(x_, window, colormapReply, 0, 4, False, AnyPropertyType, &type, &format,
+                       &count, &after, &data);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(count, 1u);
+    EXPECT_EQ(static_cast<Colormap>(*reinterpret_cast<long*>(data)), copiedColormap(x_));
+    XFree(data);
+    XDestroyWindow(x_, window);
+}
+
+TEST_F(ClipboardTest, AnotherProgramTakingTheClipboardDropsTheCopy) {
+    startOwner();
+    const auto colormap = copiedColormap(x_);
+    ASSERT_TRUE(colormap);
+    ChildProcess taker({"sh", "-c", "printf other | xclip -selection clipboard -i -quiet"});
+    EXPECT_TRUE(
+        waitFor([&] { return xclipOut("UTF8_STRING") == std::optional<std::string>("other"); }));
+    EXPECT_TRUE(waitFor([&] { return !colormapExists(x_, *colormap); }))
+        << "the dropped copy's colormap is still alive";
+    // The owner keeps running and can copy again.
+    copyAgain(5);
+    const auto again = copiedColormap(x_);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(colormapColors(x_, *again)[200], ownerColour(200, 5));
+}
+
+TEST_F(ClipboardTest, ALossNoticedOnlyAfterANewerCopyKeepsTheNewerCopy) {
+    startOwner();
+    // The owner sleeps while another program takes the clipboard and a new copy is asked
+    // for; it wakes with both the stale loss and the request waiting.
+    ASSERT_EQ(kill(owner_->pid(), SIGSTOP), 0);
+    ChildProcess taker({"sh", "-c", "printf other | xclip -selection clipboard -i -quiet"});
+    EXPECT_TRUE(
+        waitFor([&] { return xclipOut("UTF8_STRING") == std::optional<std::string>("other"); }));
+    ASSERT_TRUE(owner_->writeInput("copy 5\n"));
+    ASSERT_EQ(kill(owner_->pid(), SIGCONT), 0);
+    ASSERT_EQ(owner_->readLine(), "OWNED");
+    const auto colormap = copiedColormap(x_);
+    ASSERT_TRUE(colormap);
+    EXPECT_EQ(colormapColors(x_, *colormap)[60], ownerColour(60, 5));
+}
+
+TEST_F(ClipboardTest, CopyingAgainReplacesTheColoursAndFreesTheOldColormap) {
+    startOwner({"--seed", "1"});
+    const auto first = copiedColormap(x_);
+    ASSERT_TRUE(first);
+    copyAgain(2);
+    const auto second = copiedColormap(x_);
+    ASSERT_TRUE(second);
+    EXPECT_NE(*first, *second);
+    EXPECT_FALSE(colormapExists(x_, *first));
+    EXPECT_EQ(colormapColors(x_, *second)[100], ownerColour(100, 2));
+    const auto bytes = xclipOut("image/bmp");
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(static_cast<unsigned char>((*bytes)[54 + 4 * 100 + 2]), ownerColour(100, 2).red);
+}
+
+TEST_F(ClipboardTest, ClosingGivesTheSelectionUp) {
+    startOwner();
+    const Atom clipboard = XInternAtom(x_, "CLIPBOARD", False);
+    ASSERT_NE(XGetSelectionOwner(x_, clipboard), None);
+    owner_->closeInput();
+    ASSERT_TRUE(owner_->wait());
+    EXPECT_EQ(XGetSelectionOwner(x_, clipboard), None);
+}
+
+}  // namespace
+}  // namespace vexa::testing
