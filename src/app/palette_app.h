@@ -44,7 +44,6 @@ class PaletteApp : public AppIdentity {
     // "Vexa": message box caption, resting title, application level of the registry key.
     const std::string& appName() const { return appName_; }
     ViewSettings& settings() { return settings_; }
-    PaletteWindow* mainWindow() const { return mainWindow_; }
 
     // Handles the commands the palette window passes on; others are ignored.
     void onCommand(int id);

@@ -51,11 +51,6 @@ class PaletteWindow : public Fl_Window {
     // A failure raised by the handler is shown here and the window keeps running.
     void onCommand(int id);
 
-    PaletteModel& model() { return *model_; }
-    const GridGeometry& grid() const { return grid_; }
-    WindowOps& windowOps() { return windowOps_; }
-    PaletteApp& app() { return app_; }
-
     // File and Edit commands.
     void saveAs();
     void openBitmap();

@@ -2,6 +2,7 @@
 // window manager), a fresh settings store per test, driven with xdotool.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <thread>
 
@@ -224,6 +225,17 @@ TEST_F(PaletteWindowE2E, EnterEndsTheRunAndTheNextStartRestoresTheWindowWritingN
                    pixelsAre(x, window, 17, kMenuHeight + 8, 15, 3, [](int, int) { return 17ul; });
         }));
         EXPECT_EQ(findWindowByName(x, "About Vexa", 500ms), 0u);
+        // Changes undone before closing are no changes: 256 columns and back to 16, and
+        // the border toggled twice.
+        ASSERT_TRUE(chooseMenu(window, {"alt+v", "c", "5"}));
+        // One-pixel tiles with borders: every frame covers its tile, the row is all black.
+        EXPECT_TRUE(waitFor([&] {
+            return pixelsAre(x, window, 0, kMenuHeight + 10, 256, 1,
+                             [this](int, int) { return black; });
+        }));
+        ASSERT_TRUE(chooseMenu(window, {"alt+v", "c", "1"}));
+        ASSERT_TRUE(chooseMenu(window, {"alt+v", "b"}));
+        ASSERT_TRUE(chooseMenu(window, {"alt+v", "b"}));
         ASSERT_TRUE(chooseMenu(window, {"Escape"}));
         EXPECT_EQ(vexa.waitForExit(), 0);
     }
@@ -250,6 +262,23 @@ TEST_F(PaletteWindowE2E, StoredBoundsAreShiftedOntoTheScreenAndKeptOnTop) {
         return pixelsAre(x, window, 22, kMenuHeight, 256, 175,
                          [](int px, int) { return static_cast<unsigned long>(px - 22); });
     }));
+    // A press in the margin beside the grid reads the colour search, not the nearest tile:
+    // the lowest entry holding the margin's colour.
+    const unsigned long marginPixel = windowPixels(x, window, 5, kMenuHeight + 50, 1, 1).at(0);
+    const std::vector<Rgb> colours = installedColors(x);
+    const Rgb margin = colours.at(marginPixel);
+    int index = 0;
+    while (!(colours[index] == margin)) ++index;
+    char expected[128];
+    std::snprintf(expected, sizeof expected, "Vexa - [%03d] = 0x%06X = RGB(%d, %d, %d)", index,
+                  margin.red | margin.green << 8 | margin.blue << 16, margin.red, margin.green,
+                  margin.blue);
+    ASSERT_TRUE(xdotool(
+        {"mousemove", "--sync", "729", std::to_string(568 + kMenuHeight + 50), "mousedown", "1"}));
+    EXPECT_EQ(waitForTitle(x, window, expected), expected);
+    ASSERT_TRUE(xdotool({"mouseup", "1"}));
+    EXPECT_EQ(waitForTitle(x, window, "Vexa"), "Vexa");
+
     ASSERT_TRUE(chooseMenu(window, {"Escape"}));
     EXPECT_EQ(vexa.waitForExit(), 0);
     // The window was captured where it was shifted to; the flag is written back as read.

@@ -1,6 +1,8 @@
 // Vexa under a window manager with colormap focus (twm): its frame counts in the window's
 // size and position, and activating Vexa leaves another program's colormap installed.
 #include <gtest/gtest.h>
+// (after GoogleTest, whose names Xlib's macros would break)
+#include <X11/Xutil.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -25,6 +27,68 @@ Geometry frameOf(::Display* display, Window client) {
     XWindowAttributes a{};
     XGetWindowAttributes(display, current, &a);
     return {a.x, a.y, a.width + 2 * a.border_width, a.height + 2 * a.border_width};
+}
+
+// WM_STATE of a client window: 1 normal, 3 iconic, 0 when absent.
+long wmState(::Display* display, Window window) {
+    const Atom state = XInternAtom(display, "WM_STATE", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    long value = 0;
+    if (XGetWindowProperty(display, window, state, 0, 2, False, state, &type, &format, &count,
+                           &after, &data) == Success &&
+        data && count > 0)
+        value = reinterpret_cast<long*>(data)[0];
+    if (data) XFree(data);
+    return value;
+}
+
+// Asks a window to close the way a window manager's close button does.
+void sendDeleteWindow(::Display* display, Window window) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+}
+
+TEST(WindowManagerE2E, ClosedWhileMinimisedKeepsTheLoadedBoundsAndOpensNormalNextTime) {
+    XConnection x;
+    ConfigHome home;
+    home.seedVersion(65542, {{"Window\\Bounds.left", 100},
+                             {"Window\\Bounds.top", 100},
+                             {"Window\\Bounds.right", 400},
+                             {"Window\\Bounds.bottom", 300}});
+    ASSERT_TRUE(waitForWindowManager(x));
+    {
+        VexaProcess vexa(home);
+        const Window window = vexa.waitForWindow(x);
+        ASSERT_NE(window, 0u);
+        ASSERT_TRUE(waitFor([&] { return wmState(x, window) == NormalState; }));
+        ASSERT_TRUE(xdotool({"windowminimize", "--sync", std::to_string(window)}));
+        ASSERT_TRUE(waitFor([&] { return wmState(x, window) == IconicState; }));
+        sendDeleteWindow(x, window);
+        EXPECT_EQ(vexa.waitForExit(), 0);
+    }
+    EXPECT_EQ(home.dword("Window", "State"), 2u);
+    EXPECT_EQ(home.dword("Window", "Bounds.left"), 100u);
+    EXPECT_EQ(home.dword("Window", "Bounds.bottom"), 300u);
+
+    VexaProcess vexa(home);
+    const Window window = vexa.waitForWindow(x);
+    ASSERT_NE(window, 0u);
+    EXPECT_TRUE(waitFor([&] { return wmState(x, window) == NormalState; }));
+    Geometry frame;
+    EXPECT_TRUE(waitFor([&] {
+        frame = frameOf(x, window);
+        return frame == Geometry{100, 100, 300, 200};
+    })) << toString(frame);
 }
 
 TEST(WindowManagerE2E, FirstStartSizesAndCentresTheFramedWindow) {

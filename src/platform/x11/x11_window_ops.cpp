@@ -117,6 +117,7 @@ FrameExtents X11WindowOps::frameExtents() const {
     }
     const Window frame = topLevelAncestor(xid);
     if (frame == xid) return extents;
+    if (frame == measuredFrame_) return measuredExtents_;
     Window root = None, child = None;
     int fx = 0, fy = 0, cx = 0, cy = 0;
     unsigned fw = 0, fh = 0, fborder = 0, depth = 0, cw = 0, ch = 0, cborder = 0;
@@ -127,6 +128,8 @@ FrameExtents X11WindowOps::frameExtents() const {
     extents.top = cy - fy;
     extents.right = (fx + static_cast<int>(fw + 2 * fborder)) - (cx + static_cast<int>(cw));
     extents.bottom = (fy + static_cast<int>(fh + 2 * fborder)) - (cy + static_cast<int>(ch));
+    measuredFrame_ = frame;
+    measuredExtents_ = extents;
     return extents;
 }
 
@@ -158,14 +161,15 @@ Rect X11WindowOps::workArea() const {
 void X11WindowOps::setPosition(const Rect& r, bool topmost, unsigned flags) {
     if (!(flags & SWP_NOZORDER)) setAbove(topmost);
     if ((flags & SWP_NOMOVE) && (flags & SWP_NOSIZE)) return;
-    // The rectangle is the frame's; the client sits inside it by the frame's extents.
+    // The rectangle is the frame's; the client sits inside it by the frame's extents. What
+    // is kept comes from the window's own record, which already holds the requests a window
+    // manager may not have carried out yet.
     const FrameExtents e = frameExtents();
-    const Rect current = windowRect();
-    const Rect frame{(flags & SWP_NOMOVE) ? current.left : r.left,
-                     (flags & SWP_NOMOVE) ? current.top : r.top, 0, 0};
-    const int width = (flags & SWP_NOSIZE) ? current.width() : r.width();
-    const int height = (flags & SWP_NOSIZE) ? current.height() : r.height();
-    window_.resize(frame.left + e.left, frame.top + e.top, std::max(1, width - e.left - e.right),
+    const int left = (flags & SWP_NOMOVE) ? window_.x() - e.left : r.left;
+    const int top = (flags & SWP_NOMOVE) ? window_.y() - e.top : r.top;
+    const int width = (flags & SWP_NOSIZE) ? window_.w() + e.left + e.right : r.width();
+    const int height = (flags & SWP_NOSIZE) ? window_.h() + e.top + e.bottom : r.height();
+    window_.resize(left + e.left, top + e.top, std::max(1, width - e.left - e.right),
                    std::max(1, height - e.top - e.bottom));
     XFlush(fl_display);
 }

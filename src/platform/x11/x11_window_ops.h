@@ -3,6 +3,8 @@
 // work area, the iconified state, placement, "always on top" and activation.
 #pragma once
 
+#include <X11/Xlib.h>
+
 #include "platform/window_ops.h"
 
 class Fl_Window;
@@ -42,6 +44,10 @@ class X11WindowOps : public WindowOps {
     void setAbove(bool above);
 
     Fl_Window& window_;
+    // A reparenting frame's extents, measured once per frame: while the window manager
+    // carries out a resize, the frame and the client briefly disagree on their sizes.
+    mutable Window measuredFrame_ = 0;
+    mutable FrameExtents measuredExtents_;
 };
 
 }  // namespace vexa
