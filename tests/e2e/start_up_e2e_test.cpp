@@ -18,6 +18,12 @@ TEST(StartUpE2E, ATrueColorDisplayGetsThePaletteModeMessageAfterTheVersionWasSto
     ASSERT_NE(box, 0u);
     EXPECT_EQ(readStringProperty(x, box, "VEXA_MESSAGE_TEXT"),
               "A color palette based display mode is needed for this application to run.");
+    // The box stands in the middle of the 1024 x 768 screen.
+    XWindowAttributes attributes{};
+    ASSERT_TRUE(XGetWindowAttributes(x, box, &attributes));
+    const auto [left, top] = rootPosition(x, box);
+    EXPECT_NEAR(left + attributes.width / 2, 512, 2);
+    EXPECT_NEAR(top + attributes.height / 2, 384, 2);
     // reset() ran before the window was built: the version record is already there.
     EXPECT_EQ(home.dword("CurrentVersion", "Version"), 65542u);
     EXPECT_FALSE(vexa.waitForExit(300ms).has_value()) << "ended before the message was dismissed";

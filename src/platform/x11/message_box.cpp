@@ -49,6 +49,8 @@ void showMessageBox(const std::string& text, MessageIcon icon) {
     Fl_Return_Button ok(w / 2 - 40, h - 40, 80, 26, "OK");
     ok.callback(closeBox);
     box.end();
+    // Centred on the screen, as the user expects of a message that has no place of its own.
+    box.position((Fl::w() - w) / 2, (Fl::h() - h) / 2);
     box.set_modal();
     box.show();
     publishText(box, text);
