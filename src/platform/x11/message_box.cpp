@@ -9,6 +9,8 @@
 #include <FL/x.H>
 #include <X11/Xatom.h>
 
+#include "platform/x11/literal_label.h"
+
 namespace vexa {
 namespace {
 
@@ -44,7 +46,7 @@ void showMessageBox(const std::string& text, MessageIcon icon) {
     symbol.labelfont(FL_HELVETICA_BOLD);
     symbol.labelsize(22);
     Fl_Box message(65, 15, w - 80, std::max(textH, 34), nullptr);
-    message.copy_label(text.c_str());
+    message.copy_label(literalLabel(text).c_str());
     message.align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
     Fl_Return_Button ok(w / 2 - 40, h - 40, 80, 26, "OK");
     ok.callback(closeBox);

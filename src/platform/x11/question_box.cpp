@@ -11,6 +11,8 @@
 
 #include <algorithm>
 
+#include "platform/x11/literal_label.h"
+
 namespace vexa {
 namespace {
 
@@ -63,7 +65,7 @@ bool runBox(const std::string& caption, const std::string& text, const char* sym
     symbol.labelfont(FL_HELVETICA_BOLD);
     symbol.labelsize(22);
     Fl_Box message(65, 15, w - 80, std::max(textH, 34));
-    message.copy_label(text.c_str());
+    message.copy_label(literalLabel(text).c_str());
     message.align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
     const int buttons = second ? 2 : 1;
     int x = w / 2 - (buttons * 90 - 10) / 2;
