@@ -23,6 +23,7 @@ struct Shown {
     std::string label;    // the text box's label as FLTK holds it
     int drawnWidth = -1;  // its width as FLTK lays the label out, symbols included
     int plainWidth = -1;  // the width of the text as plain characters
+    int windowX = 0, windowWidth = 0;
     bool seen = false;
 };
 
@@ -59,6 +60,8 @@ void inspectAndClose(void* data) {
     w = h = 0;
     fl_measure(probe->text.c_str(), w, h, 0);
     probe->shown.plainWidth = w;
+    probe->shown.windowX = window->x();
+    probe->shown.windowWidth = window->w();
     probe->shown.seen = true;
     window->hide();
 }
@@ -100,6 +103,26 @@ TEST_F(MessageTextsTest, DialogQuestionsAndNoticesDrawAtSignsAsPlainText) {
         ASSERT_TRUE(shown.seen) << text;
         EXPECT_EQ(shown.drawnWidth, shown.plainWidth) << text << " shown as " << shown.label;
     }
+}
+
+// A long path has no blank to wrap at; the box still fits on the screen, with the path
+// broken into lines after a "/" and every character of it shown.
+TEST_F(MessageTextsTest, LongPathsAreBrokenIntoLinesThatFitOnTheScreen) {
+    std::string path = "/home/ann";
+    for (int i = 0; i < 8; ++i) path += "/averyveryverylongfoldername" + std::to_string(i);
+    const std::string text = "Access to " + path + "/palette.bmp was denied.";
+    std::string withoutBreaks;
+    const auto check = [&](const Shown& shown) {
+        ASSERT_TRUE(shown.seen);
+        EXPECT_GE(shown.windowX, 0);
+        EXPECT_LE(shown.windowX + shown.windowWidth, Fl::w());
+        withoutBreaks.clear();
+        for (char c : shown.label)
+            if (c != '\n') withoutBreaks += c;
+        EXPECT_EQ(withoutBreaks, text);
+    };
+    check(showAndMeasure(text, [&] { showMessageBox(text, MessageIcon::stop); }));
+    check(showAndMeasure(text, [&] { showNotice("Open", text); }));
 }
 
 TEST_F(MessageTextsTest, TextsWithoutAtSignsAreShownUnchanged) {

@@ -1,5 +1,11 @@
 #include "platform/x11/literal_label.h"
 
+#include <FL/fl_draw.H>
+
+#include <cmath>
+
+#include "platform/line_breaks.h"
+
 namespace vexa {
 
 std::string literalLabel(std::string_view text) {
@@ -10,6 +16,12 @@ std::string literalLabel(std::string_view text) {
         label += c;
     }
     return label;
+}
+
+std::string fittedLines(std::string_view text, int maxWidth) {
+    return breakLongWords(text, maxWidth, [](std::string_view piece) {
+        return static_cast<int>(std::ceil(fl_width(piece.data(), static_cast<int>(piece.size()))));
+    });
 }
 
 }  // namespace vexa

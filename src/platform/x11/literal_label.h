@@ -10,4 +10,8 @@ namespace vexa {
 
 std::string literalLabel(std::string_view text);
 
+// `text` with line breaks in the words that are wider than `maxWidth` pixels in the current
+// FLTK font, so that a box wrapping at blanks shows all of it (see breakLongWords).
+std::string fittedLines(std::string_view text, int maxWidth);
+
 }  // namespace vexa

@@ -34,7 +34,8 @@ void publishText(Fl_Window& box, const std::string& text) {
 void showMessageBox(const std::string& text, MessageIcon icon) {
     fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
     int textW = 340, textH = 0;
-    fl_measure(text.c_str(), textW, textH, 0);
+    const std::string lines = fittedLines(text, textW);
+    fl_measure(lines.c_str(), textW, textH, 0);
     const int w = std::max(textW, 160) + 90;
     const int h = std::max(textH, 34) + 70;
 
@@ -46,7 +47,7 @@ void showMessageBox(const std::string& text, MessageIcon icon) {
     symbol.labelfont(FL_HELVETICA_BOLD);
     symbol.labelsize(22);
     Fl_Box message(65, 15, w - 80, std::max(textH, 34), nullptr);
-    message.copy_label(literalLabel(text).c_str());
+    message.copy_label(literalLabel(lines).c_str());
     message.align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
     Fl_Return_Button ok(w / 2 - 40, h - 40, 80, 26, "OK");
     ok.callback(closeBox);

@@ -49,7 +49,8 @@ bool runBox(const std::string& caption, const std::string& text, const char* sym
             const char* first, const char* second) {
     fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
     int textW = 360, textH = 0;
-    fl_measure(text.c_str(), textW, textH, 0);
+    const std::string lines = fittedLines(text, textW);
+    fl_measure(lines.c_str(), textW, textH, 0);
     const int w = std::max(textW, 200) + 90;
     const int h = std::max(textH, 34) + 70;
 
@@ -65,7 +66,7 @@ bool runBox(const std::string& caption, const std::string& text, const char* sym
     symbol.labelfont(FL_HELVETICA_BOLD);
     symbol.labelsize(22);
     Fl_Box message(65, 15, w - 80, std::max(textH, 34));
-    message.copy_label(literalLabel(text).c_str());
+    message.copy_label(literalLabel(lines).c_str());
     message.align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
     const int buttons = second ? 2 : 1;
     int x = w / 2 - (buttons * 90 - 10) / 2;
