@@ -131,6 +131,7 @@ void DialogWindow::formatTitle() {
 }
 
 void DialogWindow::focusFirstTabStop(bool none) {
+    focusNothing_ = none;
     if (none) {
         Fl::focus(this);
         return;
@@ -189,6 +190,9 @@ void DialogWindow::runModal(Fl_Window* owner) {
 }
 
 int DialogWindow::handle(int event) {
+    // When the window manager or the server gives the window the keyboard, FLTK would pass
+    // it on to the first control; a window that opened with no control focused keeps it.
+    if (event == FL_FOCUS && focusNothing_) return 1;
     if ((event == FL_KEYBOARD || event == FL_SHORTCUT) && Fl::event_key() == FL_F + 1) {
         // Only a plain F1 asks for help; F1 with a modifier is taken and ignored.
         if (isHelpKeyEvent() && helpKey_) {

@@ -64,6 +64,8 @@ class DialogWindow : public Fl_Window {
     std::string caption_;
     std::vector<std::pair<int, Fl_Widget*>> controls_;
     std::function<void()> helpKey_;
+    // Set when the window opens with no control focused.
+    bool focusNothing_ = false;
 };
 
 }  // namespace vexa

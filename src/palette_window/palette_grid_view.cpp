@@ -32,7 +32,10 @@ int PaletteGridView::handle(int event) {
             owner_.inspectPointer();
             return 1;
         case FL_RELEASE:
-            if (Fl::event_button() == FL_LEFT_MOUSE) owner_.endInspection();
+            if (Fl::event_button() == FL_LEFT_MOUSE)
+                owner_.endInspection();
+            else if (owner_.holdsCapture_)
+                Fl::pushed(this);  // another button's release: the capture stays
             return 1;
         default:
             return Fl_Widget::handle(event);
@@ -61,11 +64,16 @@ void PaletteWindow::paintGrid() {
 void PaletteWindow::startInspection() {
     // The press takes the pointer: drags keep arriving wherever the pointer goes.
     Fl::pushed(&gridView_);
+    holdsCapture_ = true;
     inspectPointer();
 }
 
 void PaletteWindow::inspectPointer() {
-    if (Fl::pushed() != &gridView_) return;
+    if (!holdsCapture_ || Fl::pushed() != &gridView_) {
+        // Taken away (by a menu, say): moves are ignored and the title keeps its readout.
+        holdsCapture_ = false;
+        return;
+    }
     runReportingFailures(
         [&] {
             const int cx = Fl::event_x() - gridView_.x();
@@ -81,6 +89,9 @@ void PaletteWindow::inspectPointer() {
 }
 
 void PaletteWindow::endInspection() {
+    // A release without the capture changes nothing.
+    if (!holdsCapture_) return;
+    holdsCapture_ = false;
     setTitleIfChanged(app_.appName());
 }
 

@@ -182,6 +182,12 @@ void PaletteWindow::resize(int x, int y, int width, int height) {
 }
 
 int PaletteWindow::handle(int event) {
+    if (event == FL_PUSH && Fl::event_button() != FL_LEFT_MOUSE && holdsCapture_) {
+        // Another button pressed during a readout, wherever the pointer is: the grid keeps
+        // the capture and the drag goes on.
+        Fl::pushed(&gridView_);
+        return 1;
+    }
     if (event == FL_KEYBOARD || event == FL_SHORTCUT) {
         const int key = Fl::event_key();
         const bool plain = !(Fl::event_state() & (FL_ALT | FL_CTRL | FL_META));

@@ -94,6 +94,10 @@ class PaletteWindow : public Fl_Window {
     // colormap attributes follow whatever is installed, so a window manager installing one
     // on focus installs what is already there.
     std::unique_ptr<ProgramColormapFollowers> colormapFollowers_;
+    // The mouse capture of the pixel readout: taken by a left press on the grid and given
+    // up by the left release. Pressing or releasing another button meanwhile neither takes
+    // nor ends it; FLTK would otherwise hand its pushed widget to that button.
+    bool holdsCapture_ = false;
     bool ended_ = false;
 };
 

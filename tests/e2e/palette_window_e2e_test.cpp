@@ -145,6 +145,32 @@ TEST_F(PaletteWindowE2E, DraggingFromTile12OffTheWindowReadsThePixelsIntoTheTitl
     EXPECT_EQ(waitForTitle(x, window, "Vexa"), "Vexa");
 }
 
+TEST_F(PaletteWindowE2E, AnotherButtonClickedDuringADragNeitherStopsNorEndsTheReadout) {
+    home.seedVersion();
+    VexaProcess vexa(home);
+    const Window window = vexa.waitForWindow(x);
+    ASSERT_TRUE(vexa.waitForGeometry(x, window, {384, 336, 256, 96}));
+    ColormapHolder holder({"--color", "12=FF0000", "--color", "252=0000FF", "--fill", "252",
+                           "--geometry", "64x64+10+10"});
+
+    ASSERT_TRUE(xdotool({"mousemove", "--sync", "396", "380"}));  // tile 12
+    ASSERT_TRUE(xdotool({"mousedown", "1"}));
+    EXPECT_EQ(waitForTitle(x, window, "Vexa - [012] = 0x0000FF = RGB(255, 0, 0)"),
+              "Vexa - [012] = 0x0000FF = RGB(255, 0, 0)");
+    // Right and middle clicks, over the grid and off the window, while the left is held.
+    ASSERT_TRUE(xdotool({"click", "3"}));
+    ASSERT_TRUE(xdotool({"mousemove", "--sync", "40", "40"}));  // the holder's window
+    EXPECT_EQ(waitForTitle(x, window, "Vexa - [252] = 0xFF0000 = RGB(0, 0, 255)"),
+              "Vexa - [252] = 0xFF0000 = RGB(0, 0, 255)");
+    ASSERT_TRUE(xdotool({"click", "2"}));
+    ASSERT_TRUE(xdotool({"mousemove", "--sync", "396", "381"}));
+    EXPECT_EQ(waitForTitle(x, window, "Vexa - [012] = 0x0000FF = RGB(255, 0, 0)"),
+              "Vexa - [012] = 0x0000FF = RGB(255, 0, 0)");
+    ASSERT_TRUE(xdotool({"mousemove", "--sync", "40", "41"}));
+    ASSERT_TRUE(xdotool({"mouseup", "1"}));
+    EXPECT_EQ(waitForTitle(x, window, "Vexa"), "Vexa");
+}
+
 TEST_F(PaletteWindowE2E, SetColumns16ToggleBorderAndShrinkToFitRelayTheGrid) {
     home.seedVersion();
     VexaProcess vexa(home);
