@@ -57,7 +57,17 @@ int createTemporary(const std::string& folder, std::string& name) {
 SaveFile::SaveFile(std::string path) : path_(std::move(path)), target_(resolvedTarget(path_)) {
     checkReplaceable(target_, path_);
     fd_ = createTemporary(folderOf(target_), temp_);
-    if (fd_ < 0) throw CommandFailure::fromErrno(errno, path_);
+    if (fd_ < 0) {
+        const int error = errno;
+        temp_.clear();
+        // A folder that takes no new file may still hold a file the user may write: that
+        // file is then truncated and written in place, without the safety of a copy.
+        if (error == EACCES || error == EPERM) {
+            fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
+            if (fd_ >= 0) return;
+        }
+        throw CommandFailure::fromErrno(error, path_);
+    }
     // A replaced file keeps its permissions; a new one gets the usual 0666 less umask.
     struct stat st {};
     if (::stat(target_.c_str(), &st) == 0) (void)::fchmod(fd_, st.st_mode & 07777);
@@ -71,7 +81,7 @@ SaveFile::~SaveFile() {
 void SaveFile::fail(int errnum) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
-    ::unlink(temp_.c_str());
+    if (!temp_.empty()) ::unlink(temp_.c_str());
     temp_.clear();
     throw CommandFailure::fromErrno(errnum, path_);
 }
@@ -95,6 +105,7 @@ void SaveFile::commit() {
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) fail(errno);
+    if (temp_.empty()) return;  // written in place
     if (::rename(temp_.c_str(), target_.c_str()) != 0) fail(errno);
     temp_.clear();
     // Make the rename itself durable; the new file is complete either way.

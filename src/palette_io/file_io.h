@@ -1,8 +1,10 @@
 // The file system side of saving and loading. A save never destroys the file it
 // replaces: the bytes go to a temporary file in the same folder, which is flushed to disk
 // and renamed over the target only when everything was written; on any failure the
-// temporary file is removed and the old file stays as it was. Loading opens only regular
-// files and never blocks on a FIFO. Failures are CommandFailure file errors.
+// temporary file is removed and the old file stays as it was. Only when the folder takes
+// no new file but the target may be written is the target written in place. Loading
+// opens only regular files and never blocks on a FIFO. Failures are CommandFailure file
+// errors.
 #pragma once
 
 #include <cstddef>

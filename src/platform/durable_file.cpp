@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <ctime>
 #include <utility>
 
@@ -47,6 +48,16 @@ bool writeAll(int fd, const std::string& text) {
 bool writeFlushed(Descriptor& fd, const std::string& text) {
     if (!writeAll(fd.get(), text) || ::fsync(fd.get()) != 0) return false;
     return ::close(fd.release()) == 0;
+}
+
+std::string linkTarget(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) return path;
+    std::string target(resolved);
+    std::free(resolved);
+    return target;
 }
 
 }  // namespace
@@ -91,7 +102,10 @@ int makeFolders(const std::string& folder) {
     }
 }
 
-RegResult replaceFile(const std::string& path, const std::string& text) {
+RegResult replaceFile(const std::string& linkOrFile, const std::string& text) {
+    // A symbolic link stays in place: the file it points to is the one replaced, by a
+    // temporary file in that file's own folder.
+    const std::string path = linkTarget(linkOrFile);
     // Only one writer holds the folder lock, so a fixed name suffices; one left behind by a
     // killed writer is truncated here.
     std::string temporary = path + ".tmp";

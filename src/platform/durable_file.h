@@ -18,7 +18,8 @@ RegResult readWholeFile(const std::string& path, std::string& text, bool& exists
 int makeFolders(const std::string& folder);
 
 // Writes `text` to path + ".tmp", flushes it and renames it over `path`, keeping the mode
-// of the file it replaces.
+// of the file it replaces. When `path` is a symbolic link, the file it points to is
+// replaced and the link kept.
 RegResult replaceFile(const std::string& path, const std::string& text);
 
 // Writes `text`, flushed, to a new file path + ".corrupt-<date>-<time>", never over another.

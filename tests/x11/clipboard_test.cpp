@@ -168,5 +168,93 @@ TEST_F(ClipboardTest, ClosingGivesTheSelectionUp) {
     EXPECT_EQ(XGetSelectionOwner(x_, clipboard), None);
 }
 
+// Plays a clipboard manager: owns CLIPBOARD_MANAGER and waits for a program's request to
+// save its clipboard before it exits.
+class FakeClipboardManager {
+  public:
+    explicit FakeClipboardManager(::Display* x)
+        : x_(x), window_(XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 1, 1, 0, 0, 0)) {
+        XSetSelectionOwner(x_, XInternAtom(x_, "CLIPBOARD_MANAGER", False), window_, CurrentTime);
+        XFlush(x_);
+    }
+    ~FakeClipboardManager() { XDestroyWindow(x_, window_); }
+
+    std::optional<XSelectionRequestEvent> awaitSaveRequest() {
+        XEvent event{};
+        if (!waitFor([&] { return XCheckTypedWindowEvent(x_, window_, SelectionRequest, &event); }))
+            return std::nullopt;
+        return event.xselectionrequest;
+    }
+    // The targets the requestor asks to have saved.
+    std::vector<std::string> targetsToSave(const XSelectionRequestEvent& request) {
+        std::vector<std::string> names;
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (request.property == None ||
+            XGetWindowProperty(x_, request.requestor, request.property, 0, 1024, False, XA_ATOM,
+                               &type, &format, &count, &after, &data) != Success)
+            return names;
+        for (unsigned long i = 0; data && format == 32 && i < count; ++i) {
+            char* name = XGetAtomName(x_, reinterpret_cast<Atom*>(data)[i]);
+            names.push_back(name);
+            XFree(name);
+        }
+        if (data) XFree(data);
+        return names;
+    }
+    std::optional<SelectionReply> fetch(const std::string& target) {
+        return requestClipboard(x_, target, window_);
+    }
+    void answer(const XSelectionRequestEvent& request) {
+        XEvent reply{};
+        reply.xselection.type = SelectionNotify;
+        reply.xselection.requestor = request.requestor;
+        reply.xselection.selection = request.selection;
+        reply.xselection.target = request.target;
+        reply.xselection.property = request.property;
+        reply.xselection.time = request.time;
+        XSendEvent(x_, request.requestor, False, NoEventMask, &reply);
+        XFlush(x_);
+    }
+
+  private:
+    ::Display* x_;
+    Window window_;
+};
+
+TEST_F(ClipboardTest, OnExitTheCopyIsHandedToAClipboardManager) {
+    startOwner({"--count", "16"});
+    FakeClipboardManager manager(x_);
+    owner_->closeInput();
+    const auto request = manager.awaitSaveRequest();
+    ASSERT_TRUE(request) << "no request to save the clipboard";
+    char* target = XGetAtomName(x_, request->target);
+    EXPECT_STREQ(target, "SAVE_TARGETS");
+    XFree(target);
+    // The colormap dies with the program's connection: only the data that outlives it.
+    EXPECT_EQ(manager.targetsToSave(*request),
+              (std::vector<std::string>{"image/bmp", "text/plain"}));
+    const auto text = manager.fetch("text/plain");
+    ASSERT_TRUE(text);
+    const std::string listing(text->bytes.begin(), text->bytes.end());
+    EXPECT_EQ(listing.rfind("Vexa - Win32 Color Palette Tool\r\n", 0), 0u);
+    EXPECT_NE(listing.find("Number of entries: 16\r\n"), std::string::npos);
+    const auto bitmap = manager.fetch("image/bmp");
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(bitmap->bytes.size(), 9270u);
+    manager.answer(*request);
+    EXPECT_EQ(owner_->wait(), 0);
+}
+
+TEST_F(ClipboardTest, AClipboardManagerThatNeverAnswersDoesNotKeepTheProgram) {
+    startOwner();
+    FakeClipboardManager manager(x_);
+    owner_->closeInput();
+    ASSERT_TRUE(manager.awaitSaveRequest());
+    EXPECT_EQ(owner_->wait(10000ms), 0);
+}
+
 }  // namespace
 }  // namespace vexa::testing

@@ -3,8 +3,10 @@
 #include <FL/Fl.H>
 #include <FL/x.H>
 #include <X11/Xatom.h>
+#include <poll.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -31,6 +33,8 @@ class ClipboardOwner {
     Time serverTime();
     Colormap makeColormap(const std::vector<PaletteEntry>& entries);
     void dropContent();
+    void handOver();
+    void handle(const XEvent& event);
     void serviceEvents();
     static void onReadable(int, void* self) { static_cast<ClipboardOwner*>(self)->serviceEvents(); }
     void answer(const XSelectionRequestEvent& request);
@@ -74,6 +78,7 @@ void ClipboardOwner::open() {
 
 void ClipboardOwner::close() {
     if (!connection_) return;
+    handOver();
     Fl::remove_fd(ConnectionNumber(connection_));
     dropContent();
     XCloseDisplay(connection_);  // the server clears our ownership with the connection
@@ -144,19 +149,55 @@ void ClipboardOwner::offer(const ClipboardPalette& palette) {
     serviceEvents();  // requests that arrived while we waited for the timestamp
 }
 
+void ClipboardOwner::handle(const XEvent& event) {
+    if (event.type == SelectionRequest) {
+        answer(event.xselectionrequest);
+    } else if (event.type == SelectionClear &&
+               event.xselectionclear.selection == atoms_.clipboard &&
+               XGetSelectionOwner(connection_, atoms_.clipboard) != window_) {
+        // Another program owns the clipboard now. (A clear that was still queued when
+        // a newer copy took the selection back is stale and ignored.)
+        dropContent();
+    }
+}
+
 void ClipboardOwner::serviceEvents() {
     while (connection_ && XPending(connection_)) {
         XEvent event;
         XNextEvent(connection_, &event);
-        if (event.type == SelectionRequest) {
-            answer(event.xselectionrequest);
-        } else if (event.type == SelectionClear &&
-                   event.xselectionclear.selection == atoms_.clipboard &&
-                   XGetSelectionOwner(connection_, atoms_.clipboard) != window_) {
-            // Another program owns the clipboard now. (A clear that was still queued when
-            // a newer copy took the selection back is stale and ignored.)
-            dropContent();
+        handle(event);
+    }
+}
+
+// The copy would end with the program. A running clipboard manager is asked to keep it
+// (SAVE_TARGETS on CLIPBOARD_MANAGER): it fetches the listed targets, then answers. The
+// colormap ends with this connection whatever happens, so only the bitmap and the listing
+// are listed. A manager that does not answer in time is not waited for any longer.
+void ClipboardOwner::handOver() {
+    if (!owned_ || XGetSelectionOwner(connection_, atoms_.clipboard) != window_) return;
+    const Atom manager = XInternAtom(connection_, "CLIPBOARD_MANAGER", False);
+    if (XGetSelectionOwner(connection_, manager) == None) return;
+    const Atom saveTargets = XInternAtom(connection_, "SAVE_TARGETS", False);
+    const Atom property = XInternAtom(connection_, "VEXA_SAVE_TARGETS", False);
+    const Time now = serverTime();
+    const Atom kept[] = {atoms_.bmp, atoms_.text};
+    XChangeProperty(connection_, window_, property, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(kept), std::size(kept));
+    XConvertSelection(connection_, manager, saveTargets, property, window_, now);
+    XFlush(connection_);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    for (;;) {
+        while (XPending(connection_)) {
+            XEvent event;
+            XNextEvent(connection_, &event);
+            if (event.type == SelectionNotify && event.xselection.selection == manager) return;
+            handle(event);
         }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return;
+        pollfd readable{ConnectionNumber(connection_), POLLIN, 0};
+        ::poll(&readable, 1, static_cast<int>(left.count()));
     }
 }
 

@@ -15,7 +15,8 @@ namespace vexa {
 // OutOfMemory when the colormap cannot be made; the clipboard is then unchanged.
 void offerPaletteOnClipboard(const ClipboardPalette& palette);
 
-// Gives up the selection and closes the clipboard's connection; called once at exit.
+// Gives up the selection and closes the clipboard's connection; called once at exit. When a
+// clipboard manager runs, it is first asked to keep the bitmap and the listing.
 void closeClipboard();
 
 }  // namespace vexa

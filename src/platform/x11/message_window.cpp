@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "platform/window_text.h"
+#include "platform/x11/literal_label.h"
 
 namespace vexa {
 namespace {
@@ -37,7 +38,8 @@ bool runMessageWindow(const std::string& caption, const std::string& text,
                       const MessageSymbol& symbol, const char* first, const char* second) {
     fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
     int textW = 360, textH = 0;
-    fl_measure(text.c_str(), textW, textH, 0);
+    const std::string lines = fittedLines(text, textW);
+    fl_measure(lines.c_str(), textW, textH, 0);
     const int w = std::max(textW, 200) + 90;
     const int h = std::max(textH, 34) + 70;
 
@@ -53,7 +55,7 @@ bool runMessageWindow(const std::string& caption, const std::string& text,
     sign.labelfont(FL_HELVETICA_BOLD);
     sign.labelsize(22);
     Fl_Box message(65, 15, w - 80, std::max(textH, 34));
-    message.copy_label(text.c_str());
+    message.copy_label(literalLabel(lines).c_str());
     message.align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
     const int buttons = second ? 2 : 1;
     const int x = w / 2 - (buttons * 90 - 10) / 2;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -83,6 +84,52 @@ TEST(SaveFileTest, UnsuitableTargetsAreRefusedNamingThePath) {
         EXPECT_EQ(failureOf([&] { SaveFile f(dir.file("ro.txt")); }),
                   "Access to " + dir.file("ro.txt") + " was denied.");
     }
+}
+
+// Runs `save` in a child process as a user who may write the file but not create files
+// in its folder (root may do both, so the child drops to nobody); true when it succeeded.
+template <typename F>
+bool savedByFileOnlyWriter(const TempDir& dir, const std::string& path, F&& save) {
+    ::chmod(dir.path().c_str(), 0755);  // folder: readable, not writable, for the child
+    ::chmod(path.c_str(), 0666);        // file: writable for everyone
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+        if (::geteuid() != 0) ::chmod(dir.path().c_str(), 0555);
+        try {
+            save();
+        } catch (const CommandFailure&) {
+            ::_exit(1);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::chmod(dir.path().c_str(), 0700);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A file the user may write is saved even where no new file can be created next to it:
+// then it is written in place, and a failure keeps what was written.
+TEST(SaveFileTest, AWritableFileInAFolderWithoutWritePermissionIsWrittenInPlace) {
+    TempDir dir;
+    const std::string path = dir.file("shared.bmp");
+    writeFile(path, "the old palette, longer than the new one");
+    EXPECT_TRUE(savedByFileOnlyWriter(dir, path, [&] {
+        SaveFile file(path);
+        file.write(std::string_view("new"));
+        file.commit();
+    }));
+    EXPECT_EQ(readFile(path), "new");
+    EXPECT_EQ(dir.entries(), std::set<std::string>{"shared.bmp"});
+
+    EXPECT_FALSE(savedByFileOnlyWriter(dir, path, [&] {
+        SaveFile file(path);
+        file.write(std::string_view("partial"));
+        throw CommandFailure::resourceUnavailable();  // as a failed palette read does
+    }));
+    EXPECT_EQ(readFile(path), "partial");
+    EXPECT_EQ(dir.entries(), std::set<std::string>{"shared.bmp"});
 }
 
 TEST(ReadFileStartTest, ReadsOnlyRegularFilesAndNeverBlocks) {

@@ -240,6 +240,27 @@ TEST_F(RegistryFileStoreTest, AHandWrittenCrLfFileIsReadAndKeptByteExactThroughA
     EXPECT_EQ(listing(folder), (std::vector<std::string>{"system.reg"}));
 }
 
+// A store file that is a symbolic link (kept with other settings elsewhere) stays a link:
+// changes go to the file it points to.
+TEST_F(RegistryFileStoreTest, AStoreThatIsALinkIsWrittenThroughTheLink) {
+    const std::string elsewhere = dir + "/dotfiles";
+    fs::create_directories(elsewhere);
+    fs::create_directories(folder);
+    writeFile(elsewhere + "/system.reg",
+              "REGEDIT4\n\n[" + vexaKey + "\\View]\n\"Columns\"=dword:00000010\n");
+    fs::create_symlink(elsewhere + "/system.reg", path);
+    RegistryFileStore store(path);
+    RegistryKeyPath key(store, HKEY_LOCAL_MACHINE, "Software", "Varnel", "Vexa");
+    EXPECT_EQ(key.readInt("View", "Columns", 256), 16);
+    ASSERT_TRUE(key.writeInt("View", "Rows", 16));
+    ASSERT_TRUE(fs::is_symlink(path));
+    const auto parsed = parseRegistryText(readFile(elsewhere + "/system.reg"));
+    EXPECT_EQ(dwordIn(parsed, vexaKey + "\\View", "Columns"), 16);
+    EXPECT_EQ(dwordIn(parsed, vexaKey + "\\View", "Rows"), 16);
+    EXPECT_EQ(listing(elsewhere), (std::vector<std::string>{"system.reg"}));
+    EXPECT_EQ(listing(folder), (std::vector<std::string>{"system.reg"}));
+}
+
 TEST_F(RegistryFileStoreTest, ACorruptFileIsKeptAsideBeforeTheFirstChangeReplacesIt) {
     const std::string original = std::string(
                                      "REGEDIT4\n"
