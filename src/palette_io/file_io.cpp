@@ -9,27 +9,10 @@
 #include <string>
 
 #include "palette_io/command_failure.h"
+#include "platform/file_paths.h"
 
 namespace vexa {
 namespace {
-
-std::string folderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-// The file a save replaces: the target of a symbolic link rather than the link itself.
-std::string resolvedTarget(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    if (!resolved) return path;
-    std::string result(resolved);
-    std::free(resolved);
-    return result;
-}
 
 // Refuses targets that a save must not replace: folders and other non-regular files,
 // and files the user may not write.
@@ -54,7 +37,7 @@ int createTemporary(const std::string& folder, std::string& name) {
 
 }  // namespace
 
-SaveFile::SaveFile(std::string path) : path_(std::move(path)), target_(resolvedTarget(path_)) {
+SaveFile::SaveFile(std::string path) : path_(std::move(path)), target_(linkTarget(path_)) {
     checkReplaceable(target_, path_);
     fd_ = createTemporary(folderOf(target_), temp_);
     if (fd_ < 0) {

@@ -38,13 +38,6 @@ std::string withDefaultExtension(const std::string& path, const std::string& ext
     return path + "." + extension;
 }
 
-std::string folderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
 DialogDecision decideSaveName(const std::string& chosen, const std::string& defaultExtension,
                               const PathProbe& probe) {
     if (chosen.empty()) return {DialogStep::refuseEmpty, chosen};

@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/file_paths.h"
+
 namespace vexa {
 
 // What the file system knows about one path.
@@ -24,9 +26,6 @@ bool hasExtension(const std::string& path, const std::string& extension);
 
 // `path` with "." and `extension` appended when its final name has no extension.
 std::string withDefaultExtension(const std::string& path, const std::string& extension);
-
-// The folder part of `path` ("." for a bare name, "/" for a name at the root).
-std::string folderOf(const std::string& path);
 
 enum class DialogStep {
     accept,          // hand `path` to the command

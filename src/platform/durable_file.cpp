@@ -10,6 +10,8 @@
 #include <ctime>
 #include <utility>
 
+#include "platform/file_paths.h"
+
 namespace vexa {
 
 namespace {
@@ -48,16 +50,6 @@ bool writeAll(int fd, const std::string& text) {
 bool writeFlushed(Descriptor& fd, const std::string& text) {
     if (!writeAll(fd.get(), text) || ::fsync(fd.get()) != 0) return false;
     return ::close(fd.release()) == 0;
-}
-
-std::string linkTarget(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    if (!resolved) return path;
-    std::string target(resolved);
-    std::free(resolved);
-    return target;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "platform/durable_file.h"
+#include "platform/file_paths.h"
 
 namespace vexa {
 
@@ -20,10 +21,8 @@ bool writableLevels(const std::vector<std::string>& levels) {
 
 }  // namespace
 
-RegistryFileStore::RegistryFileStore(std::string path) : path_(std::move(path)) {
-    auto slash = path_.rfind('/');
-    folder_ = slash == std::string::npos ? "." : slash == 0 ? "/" : path_.substr(0, slash);
-}
+RegistryFileStore::RegistryFileStore(std::string path)
+    : path_(std::move(path)), folder_(folderOf(path_)) {}
 
 std::string RegistryFileStore::defaultPath() {
     std::string base;

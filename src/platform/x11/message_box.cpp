@@ -7,8 +7,7 @@ namespace vexa {
 void showMessageBox(const std::string& text, MessageIcon icon) {
     static const MessageSymbol stop{"X", FL_OVAL_BOX, FL_RED, FL_WHITE};
     static const MessageSymbol exclamation{"!", FL_FLAT_BOX, FL_YELLOW, FL_BLACK};
-    runMessageWindow("Vexa", text, icon == MessageIcon::stop ? stop : exclamation, "OK",
-                     nullptr);
+    runMessageWindow("Vexa", text, icon == MessageIcon::stop ? stop : exclamation, "OK", nullptr);
 }
 
 }  // namespace vexa
