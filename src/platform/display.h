@@ -11,7 +11,7 @@ namespace vexa {
 
 // An information context on the display; released when destroyed.
 class DisplayInfo {
-public:
+  public:
     virtual ~DisplayInfo() = default;
     // True when the screen shows colours through a hardware palette.
     virtual bool paletteBased() const = 0;
@@ -21,12 +21,12 @@ public:
 
 // A logical palette made ready for realisation; released when destroyed.
 class PaletteObject {
-public:
+  public:
     virtual ~PaletteObject() = default;
 };
 
 class Display {
-public:
+  public:
     virtual ~Display() = default;
 
     // An information context, or nullptr when the display cannot be queried.

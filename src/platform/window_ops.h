@@ -29,7 +29,7 @@ inline constexpr unsigned SWP_NOACTIVATE = 0x0010;
 inline constexpr unsigned SWP_NOOWNERZORDER = 0x0200;
 
 class WindowOps {
-public:
+  public:
     virtual ~WindowOps() = default;
     // True while the handle names a live window.
     virtual bool isWindow() const = 0;
