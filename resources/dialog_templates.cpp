@@ -1,5 +1,5 @@
 // The dialog templates of the About and Help windows, in dialog units.
-#include "app/dialog_template.h"
+#include "ui/dialog_template.h"
 
 namespace vexa {
 namespace {

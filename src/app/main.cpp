@@ -6,11 +6,11 @@
 
 #include <cstdio>
 
-#include "app/app_icon.h"
+#include "ui/app_icon.h"
 #include "app/palette_app.h"
 #include "app/platform_check.h"
-#include "platform/registry_file_store.h"
-#include "platform/x11/clipboard.h"
+#include "platform/store/registry_file_store.h"
+#include "platform/clipboard.h"
 #include "platform/x11/x11_display.h"
 
 int main() {

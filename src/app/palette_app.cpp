@@ -2,12 +2,12 @@
 
 #include <exception>
 
-#include "app/about_window.h"
-#include "app/help_window.h"
+#include "ui/about_window.h"
+#include "ui/help_window.h"
 #include "app/platform_check.h"
-#include "app/string_table.h"
-#include "palette_window/command_ids.h"
-#include "palette_window/palette_window.h"
+#include "ui/string_table.h"
+#include "ui/command_ids.h"
+#include "ui/palette_window.h"
 #include "platform/message_box.h"
 
 namespace vexa {

@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "palette_window/command_table.h"
+#include "ui/command_table.h"
 #include "platform/display.h"
 #include "settings/app_identity.h"
 #include "settings/view_settings.h"

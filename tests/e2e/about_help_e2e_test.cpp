@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/about_texts.h"
-#include "app/load_text_resource.h"
+#include "ui/about_texts.h"
+#include "ui/load_text_resource.h"
 #include "vexa_session.h"
 
 namespace vexa::testing {

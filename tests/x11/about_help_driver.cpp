@@ -9,10 +9,10 @@
 #include <cstring>
 #include <string>
 
-#include "app/about_window.h"
-#include "app/app_icon.h"
-#include "app/help_window.h"
-#include "app/string_table.h"
+#include "ui/about_window.h"
+#include "ui/app_icon.h"
+#include "ui/help_window.h"
+#include "ui/string_table.h"
 
 namespace {
 

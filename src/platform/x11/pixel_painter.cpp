@@ -1,4 +1,4 @@
-#include "platform/x11/pixel_painter.h"
+#include "platform/pixel_painter.h"
 
 #include <FL/fl_draw.H>
 #include <FL/x.H>

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "palette_io/command_failure.h"
+#include "base/command_failure.h"
 #include "platform/x11/x_error_trap.h"
 
 namespace vexa {

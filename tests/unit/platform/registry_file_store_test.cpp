@@ -1,4 +1,4 @@
-#include "platform/registry_file_store.h"
+#include "platform/store/registry_file_store.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -16,7 +16,7 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/registry_text.h"
+#include "platform/store/registry_text.h"
 #include "settings/registry_key_path.h"
 #include "settings/view_settings.h"
 #include "test_app.h"

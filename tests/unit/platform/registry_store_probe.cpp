@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/registry_file_store.h"
+#include "platform/store/registry_file_store.h"
 #include "settings/app_identity.h"
 #include "settings/view_settings.h"
 

@@ -1,0 +1,65 @@
+// The palette bitmap: an uncompressed 8-bit BMP of 256 x 32 pixels whose colour table is
+// the system palette and whose every row is the bytes 0..255, so a viewer shows the
+// palette as 256 one-pixel columns. Loading takes the colour table of any 8-bit BMP and
+// makes its entries 10 to 245 the system palette. The byte work is done by pure functions
+// on memory; the two last functions add the file and the display.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "base/palette_types.h"
+
+namespace vexa {
+
+class PaletteModel;
+
+inline constexpr std::size_t kBitmapFileHeaderSize = 14;
+inline constexpr std::size_t kBitmapInfoHeaderSize = 40;
+inline constexpr std::size_t kColourTableSize = 256 * 4;
+inline constexpr std::size_t kPixelDataOffset =
+    kBitmapFileHeaderSize + kBitmapInfoHeaderSize + kColourTableSize;          // 1078
+inline constexpr std::size_t kPaletteImageSize = kPixelDataOffset + 256 * 32;  // 9270
+
+// The entries of the display's palette that loading leaves alone (its static colours).
+inline constexpr int kFirstLoadedEntry = 10;
+inline constexpr int kLastLoadedEntry = 245;
+
+// One colour-table entry as a BMP stores it.
+struct RgbQuad {
+    std::uint8_t blue = 0;
+    std::uint8_t green = 0;
+    std::uint8_t red = 0;
+    std::uint8_t reserved = 0;
+    friend bool operator==(const RgbQuad&, const RgbQuad&) = default;
+};
+using BitmapColourTable = std::array<RgbQuad, 256>;
+
+// The 9270 bytes of the palette bitmap of `snapshot` (all 256 entries, whatever the
+// display's entry count).
+std::vector<std::uint8_t> buildPaletteImage(const SystemPaletteSnapshot& snapshot);
+
+// The 1024 bytes after the 40-byte information header of a BMP file whose first bytes are
+// `fileStart`. A short file header or a type other than "BM" is a general file error
+// naming no file; a short information header, bits per pixel other than 8 or a short
+// colour table is UnsupportedFormat. Nothing else is checked.
+BitmapColourTable readBitmapColourTable(std::span<const std::uint8_t> fileStart);
+
+// The 256-entry logical palette that loading realises: entries 10 to 245 take the file's
+// colours with PC_NOCOLLAPSE, the others stay as the snapshot has them, flags included.
+LogicalPalette buildLoadedPalette(const BitmapColourTable& table,
+                                  const SystemPaletteSnapshot& snapshot);
+
+// Saves the current system palette as a palette bitmap; on any failure the file at
+// `path` is left as it was. Throws CommandFailure.
+void writePaletteBitmap(const std::string& path, const PaletteModel& model);
+
+// Makes the colour table of the 8-bit BMP at `path` the system palette (entries 10 to
+// 245). A failed load leaves the system palette unchanged. Throws CommandFailure.
+void loadPaletteBitmap(const std::string& path, const PaletteModel& model);
+
+}  // namespace vexa

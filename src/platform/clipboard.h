@@ -1,0 +1,22 @@
+// Vexa's side of the CLIPBOARD selection. Copy makes Vexa its owner with the copied
+// colours in five targets: TARGETS, TIMESTAMP, COLORMAP (a colormap holding the copied
+// entries, the X form of a palette object), image/bmp (the palette bitmap) and text/plain
+// (the text listing); MULTIPLE is answered too. Requests are answered from a connection of
+// the clipboard's own, watched from FLTK's event loop, for as long as Vexa owns the
+// selection. Another program taking the selection is normal: the content is then dropped.
+#pragma once
+
+#include "palette/edit_commands.h"
+
+namespace vexa {
+
+// Makes Vexa the owner of CLIPBOARD with `palette` as its content, replacing what an
+// earlier copy offered. Throws a SilentFailure when the selection cannot be taken and
+// OutOfMemory when the colormap cannot be made; the clipboard is then unchanged.
+void offerPaletteOnClipboard(const ClipboardPalette& palette);
+
+// Gives up the selection and closes the clipboard's connection; called once at exit. When a
+// clipboard manager runs, it is first asked to keep the bitmap and the listing.
+void closeClipboard();
+
+}  // namespace vexa

@@ -1,0 +1,33 @@
+// The Help window: the help text in a read-only, word-wrapped text box, and Close.
+#pragma once
+
+#include <string>
+
+#include "ui/dialog_window.h"
+#include "ui/read_only_text_box.h"
+
+namespace vexa {
+
+class HelpWindow : public DialogWindow {
+  public:
+    HelpWindow(const std::string& appName, std::string resourceName);
+
+    ReadOnlyTextBox* textBox() const;
+
+  protected:
+    // Raises the out-of-memory failure when the text resource cannot be loaded.
+    void initDialog() override;
+
+  private:
+    std::string resourceName_;
+};
+
+// True while showHelp has a Help window built or running.
+bool helpShowing();
+
+// Runs the Help window with the text resource "HELP" modally over the last active pop-up of
+// `mainWindow` (the About window when asked for from there), which stays disabled
+// meanwhile. Does nothing while a Help window is showing, so that at most one exists.
+void showHelp(Fl_Window* mainWindow, const std::string& appName);
+
+}  // namespace vexa
