@@ -2,13 +2,13 @@
 
 #include <exception>
 
-#include "ui/about_window.h"
-#include "ui/help_window.h"
 #include "app/platform_check.h"
-#include "ui/string_table.h"
-#include "ui/command_ids.h"
-#include "ui/palette_window.h"
 #include "platform/message_box.h"
+#include "ui/about_window.h"
+#include "ui/command_ids.h"
+#include "ui/help_window.h"
+#include "ui/palette_window.h"
+#include "ui/string_table.h"
 
 namespace vexa {
 
@@ -37,7 +37,7 @@ bool PaletteApp::startUp() {
         settings_.key.bind(settings_.key.root());
         settings_.reset();
         settings_.load();
-        PaletteWindow window(*this, display_);
+        PaletteWindow window(settings_, appName_, display_, [this](int id) { onCommand(id); });
         mainWindow_ = &window;
         window.runModal();
         mainWindow_ = nullptr;

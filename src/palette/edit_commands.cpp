@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "palette/palette_bitmap.h"
-#include "palette/text_dump.h"
 #include "palette/palette_model.h"
+#include "palette/text_dump.h"
 
 namespace vexa {
 
@@ -26,6 +26,11 @@ ClipboardPalette clipboardForms(const LogicalPalette& copied, const std::tm* loc
     forms.bitmap = buildPaletteImage(colours);
     forms.text = buildTextDump(count, colours, local);
     return forms;
+}
+
+ClipboardPalette clipboardFormsNow(const LogicalPalette& copied) {
+    std::tm local{};
+    return clipboardForms(copied, localTimeNow(local));
 }
 
 LogicalPalette clearedPalette(std::uint16_t entryCount) {

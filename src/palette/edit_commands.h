@@ -13,23 +13,20 @@
 #include <vector>
 
 #include "base/palette_types.h"
+#include "platform/clipboard.h"
 
 namespace vexa {
 
 class PaletteModel;
-
-// The copied colours in every form the clipboard offers them.
-struct ClipboardPalette {
-    std::vector<PaletteEntry> entries;  // the first entryCount entries of the copy
-    std::vector<std::uint8_t> bitmap;   // the palette bitmap of those colours
-    std::string text;                   // the text listing of those colours
-};
 
 // Copy's palette, read from the display now. Throws ResourceUnavailable.
 LogicalPalette copiedPalette(const PaletteModel& model);
 
 // The clipboard forms of `copied`; `local` is the time the listing names (may be null).
 ClipboardPalette clipboardForms(const LogicalPalette& copied, const std::tm* local);
+
+// The clipboard forms of `copied`, the listing naming the local time now.
+ClipboardPalette clipboardFormsNow(const LogicalPalette& copied);
 
 // Clear's palette for a display of `entryCount` entries.
 LogicalPalette clearedPalette(std::uint16_t entryCount);

@@ -74,13 +74,15 @@ std::string buildTextDump(int entryCount, const SystemPaletteSnapshot& snapshot,
     return textDumpHeader(entryCount, local) + textDumpEntries(entryCount, snapshot);
 }
 
+const std::tm* localTimeNow(std::tm& storage) {
+    const std::time_t now = std::time(nullptr);
+    return now == static_cast<std::time_t>(-1) ? nullptr : ::localtime_r(&now, &storage);
+}
+
 void writeTextDump(const std::string& path, const PaletteModel& model) {
     SaveFile file(path);
-    const std::time_t now = std::time(nullptr);
     std::tm local{};
-    const std::tm* converted =
-        now == static_cast<std::time_t>(-1) ? nullptr : ::localtime_r(&now, &local);
-    file.write(textDumpHeader(model.entryCount(), converted));
+    file.write(textDumpHeader(model.entryCount(), localTimeNow(local)));
     const SystemPaletteSnapshot snapshot = model.readSystemPalette();
     file.write(textDumpEntries(model.entryCount(), snapshot));
     file.commit();

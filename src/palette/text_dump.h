@@ -25,6 +25,9 @@ std::string textDumpEntries(int entryCount, const SystemPaletteSnapshot& snapsho
 std::string buildTextDump(int entryCount, const SystemPaletteSnapshot& snapshot,
                           const std::tm* local);
 
+// The local time now in `storage`, or null when the clock cannot be read.
+const std::tm* localTimeNow(std::tm& storage);
+
 // Writes the listing of the current system palette to `path`. The header is written
 // before the palette is read; on any failure the file at `path` is left as it was.
 // Throws CommandFailure.

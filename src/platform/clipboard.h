@@ -6,9 +6,20 @@
 // selection. Another program taking the selection is normal: the content is then dropped.
 #pragma once
 
-#include "palette/edit_commands.h"
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/palette_types.h"
 
 namespace vexa {
+
+// The copied colours in every form the clipboard offers them.
+struct ClipboardPalette {
+    std::vector<PaletteEntry> entries;  // the first entryCount entries of the copy
+    std::vector<std::uint8_t> bitmap;   // the palette bitmap of those colours
+    std::string text;                   // the text listing of those colours
+};
 
 // Makes Vexa the owner of CLIPBOARD with `palette` as its content, replacing what an
 // earlier copy offered. Throws a SilentFailure when the selection cannot be taken and

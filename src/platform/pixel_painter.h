@@ -11,6 +11,9 @@ namespace vexa {
 // is 0 or less.
 void fillPixelRect(int x, int y, int w, int h, unsigned long pixel);
 
+// The screen's black pixel, for outlines.
+unsigned long blackPixel();
+
 // Draws the one-pixel outline that lies inside that rectangle (its first and last row and
 // column) with `pixel`; nothing when w or h is 0 or less.
 void framePixelRect(int x, int y, int w, int h, unsigned long pixel);

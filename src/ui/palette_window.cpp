@@ -2,19 +2,23 @@
 
 #include <FL/Fl.H>
 #include <FL/fl_draw.H>
-#include <FL/x.H>
 
 #include <chrono>
+#include <utility>
 
+#include "palette/edit_commands.h"
+#include "palette/file_commands.h"
+#include "palette/palette_bitmap.h"
+#include "palette/window_placement.h"
+#include "platform/clipboard.h"
+#include "platform/file_dialogs.h"
+#include "platform/message_box.h"
+#include "settings/view_settings.h"
 #include "ui/app_icon.h"
+#include "ui/command_ids.h"
 #include "ui/dialog_template.h"
 #include "ui/dialog_window.h"
-#include "app/palette_app.h"
-#include "ui/palette_commands.h"
-#include "ui/command_ids.h"
 #include "ui/palette_menu.h"
-#include "palette/window_placement.h"
-#include "platform/message_box.h"
 
 namespace vexa {
 namespace {
@@ -34,13 +38,6 @@ Size templateSize() {
     return {dialogXToPixels(kTemplateWidthDlu, units), dialogYToPixels(kTemplateHeightDlu, units)};
 }
 
-bool viewable(Fl_Window& window) {
-    if (!window.shown()) return false;
-    XWindowAttributes attributes{};
-    XGetWindowAttributes(fl_display, fl_xid(&window), &attributes);
-    return attributes.map_state == IsViewable;
-}
-
 void closeBoxPressed(Fl_Widget* window, void*) {
     static_cast<PaletteWindow*>(window)->endDialog();
 }
@@ -51,23 +48,24 @@ void postedAbout(void* window) {
 
 }  // namespace
 
-PaletteWindow::PaletteWindow(PaletteApp& app, Display& display)
+PaletteWindow::PaletteWindow(ViewSettings& settings, const std::string& appName, Display& display,
+                             std::function<void(int)> passOn)
     : Fl_Window(templateSize().width, templateSize().height),
-      app_(app),
-      display_(display),
+      settings_(settings),
+      passOn_(std::move(passOn)),
+      model_(std::make_unique<PaletteModel>(display)),
       menuBar_(0, 0, w(), kMenuHeight),
-      gridView_(*this, 0, kMenuHeight, w(), h() - kMenuHeight),
-      windowOps_(*this) {
+      gridView_(
+          0, kMenuHeight, w(), h() - kMenuHeight, *model_, display, appName,
+          GridGeometry::fromPreferences(settings.columns, settings.rows, settings.borders != 0)),
+      windowOps_(mainWindowOps(*this)) {
     end();
-    copy_label(app_.appName().c_str());
+    copy_label(appName.c_str());
     setAppIcons(*this);
     menuBar_.menu(paletteMenu());
     resizable(gridView_);
     size_range(1, kMenuHeight);
     callback(closeBoxPressed);
-    const ViewSettings& settings = app_.settings();
-    grid_ = GridGeometry::fromPreferences(settings.columns, settings.rows, settings.borders != 0);
-    model_ = std::make_unique<PaletteModel>(display_);
 }
 
 PaletteWindow::~PaletteWindow() {
@@ -90,69 +88,72 @@ const std::span<const CommandEntry<PaletteWindow>> PaletteWindow::commandTable()
 void PaletteWindow::onCommand(int id) {
     runReportingFailures(
         [&] {
-            if (!dispatchCommand(commandTable(), *this, id)) app_.onCommand(id);
+            if (!dispatchCommand(commandTable(), *this, id)) passOn_(id);
         },
         [](const CommandFailure& failure) { showMessageBox(failure.message(), failure.icon()); });
 }
 
 void PaletteWindow::runModal() {
-    grid_.layoutGrid(gridView_.w(), gridView_.h());
     show();
-    windowOps_.removeMaximise();
+    windowOps_->removeMaximise();
     // The frame of a window manager is known once the window is mapped inside it.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    while (shown() && !viewable(*this) && std::chrono::steady_clock::now() < deadline)
+    while (shown() && !windowOps_->viewable() && std::chrono::steady_clock::now() < deadline)
         Fl::wait(0.05);
-    colormapFollowers_ = std::make_unique<ProgramColormapFollowers>();
+    colormapFollowing_ = followInstalledColormap();
     initDialog();
     while (shown()) Fl::wait();
 }
 
 void PaletteWindow::initDialog() {
-    ViewSettings& settings = app_.settings();
-    if (!settings.restoreWindowPlacement(&windowOps_, 0, false)) {
-        const Size size = defaultWindowSize(windowOps_.desktopRect());
-        windowOps_.setPosition({0, 0, size.width, size.height}, false,
-                               SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOREDRAW);
+    if (!settings_.restoreWindowPlacement(windowOps_.get(), 0, false)) {
+        const Size size = defaultWindowSize(windowOps_->desktopRect());
+        windowOps_->setPosition({0, 0, size.width, size.height}, false,
+                                SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOREDRAW);
         shrinkToFit();
         // The window did not move while it was initialised: centre it in the work area.
         centreInWorkArea();
     }
-    if (settings.storedVersion != settings.currentVersion) Fl::add_timeout(0.0, postedAbout, this);
+    if (settings_.storedVersion != settings_.currentVersion)
+        Fl::add_timeout(0.0, postedAbout, this);
 }
 
 WindowChrome PaletteWindow::chrome() const {
-    const FrameExtents e = windowOps_.frameExtents();
+    const FrameExtents e = windowOps_->frameExtents();
     return {e.left, e.right, e.top + kMenuHeight, e.bottom};
 }
 
 void PaletteWindow::centreInWorkArea() {
     const Size size = windowSizeForClient({gridView_.w(), gridView_.h()}, chrome());
-    const Point at = centredIn(windowOps_.workArea(), size);
-    windowOps_.setPosition({at.x, at.y, at.x + size.width, at.y + size.height}, false,
-                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const Point at = centredIn(windowOps_->workArea(), size);
+    windowOps_->setPosition({at.x, at.y, at.x + size.width, at.y + size.height}, false,
+                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool PaletteWindow::shrinkToFit() {
-    const Size target = grid_.shrinkTarget();
+    const Size target = gridView_.grid().shrinkTarget();
     if (gridView_.w() == target.width && gridView_.h() == target.height) return false;
     const Size size = windowSizeForClient(target, chrome());
-    windowOps_.setPosition({0, 0, size.width, size.height}, false,
-                           SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    windowOps_->setPosition({0, 0, size.width, size.height}, false,
+                            SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
     return true;
 }
 
 void PaletteWindow::saveAs() {
-    saveAsCommand(*model_);
+    if (const auto path = runSaveAsDialog()) savePalette(*path, *model_);
 }
+
 void PaletteWindow::openBitmap() {
-    openCommand(*model_);
+    if (const auto path = runOpenDialog()) loadPaletteBitmap(*path, *model_);
 }
+
+// A clipboard that cannot be taken is a SilentFailure.
 void PaletteWindow::copyPalette() {
-    copyCommand(*model_);
+    offerPaletteOnClipboard(clipboardFormsNow(copiedPalette(*model_)));
 }
+
 void PaletteWindow::clearPalette() {
-    clearCommand(*model_);
+    vexa::clearPalette(*model_);
 }
 
 void PaletteWindow::shrinkToFitCommand() {
@@ -162,30 +163,18 @@ void PaletteWindow::shrinkToFitCommand() {
 void PaletteWindow::setColumns(int id) {
     const std::optional<GridShape> shape = setColumnsShape(id);
     if (!shape) return;
-    grid_.columns = shape->columns;
-    grid_.rows = shape->rows;
-    grid_.layoutGrid(gridView_.w(), gridView_.h());
-    gridView_.redraw();
+    gridView_.setShape(*shape);
 }
 
 void PaletteWindow::toggleBorder() {
-    grid_.border = !grid_.border;
-    gridView_.redraw();
-}
-
-void PaletteWindow::resize(int x, int y, int width, int height) {
-    const bool sized = width != w() || height != h();
-    Fl_Window::resize(x, y, width, height);
-    if (!sized) return;
-    grid_.layoutGrid(gridView_.w(), gridView_.h());
-    gridView_.redraw();
+    gridView_.toggleBorder();
 }
 
 int PaletteWindow::handle(int event) {
-    if (event == FL_PUSH && Fl::event_button() != FL_LEFT_MOUSE && holdsCapture_) {
+    if (event == FL_PUSH && Fl::event_button() != FL_LEFT_MOUSE && gridView_.holdsCapture()) {
         // Another button pressed during a readout, wherever the pointer is: the grid keeps
         // the capture and the drag goes on.
-        Fl::pushed(&gridView_);
+        gridView_.keepCapture();
         return 1;
     }
     if (event == FL_KEYBOARD || event == FL_SHORTCUT) {
@@ -208,19 +197,20 @@ void PaletteWindow::endDialog() {
     ended_ = true;
     // The state is taken while the window still stands where the user left it.
     handBack();
-    colormapFollowers_.reset();
+    colormapFollowing_.reset();
     hide();
 }
 
 void PaletteWindow::handBack() {
-    ViewSettings& settings = app_.settings();
-    settings.captureWindowState(&windowOps_);
-    if (grid_.columns != settings.columns || grid_.rows != settings.rows) {
-        settings.columns = grid_.columns;
-        settings.rows = grid_.rows;
+    ViewSettings& settings = settings_;
+    settings.captureWindowState(windowOps_.get());
+    const GridGeometry& grid = gridView_.grid();
+    if (grid.columns != settings.columns || grid.rows != settings.rows) {
+        settings.columns = grid.columns;
+        settings.rows = grid.rows;
         settings.modified = true;
     }
-    const int border = grid_.border ? 1 : 0;
+    const int border = grid.border ? 1 : 0;
     if (border != (settings.borders != 0 ? 1 : 0)) {
         settings.borders = border;
         settings.modified = true;

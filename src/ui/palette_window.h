@@ -1,45 +1,35 @@
 // The program's main window: the live palette grid under a menu bar. It owns the palette
-// model and the grid geometry, routes menu commands through its command table (commands it
-// does not list go on to the application), paints the grid with raw pixel values so every
-// tile shows the installed colour of its index, reads screen pixels into its title while
-// the user drags, and hands its placement and grid preferences back when it closes.
+// model, the menu and the command table (commands it does not list go on to the
+// application), places itself on the screen, and hands its placement and grid preferences
+// back to the settings when it closes. The grid and its pixel readout are PaletteGridView.
 #pragma once
 
 #include <FL/Fl_Menu_Bar.H>
 #include <FL/Fl_Window.H>
 
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
 
-#include "ui/command_table.h"
-#include "palette/grid_geometry.h"
 #include "palette/palette_model.h"
 #include "palette/window_placement.h"
-#include "platform/x11/program_colormap_followers.h"
-#include "platform/x11/x11_window_ops.h"
+#include "platform/colormap_following.h"
+#include "platform/main_window_ops.h"
+#include "ui/command_table.h"
+#include "ui/palette_grid_view.h"
 
 namespace vexa {
 
-class PaletteApp;
-class PaletteWindow;
-
-// The client area: the grid is drawn here and presses here start the pixel readout.
-class PaletteGridView : public Fl_Widget {
-  public:
-    PaletteGridView(PaletteWindow& owner, int x, int y, int w, int h);
-    void draw() override;
-    int handle(int event) override;
-
-  private:
-    PaletteWindow& owner_;
-};
+struct ViewSettings;
 
 class PaletteWindow : public Fl_Window {
   public:
-    // Copies the grid preferences from the application's settings and builds the palette
-    // model; throws PaletteModelError before any X window exists.
-    PaletteWindow(PaletteApp& app, Display& display);
+    // Copies the grid preferences from `settings` and builds the palette model; throws
+    // PaletteModelError before any X window exists. `appName` is the resting title;
+    // commands the window does not handle go to `passOn`.
+    PaletteWindow(ViewSettings& settings, const std::string& appName, Display& display,
+                  std::function<void(int)> passOn);
     ~PaletteWindow() override;
 
     // Shows the window, places it, and runs until Enter, Escape, the close box or Exit.
@@ -51,25 +41,21 @@ class PaletteWindow : public Fl_Window {
     // A failure raised by the handler is shown here and the window keeps running.
     void onCommand(int id);
 
+    int handle(int event) override;
+
+  private:
+    static const std::span<const CommandEntry<PaletteWindow>> commandTable();
+
     // File and Edit commands.
     void saveAs();
     void openBitmap();
     void copyPalette();
     void clearPalette();
-
     // View commands.
     void shrinkToFitCommand();
     void setColumns(int id);
     void toggleBorder();
     bool shrinkToFit();
-
-    int handle(int event) override;
-    void resize(int x, int y, int w, int h) override;
-
-  private:
-    friend class PaletteGridView;
-
-    static const std::span<const CommandEntry<PaletteWindow>> commandTable();
 
     void initDialog();
     // The frame around the window and the menu bar above the client area.
@@ -77,27 +63,16 @@ class PaletteWindow : public Fl_Window {
     void centreInWorkArea();
     void handBack();
 
-    void paintGrid();
-    void startInspection();
-    void inspectPointer();
-    void endInspection();
-    void setTitleIfChanged(const std::string& text);
-
-    PaletteApp& app_;
-    Display& display_;
+    ViewSettings& settings_;
+    std::function<void(int)> passOn_;
+    std::unique_ptr<PaletteModel> model_;
     Fl_Menu_Bar menuBar_;
     PaletteGridView gridView_;
-    X11WindowOps windowOps_;
-    GridGeometry grid_;
-    std::unique_ptr<PaletteModel> model_;
+    std::unique_ptr<MainWindowOps> windowOps_;
     // Activating any window of the program must not change the installed colormap: their
     // colormap attributes follow whatever is installed, so a window manager installing one
     // on focus installs what is already there.
-    std::unique_ptr<ProgramColormapFollowers> colormapFollowers_;
-    // The mouse capture of the pixel readout: taken by a left press on the grid and given
-    // up by the left release. Pressing or releasing another button meanwhile neither takes
-    // nor ends it; FLTK would otherwise hand its pushed widget to that button.
-    bool holdsCapture_ = false;
+    std::unique_ptr<ColormapFollowing> colormapFollowing_;
     bool ended_ = false;
 };
 

@@ -20,6 +20,10 @@ void fillPixelRect(int x, int y, int w, int h, unsigned long pixel) {
     fl_color(fl_color());
 }
 
+unsigned long blackPixel() {
+    return BlackPixel(fl_display, fl_screen);
+}
+
 void framePixelRect(int x, int y, int w, int h, unsigned long pixel) {
     if (w <= 0 || h <= 0 || !fl_gc) return;
     XSetForeground(fl_display, fl_gc, pixel);

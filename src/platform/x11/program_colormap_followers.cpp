@@ -6,6 +6,10 @@
 
 namespace vexa {
 
+std::unique_ptr<ColormapFollowing> followInstalledColormap() {
+    return std::make_unique<ProgramColormapFollowers>();
+}
+
 ProgramColormapFollowers::ProgramColormapFollowers() {
     for (Fl_Window* window = Fl::first_window(); window; window = Fl::next_window(window))
         follow(*window);

@@ -9,15 +9,16 @@
 #include <map>
 #include <memory>
 
+#include "platform/colormap_following.h"
 #include "platform/x11/colormap_follower.h"
 
 namespace vexa {
 
-class ProgramColormapFollowers {
+class ProgramColormapFollowers : public ColormapFollowing {
   public:
     // Follows for every FLTK window shown now and every one shown later.
     ProgramColormapFollowers();
-    ~ProgramColormapFollowers();
+    ~ProgramColormapFollowers() override;
     ProgramColormapFollowers(const ProgramColormapFollowers&) = delete;
     ProgramColormapFollowers& operator=(const ProgramColormapFollowers&) = delete;
 

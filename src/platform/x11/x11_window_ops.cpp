@@ -6,6 +6,7 @@
 #include <X11/Xutil.h>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 namespace vexa {
@@ -54,7 +55,7 @@ bool managerSupports(const char* hint) {
     return found;
 }
 
-bool viewable(Window window) {
+bool isViewable(Window window) {
     XWindowAttributes attributes{};
     return XGetWindowAttributes(fl_display, window, &attributes) &&
            attributes.map_state == IsViewable;
@@ -215,6 +216,14 @@ void X11WindowOps::removeMaximise() {
                     reinterpret_cast<const unsigned char*>(hints), 5);
 }
 
+bool X11WindowOps::viewable() const {
+    return window_.shown() && isViewable(fl_xid(&window_));
+}
+
+std::unique_ptr<MainWindowOps> mainWindowOps(Fl_Window& window) {
+    return std::make_unique<X11WindowOps>(window);
+}
+
 void X11WindowOps::showMinimised() {
     if (isWindow()) window_.iconize();
 }
@@ -226,7 +235,7 @@ void X11WindowOps::bringToForeground() {
         sendToRoot(xid, atom("_NET_ACTIVE_WINDOW"), 1, CurrentTime, 0, 0);
     } else {
         XRaiseWindow(fl_display, xid);
-        if (viewable(xid)) XSetInputFocus(fl_display, xid, RevertToPointerRoot, CurrentTime);
+        if (isViewable(xid)) XSetInputFocus(fl_display, xid, RevertToPointerRoot, CurrentTime);
     }
     XFlush(fl_display);
 }
