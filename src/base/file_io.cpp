@@ -24,12 +24,17 @@ void checkReplaceable(const std::string& target, const std::string& path) {
     if (::access(target.c_str(), W_OK) != 0) throw CommandFailure::fromErrno(errno, path);
 }
 
-int createTemporary(const std::string& folder, std::string& name) {
+int createTemporary(const std::string& target, TemporaryName temporary, mode_t mode,
+                    std::string& name) {
+    if (temporary == TemporaryName::fixed) {
+        name = target + ".tmp";
+        return ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    }
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = folder + "/.vexa-save-" + std::to_string(::getpid()) + "-" +
+        name = folderOf(target) + "/.vexa-save-" + std::to_string(::getpid()) + "-" +
                std::to_string(counter++) + ".tmp";
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;
@@ -37,9 +42,10 @@ int createTemporary(const std::string& folder, std::string& name) {
 
 }  // namespace
 
-SaveFile::SaveFile(std::string path) : path_(std::move(path)), target_(linkTarget(path_)) {
+SaveFile::SaveFile(std::string path, TemporaryName temporary, unsigned newFileMode)
+    : path_(std::move(path)), target_(linkTarget(path_)) {
     checkReplaceable(target_, path_);
-    fd_ = createTemporary(folderOf(target_), temp_);
+    fd_ = createTemporary(target_, temporary, static_cast<mode_t>(newFileMode), temp_);
     if (fd_ < 0) {
         const int error = errno;
         temp_.clear();

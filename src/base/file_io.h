@@ -16,11 +16,21 @@
 
 namespace vexa {
 
+// How a save names its temporary file.
+enum class TemporaryName {
+    unique,  // a new hidden file for every save, never over another file
+    // path + ".tmp", truncated: for a writer whose lock keeps every other writer out; one
+    // left behind by a killed writer is taken over instead of piling up.
+    fixed,
+};
+
 class SaveFile {
   public:
-    // Creates the temporary file next to `path`. Throws a FileError naming `path` when the
+    // Creates the temporary file next to `path`; a new file gets `newFileMode` less the
+    // umask, a replaced one keeps its mode. Throws a FileError naming `path` when the
     // target is a folder or write-protected, or the temporary file cannot be created.
-    explicit SaveFile(std::string path);
+    explicit SaveFile(std::string path, TemporaryName temporary = TemporaryName::unique,
+                      unsigned newFileMode = 0666);
     // Removes the temporary file unless commit() succeeded.
     ~SaveFile();
 

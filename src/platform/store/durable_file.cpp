@@ -10,7 +10,7 @@
 #include <ctime>
 #include <utility>
 
-#include "base/file_paths.h"
+#include "base/file_io.h"
 
 namespace vexa {
 
@@ -54,20 +54,21 @@ bool writeFlushed(Descriptor& fd, const std::string& text) {
 
 }  // namespace
 
-RegResult resultFromErrno(int error) {
-    switch (error) {
-        case EACCES:
-        case EPERM:
-        case EROFS:
+RegResult resultFromFileError(FileErrorKind kind) {
+    switch (kind) {
+        case FileErrorKind::noError:
+            return ERROR_SUCCESS;
+        case FileErrorKind::accessDenied:
             return ERROR_ACCESS_DENIED;
-        case ENOSPC:
-        case EDQUOT:
+        case FileErrorKind::diskFull:
             return ERROR_DISK_FULL;
-        case ENOMEM:
-            return ERROR_OUTOFMEMORY;
         default:
             return ERROR_REGISTRY_IO_FAILED;
     }
+}
+
+RegResult resultFromErrno(int error) {
+    return resultFromFileError(classifyErrno(error));
 }
 
 RegResult readWholeFile(const std::string& path, std::string& text, bool& exists) {
@@ -94,24 +95,15 @@ int makeFolders(const std::string& folder) {
     }
 }
 
-RegResult replaceFile(const std::string& linkOrFile, const std::string& text) {
-    // A symbolic link stays in place: the file it points to is the one replaced, by a
-    // temporary file in that file's own folder.
-    const std::string path = linkTarget(linkOrFile);
-    // Only one writer holds the folder lock, so a fixed name suffices; one left behind by a
-    // killed writer is truncated here.
-    std::string temporary = path + ".tmp";
-    mode_t mode = 0600;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
-    Descriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
-    if (fd.get() < 0) return resultFromErrno(errno);
-    if (!writeFlushed(fd, text) || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        int error = errno;
-        ::unlink(temporary.c_str());
-        return resultFromErrno(error);
+RegResult replaceFile(const std::string& path, const std::string& text) {
+    try {
+        SaveFile file(path, TemporaryName::fixed, 0600);
+        file.write(text);
+        file.commit();
+        return ERROR_SUCCESS;
+    } catch (const CommandFailure& failure) {
+        return resultFromFileError(failure.fileErrorKind());
     }
-    return ERROR_SUCCESS;
 }
 
 RegResult keepAside(const std::string& path, const std::string& text) {
@@ -153,10 +145,6 @@ FolderLock::FolderLock(const std::string& folder)
 
 FolderLock::~FolderLock() {
     if (fd_ >= 0) ::close(fd_);
-}
-
-void FolderLock::sync() const {
-    if (fd_ >= 0) ::fsync(fd_);
 }
 
 }  // namespace vexa

@@ -1,14 +1,18 @@
 // Whole-file I/O for the registry file store: reading a file, replacing it so that a crash
-// leaves either the old or the new contents, keeping a copy aside, and an exclusive lock on
-// the folder that serialises the writers. Errors come back as registry results.
+// leaves either the old or the new contents (through SaveFile), keeping a copy aside, and an
+// exclusive lock on the folder that serialises the writers. Errors come back as registry
+// results, from the one errno classification of base.
 #pragma once
 
 #include <string>
 
+#include "base/command_failure.h"
 #include "platform/registry.h"
 
 namespace vexa {
 
+// The registry result of a file error, and of a POSIX error number.
+RegResult resultFromFileError(FileErrorKind kind);
 RegResult resultFromErrno(int error);
 
 // The whole file; `exists` false, with success, when there is none.
@@ -18,8 +22,8 @@ RegResult readWholeFile(const std::string& path, std::string& text, bool& exists
 int makeFolders(const std::string& folder);
 
 // Writes `text` to path + ".tmp", flushes it and renames it over `path`, keeping the mode
-// of the file it replaces. When `path` is a symbolic link, the file it points to is
-// replaced and the link kept.
+// of the file it replaces (a new one is private to the user). When `path` is a symbolic
+// link, the file it points to is replaced and the link kept. Call it under a FolderLock.
 RegResult replaceFile(const std::string& path, const std::string& text);
 
 // Writes `text`, flushed, to a new file path + ".corrupt-<date>-<time>", never over another.
@@ -34,8 +38,6 @@ class FolderLock {
     FolderLock& operator=(const FolderLock&) = delete;
 
     RegResult result() const { return result_; }
-    // Makes renames inside the folder durable.
-    void sync() const;
 
   private:
     int fd_ = -1;

@@ -6,8 +6,8 @@
 
 #include <cstdlib>
 
-#include "platform/store/durable_file.h"
 #include "base/file_paths.h"
+#include "platform/store/durable_file.h"
 
 namespace vexa {
 
@@ -78,11 +78,8 @@ RegResult RegistryFileStore::change(const Edit& edit) {
     if (RegResult r = edit(parsed.tree, changed); r != ERROR_SUCCESS || !changed) return r;
     if (exists && !parsed.clean)
         if (RegResult r = keepAside(path_, old); r != ERROR_SUCCESS) return r;
-    if (RegResult r = replaceFile(path_, formatRegistryText(parsed.tree)); r != ERROR_SUCCESS)
-        return r;
-    // Make the rename itself durable before the lock is released.
-    lock.sync();
-    return ERROR_SUCCESS;
+    // The rename is durable (SaveFile flushes the folder) before the lock is released.
+    return replaceFile(path_, formatRegistryText(parsed.tree));
 }
 
 RegResult RegistryFileStore::openKey(RegKey parent, const std::string& name, std::uint32_t access,
