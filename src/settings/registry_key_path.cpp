@@ -1,9 +1,8 @@
 #include "settings/registry_key_path.h"
 
 #include <cstring>
+#include <utility>
 #include <vector>
-
-#include "settings/app_identity.h"
 
 namespace vexa {
 
@@ -13,24 +12,21 @@ constexpr std::uint32_t readWrite = KEY_READ | KEY_WRITE;
 
 }  // namespace
 
-RegistryKeyPath::RegistryKeyPath(Registry& registry, RegKey root, Text software, Text company,
-                                 Text application, Text subKey)
+RegistryKeyPath::RegistryKeyPath(Registry& registry, RegKey root, std::string company,
+                                 std::string application)
     : registry_(&registry) {
-    bind(root, std::move(software), std::move(company), std::move(application), std::move(subKey));
+    bind(root, std::move(company), std::move(application));
 }
 
-void RegistryKeyPath::bind(RegKey root, Text software, Text company, Text application,
-                           Text subKey) {
+void RegistryKeyPath::bind(RegKey root, std::string company, std::string application) {
     if (root == 0) {
         unbind();
         return;
     }
-    const AppIdentity* app = currentApp();
     root_ = root;
-    software_ = software ? *software : "Software";
-    company_ = company ? *company : app ? app->companyName() : "";
-    application_ = application ? *application : app ? app->profileName() : "";
-    subKey_ = subKey ? *subKey : "";
+    software_ = "Software";
+    company_ = std::move(company);
+    application_ = std::move(application);
 }
 
 void RegistryKeyPath::unbind() {
@@ -38,7 +34,6 @@ void RegistryKeyPath::unbind() {
     software_.clear();
     company_.clear();
     application_.clear();
-    subKey_.clear();
 }
 
 RegKey RegistryKeyPath::createLevel(RegKey parent, const std::string& name) const {
@@ -53,12 +48,10 @@ RegKey RegistryKeyPath::openAppKey() const {
         softwareKey = 0;
     RegKey companyKey = softwareKey ? createLevel(softwareKey, company_) : 0;
     RegKey appKey = companyKey ? createLevel(companyKey, application_) : 0;
-    RegKey subKeyKey = appKey && !subKey_.empty() ? createLevel(appKey, subKey_) : 0;
 
-    if (!subKey_.empty() && appKey) registry_->closeKey(appKey);
     if (companyKey) registry_->closeKey(companyKey);
     if (softwareKey) registry_->closeKey(softwareKey);
-    return subKey_.empty() ? appKey : subKeyKey;
+    return appKey;
 }
 
 RegKey RegistryKeyPath::openSectionKey(const std::string& section) const {

@@ -13,7 +13,8 @@ namespace vexa {
 
 class SettingsStore {
   public:
-    // Root 0 means HKEY_LOCAL_MACHINE; the path texts take their defaults (see bind).
+    // Root 0 means HKEY_LOCAL_MACHINE; the key names no company or application until the
+    // application binds it.
     SettingsStore(Registry& registry, RegKey root);
     virtual ~SettingsStore() = default;
 

@@ -36,11 +36,13 @@ void AboutWindow::initDialog() {
     setText(IDC_ABOUT_RIGHTS, rightsNotice_);
 }
 
-void showAbout(Fl_Window* mainWindow, const std::string& appName, const std::string& versionText) {
+void showAbout(Fl_Window* mainWindow, const std::string& appName, const std::string& versionText,
+               bool& helpShowing) {
     Fl_Window* owner = lastActivePopup(mainWindow);
     AboutWindow about(appName, nameAndVersion(appName, versionText),
                       loadString(IDS_RIGHTS_NOTICE).value_or(std::string()), kProductDescription);
-    about.onHelpKey([mainWindow, appName] { showHelp(mainWindow, appName); });
+    about.onHelpKey(
+        [mainWindow, appName, &helpShowing] { showHelp(mainWindow, appName, helpShowing); });
     about.runModal(owner);
 }
 

@@ -26,7 +26,8 @@ class AboutWindow : public DialogWindow {
 
 // Runs the About window modally over the last active pop-up of `mainWindow` (the main
 // window itself when it has none), which stays disabled meanwhile. `versionText` is the
-// running version, "1.6". F1 in the window opens the Help window above it.
-void showAbout(Fl_Window* mainWindow, const std::string& appName, const std::string& versionText);
+// running version, "1.6". F1 in the window opens the Help window above it (see showHelp).
+void showAbout(Fl_Window* mainWindow, const std::string& appName, const std::string& versionText,
+               bool& helpShowing);
 
 }  // namespace vexa

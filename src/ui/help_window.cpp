@@ -1,15 +1,10 @@
 #include "ui/help_window.h"
 
+#include "base/command_failure.h"
 #include "ui/about_texts.h"
 #include "ui/load_text_resource.h"
-#include "base/command_failure.h"
 
 namespace vexa {
-namespace {
-
-bool helpIsShowing = false;
-
-}  // namespace
 
 HelpWindow::HelpWindow(const std::string& appName, std::string resourceName)
     : DialogWindow(*findDialogTemplate(IDD_HELP_WINDOW), appName),
@@ -26,18 +21,15 @@ void HelpWindow::initDialog() {
     textBox()->text(toDisplayLineEnds(text));
 }
 
-bool helpShowing() {
-    return helpIsShowing;
-}
-
-void showHelp(Fl_Window* mainWindow, const std::string& appName) {
-    if (helpIsShowing) return;
-    helpIsShowing = true;
+void showHelp(Fl_Window* mainWindow, const std::string& appName, bool& showing) {
+    if (showing) return;
+    showing = true;
     struct ClearOnExit {
-        ~ClearOnExit() { helpIsShowing = false; }
-    } clearOnExit;
+        bool& flag;
+        ~ClearOnExit() { flag = false; }
+    } clearOnExit{showing};
     HelpWindow help(appName, "HELP");
-    help.onHelpKey([mainWindow, appName] { showHelp(mainWindow, appName); });
+    help.onHelpKey([mainWindow, appName, &showing] { showHelp(mainWindow, appName, showing); });
     help.runModal(lastActivePopup(mainWindow));
 }
 

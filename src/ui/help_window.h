@@ -22,12 +22,10 @@ class HelpWindow : public DialogWindow {
     std::string resourceName_;
 };
 
-// True while showHelp has a Help window built or running.
-bool helpShowing();
-
 // Runs the Help window with the text resource "HELP" modally over the last active pop-up of
 // `mainWindow` (the About window when asked for from there), which stays disabled
-// meanwhile. Does nothing while a Help window is showing, so that at most one exists.
-void showHelp(Fl_Window* mainWindow, const std::string& appName);
+// meanwhile. `showing`, kept by the caller, is true while a Help window is built or running:
+// the call then does nothing, so that at most one exists.
+void showHelp(Fl_Window* mainWindow, const std::string& appName, bool& showing);
 
 }  // namespace vexa

@@ -17,6 +17,8 @@
 namespace {
 
 const std::string kVersion = "1.6";
+// At most one Help window, as the application keeps it.
+bool helpShowing = false;
 
 class OwnerWindow : public Fl_Window {
   public:
@@ -28,7 +30,7 @@ class OwnerWindow : public Fl_Window {
     int handle(int event) override {
         if (event == FL_KEYBOARD) {
             if (Fl::event_key() == 'a') {
-                vexa::showAbout(this, vexa::applicationName(), kVersion);
+                vexa::showAbout(this, vexa::applicationName(), kVersion, helpShowing);
                 return 1;
             }
             if (Fl::event_key() == 'm') {
@@ -45,7 +47,7 @@ class OwnerWindow : public Fl_Window {
 };
 
 void openAbout(void* owner) {
-    vexa::showAbout(static_cast<Fl_Window*>(owner), vexa::applicationName(), kVersion);
+    vexa::showAbout(static_cast<Fl_Window*>(owner), vexa::applicationName(), kVersion, helpShowing);
 }
 
 }  // namespace

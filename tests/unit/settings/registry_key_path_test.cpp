@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "recording_registry.h"
-#include "test_app.h"
 
 namespace vexa {
 namespace {
@@ -16,7 +15,7 @@ using Calls = std::vector<std::string>;
 const std::string software = "HKEY_LOCAL_MACHINE\\Software";
 const std::string vexaKey = software + "\\Varnel\\Vexa";
 
-TEST(RegistryKeyPathBind, DefaultsAreTakenFromTheRunningApplicationAtTheMomentOfTheCall) {
+TEST(RegistryKeyPathBind, TakesTheNamesItIsGivenAndRootZeroUnbinds) {
     RecordingRegistry registry;
     RegistryKeyPath key(registry, HKEY_LOCAL_MACHINE);
     EXPECT_EQ(key.root(), HKEY_LOCAL_MACHINE);
@@ -24,29 +23,22 @@ TEST(RegistryKeyPathBind, DefaultsAreTakenFromTheRunningApplicationAtTheMomentOf
     EXPECT_EQ(key.company(), "");
     EXPECT_EQ(key.application(), "");
 
-    test::TestApp app("", "Vexa");
-    key.bind(key.root());
+    key.bind(key.root(), "", "Vexa");
     EXPECT_EQ(key.company(), "");
     EXPECT_EQ(key.application(), "Vexa");
-    app.setCompany("Varnel");
-    key.bind(key.root());
+    key.bind(key.root(), "Varnel", "Vexa");
     EXPECT_EQ(key.company(), "Varnel");
-    EXPECT_EQ(key.subKey(), "");
 
-    key.bind(HKEY_LOCAL_MACHINE, "Soft", "Co", "App", "Sub");
-    EXPECT_EQ(key.software() + key.company() + key.application() + key.subKey(), "SoftCoAppSub");
-
-    key.bind(0, "Soft", "Co", "App", "Sub");
+    key.bind(0, "Co", "App");
     EXPECT_EQ(key.root(), 0u);
-    EXPECT_EQ(key.software() + key.company() + key.application() + key.subKey(), "");
+    EXPECT_EQ(key.software() + key.company() + key.application(), "");
     EXPECT_TRUE(registry.calls().empty());
 }
 
 class RegistryKeyPathTest : public ::testing::Test {
   protected:
-    test::TestApp app{"Varnel", "Vexa"};
     RecordingRegistry registry;
-    RegistryKeyPath key{registry, HKEY_LOCAL_MACHINE};
+    RegistryKeyPath key{registry, HKEY_LOCAL_MACHINE, "Varnel", "Vexa"};
 };
 
 TEST_F(RegistryKeyPathTest, FirstReadCreatesTheLevelsAndSectionAndClosesEveryHandle) {
@@ -138,7 +130,7 @@ TEST_F(RegistryKeyPathTest, AFailureAtAnyCallGivesTheDefaultAndLeavesNoHandleOpe
     // One read goes through nine calls; failing each in turn must never leak a handle.
     for (std::size_t i = 0; i < 9; ++i) {
         RecordingRegistry fresh;
-        RegistryKeyPath k(fresh, HKEY_LOCAL_MACHINE);
+        RegistryKeyPath k(fresh, HKEY_LOCAL_MACHINE, "Varnel", "Vexa");
         fresh.putDword(vexaKey + "\\View", "Columns", 16);
         fresh.failCall(i);
         std::int32_t got = k.readInt("View", "Columns", 256);
@@ -147,21 +139,6 @@ TEST_F(RegistryKeyPathTest, AFailureAtAnyCallGivesTheDefaultAndLeavesNoHandleOpe
         // A failed close leaves its handle; every other handle is closed.
         EXPECT_EQ(fresh.openHandles(), closeFailed ? 1u : 0u) << fresh.calls()[i];
     }
-}
-
-TEST_F(RegistryKeyPathTest, SectionsSitBelowTheSubKeyWhenOneIsSet) {
-    key.bind(HKEY_LOCAL_MACHINE, {}, {}, {}, "Profiles");
-    EXPECT_TRUE(key.writeInt("View", "Columns", 32));
-    EXPECT_TRUE(registry.value(vexaKey + "\\Profiles\\View", "Columns"));
-    EXPECT_FALSE(registry.hasKey(vexaKey + "\\View"));
-    // The application key is closed before the call returns, before company and software.
-    const auto& calls = registry.calls();
-    auto at = [&](const std::string& line) {
-        return std::find(calls.begin(), calls.end(), line) - calls.begin();
-    };
-    EXPECT_LT(at("create " + vexaKey + "\\Profiles"), at("close " + vexaKey));
-    EXPECT_LT(at("close " + vexaKey), at("close " + software + "\\Varnel"));
-    EXPECT_EQ(registry.openHandles(), 0u);
 }
 
 }  // namespace

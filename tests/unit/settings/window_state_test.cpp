@@ -139,7 +139,7 @@ TEST_F(WindowStateTest, CaptureOfAMinimisedWindowKeepsTheLoadedBounds) {
 }
 
 TEST_F(WindowStateTest, AFirstRunClosedMinimisedSavesStateButNoBounds) {
-    settings.key.bind(HKEY_LOCAL_MACHINE, "Software", "Varnel", "Vexa");
+    settings.key.bind(HKEY_LOCAL_MACHINE, "Varnel", "Vexa");
     window.minimised = true;
     settings.captureWindowState(&window);
     EXPECT_TRUE(settings.modified);
