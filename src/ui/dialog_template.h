@@ -7,6 +7,7 @@
 namespace vexa {
 
 inline constexpr int IDD_ABOUT_WINDOW = 1001;
+inline constexpr int IDD_PALETTE_WINDOW = 1003;
 inline constexpr int IDD_HELP_WINDOW = 1004;
 
 inline constexpr int IDOK = 1;

@@ -7,12 +7,12 @@
 
 #include <algorithm>
 
-#include "ui/about_texts.h"
-#include "ui/app_icon.h"
-#include "ui/read_only_text_box.h"
 #include "base/command_failure.h"
 #include "platform/message_box.h"
 #include "platform/window_text.h"
+#include "ui/about_texts.h"
+#include "ui/app_icon.h"
+#include "ui/read_only_text_box.h"
 
 namespace vexa {
 namespace {
@@ -41,11 +41,11 @@ class DefaultButton : public Fl_Button {
     }
 };
 
+}  // namespace
+
 PixelRect windowSize(const DialogTemplate& dialog) {
     return dialogToPixels({0, 0, dialog.width, dialog.height}, dialogBaseUnits());
 }
-
-}  // namespace
 
 DialogBaseUnits dialogBaseUnits() {
     fl_open_display();

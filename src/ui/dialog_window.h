@@ -17,6 +17,8 @@ namespace vexa {
 // The template font ("MS Sans Serif", 8 points) and the size of its dialog units.
 inline constexpr int kDialogFontSize = 11;
 DialogBaseUnits dialogBaseUnits();
+// The client size of a window built from `dialog`, in pixels of the dialog font's units.
+PixelRect windowSize(const DialogTemplate& dialog);
 
 // The window that owns new pop-ups of `mainWindow`: the modal window shown last while the
 // main window runs, or the main window itself when none is shown.

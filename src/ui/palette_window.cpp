@@ -1,7 +1,6 @@
 #include "ui/palette_window.h"
 
 #include <FL/Fl.H>
-#include <FL/fl_draw.H>
 
 #include <chrono>
 #include <utility>
@@ -24,18 +23,9 @@ namespace vexa {
 namespace {
 
 constexpr int kMenuHeight = 25;
-// Dialog template 1003: 186 x 86 dialog units.
-constexpr int kTemplateWidthDlu = 186;
-constexpr int kTemplateHeightDlu = 86;
-
-// Template 1003's size in pixels, from the dialog font's average character size.
-Size templateSize() {
-    fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
-    const DialogBaseUnits units{
-        averageCharWidth(static_cast<int>(
-            fl_width("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") + 0.5)),
-        fl_height()};
-    return {dialogXToPixels(kTemplateWidthDlu, units), dialogYToPixels(kTemplateHeightDlu, units)};
+// The window's template size in pixels.
+PixelRect templateSize() {
+    return windowSize(*findDialogTemplate(IDD_PALETTE_WINDOW));
 }
 
 void closeBoxPressed(Fl_Widget* window, void*) {
