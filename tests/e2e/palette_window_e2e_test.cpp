@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <thread>
 
 #include "vexa_session.h"
 
