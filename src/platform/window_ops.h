@@ -26,7 +26,6 @@ inline constexpr unsigned SWP_NOMOVE = 0x0002;
 inline constexpr unsigned SWP_NOZORDER = 0x0004;
 inline constexpr unsigned SWP_NOREDRAW = 0x0008;
 inline constexpr unsigned SWP_NOACTIVATE = 0x0010;
-inline constexpr unsigned SWP_NOOWNERZORDER = 0x0200;
 
 class WindowOps {
   public:
@@ -41,7 +40,6 @@ class WindowOps {
     // Moves and sizes the window to `r` and makes it topmost or not topmost;
     // `flags` are SWP_* values that leave parts of that out.
     virtual void setPosition(const Rect& r, bool topmost, unsigned flags) = 0;
-    virtual void showMinimised() = 0;
     virtual void bringToForeground() = 0;
 };
 

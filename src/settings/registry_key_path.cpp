@@ -1,8 +1,6 @@
 #include "settings/registry_key_path.h"
 
-#include <cstring>
 #include <utility>
-#include <vector>
 
 namespace vexa {
 
@@ -87,38 +85,6 @@ bool RegistryKeyPath::writeInt(const std::string& section, const std::string& en
                                    static_cast<std::uint8_t>(u >> 16),
                                    static_cast<std::uint8_t>(u >> 24)};
     RegResult result = registry_->setValue(key, entry, REG_DWORD, bytes, sizeof bytes);
-    registry_->closeKey(key);
-    return result == ERROR_SUCCESS;
-}
-
-std::string RegistryKeyPath::readString(const std::string& section, const std::string& entry,
-                                        const std::string& defaultText) const {
-    RegKey key = openSectionKey(section);
-    if (!key) return defaultText;
-    std::uint32_t type = 0;
-    std::uint32_t size = 0;
-    RegResult result = registry_->queryValue(key, entry, &type, nullptr, &size);
-    std::vector<std::uint8_t> buffer;
-    if (result == ERROR_SUCCESS) {
-        buffer.resize(size);
-        result = registry_->queryValue(key, entry, &type, buffer.data(), &size);
-    }
-    registry_->closeKey(key);
-    if (result != ERROR_SUCCESS) return defaultText;
-    // The text ends at its first NUL, whatever the stored size says.
-    std::size_t length = 0;
-    while (length < size && length < buffer.size() && buffer[length] != 0) ++length;
-    return std::string(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(length));
-}
-
-bool RegistryKeyPath::writeString(const std::string& section, const std::string& entry,
-                                  const std::string& text) const {
-    RegKey key = openSectionKey(section);
-    if (!key) return false;
-    // Like lstrlenA: the text ends at its first NUL, which is stored as the terminator.
-    auto size = static_cast<std::uint32_t>(std::strlen(text.c_str()) + 1);
-    RegResult result = registry_->setValue(
-        key, entry, REG_SZ, reinterpret_cast<const std::uint8_t*>(text.c_str()), size);
     registry_->closeKey(key);
     return result == ERROR_SUCCESS;
 }

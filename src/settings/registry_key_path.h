@@ -1,6 +1,6 @@
 // The program's registry key: a root and the levels software, company and application
-// (HKEY_LOCAL_MACHINE\Software\Varnel\Vexa here), with integer and text
-// values in named sections below it. Every call opens the chain from the root down, creating
+// (HKEY_LOCAL_MACHINE\Software\Varnel\Vexa here), with integer values in named sections
+// below it. Every call opens the chain from the root down, creating
 // the levels below software, and closes it again: no key stays open between calls. Every
 // failure is silent: reads give the caller's default, writes return false.
 #pragma once
@@ -29,10 +29,6 @@ class RegistryKeyPath {
     std::int32_t readInt(const std::string& section, const std::string& entry,
                          std::int32_t defaultValue) const;
     bool writeInt(const std::string& section, const std::string& entry, std::int32_t value) const;
-    std::string readString(const std::string& section, const std::string& entry,
-                           const std::string& defaultText) const;
-    bool writeString(const std::string& section, const std::string& entry,
-                     const std::string& text) const;
 
     RegKey root() const { return root_; }
     const std::string& software() const { return software_; }

@@ -25,10 +25,6 @@ class SettingsStore {
     std::int32_t getInt(const std::string& section, const std::string& entry,
                         std::int32_t defaultValue) const;
     bool putInt(const std::string& section, const std::string& entry, std::int32_t value) const;
-    std::string getString(const std::string& section, const std::string& entry,
-                          const std::string& defaultText) const;
-    bool putString(const std::string& section, const std::string& entry,
-                   const std::string& text) const;
 
     RegistryKeyPath key;
     // True when a value in memory differs from what was last reset, loaded or saved.

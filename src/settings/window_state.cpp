@@ -7,9 +7,6 @@ namespace vexa {
 
 namespace {
 
-// Placement flags that leave the z-order or activation alone also leave the foreground alone.
-constexpr unsigned keepsForeground = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
-
 bool live(const WindowOps* window) {
     return window != nullptr && window->isWindow();
 }
@@ -49,15 +46,13 @@ void WindowSettings::updateBounds(const Rect& r) {
     modified = true;
 }
 
-bool WindowSettings::restoreWindowPlacement(WindowOps* window, unsigned positionFlags,
-                                            bool applyShowState) {
+bool WindowSettings::restoreWindowPlacement(WindowOps* window) {
     if (!live(window)) return false;
     if (bounds.width() <= 0 || bounds.height() <= 0) return false;
     Rect r = bounds;
     clampToDesktop(r, window->desktopRect());
-    window->setPosition(r, onTop != 0, positionFlags);
-    if (applyShowState && showState == SW_SHOWMINIMIZED) window->showMinimised();
-    if ((positionFlags & keepsForeground) == 0) window->bringToForeground();
+    window->setPosition(r, onTop != 0, 0);
+    window->bringToForeground();
     return true;
 }
 

@@ -96,7 +96,7 @@ void PaletteWindow::runModal() {
 }
 
 void PaletteWindow::initDialog() {
-    if (!settings_.restoreWindowPlacement(windowOps_.get(), 0, false)) {
+    if (!settings_.restoreWindowPlacement(windowOps_.get())) {
         const Size size = defaultWindowSize(windowOps_->desktopRect());
         windowOps_->setPosition({0, 0, size.width, size.height}, false,
                                 SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOREDRAW);

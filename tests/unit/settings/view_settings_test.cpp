@@ -219,7 +219,7 @@ TEST_F(ViewSettingsTest, AnUnchangedRunMarksNothingModified) {
     start();
     FakeWindow window;
     window.rect = {100, 100, 400, 300};
-    ASSERT_TRUE(settings.restoreWindowPlacement(&window, 0, false));
+    ASSERT_TRUE(settings.restoreWindowPlacement(&window));
     settings.captureWindowState(&window);
     EXPECT_FALSE(settings.modified);
 
