@@ -6,9 +6,9 @@
 #include "app/platform_check.h"
 #include "platform/message_box.h"
 #include "ui/about_window.h"
-#include "ui/command_ids.h"
 #include "ui/help_window.h"
 #include "ui/palette_window.h"
+#include "ui/resource_ids.h"
 #include "ui/string_table.h"
 
 namespace vexa {

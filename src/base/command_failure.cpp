@@ -1,6 +1,8 @@
 #include "base/command_failure.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <initializer_list>
 
 namespace vexa {
 namespace {
@@ -51,33 +53,24 @@ std::string fileErrorMessage(FileErrorKind kind, const std::optional<std::string
 }
 
 FileErrorKind classifyErrno(int errnum) {
-    switch (errnum) {
-        case ENOENT:
-            return FileErrorKind::notFound;
-        case ENOTDIR:
-        case ENAMETOOLONG:
-        case ELOOP:
-            return FileErrorKind::invalidPath;
-        case EMFILE:
-        case ENFILE:
-            return FileErrorKind::tooManyOpenFiles;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-        case EEXIST:
-        case EISDIR:
-            return FileErrorKind::accessDenied;
-        case ENOSPC:
-        case EDQUOT:
-            return FileErrorKind::diskFull;
-        case EIO:
-            return FileErrorKind::hardwareError;
-        case ETXTBSY:
-        case EBUSY:
-            return FileErrorKind::sharingViolation;
-        default:
-            return FileErrorKind::generalError;
-    }
+    // The error numbers of each kind; any other number is a general error.
+    struct Group {
+        FileErrorKind kind;
+        std::initializer_list<int> errnums;
+    };
+    static const Group groups[] = {
+        {FileErrorKind::notFound, {ENOENT}},
+        {FileErrorKind::invalidPath, {ENOTDIR, ENAMETOOLONG, ELOOP}},
+        {FileErrorKind::tooManyOpenFiles, {EMFILE, ENFILE}},
+        {FileErrorKind::accessDenied, {EACCES, EPERM, EROFS, EEXIST, EISDIR}},
+        {FileErrorKind::diskFull, {ENOSPC, EDQUOT}},
+        {FileErrorKind::hardwareError, {EIO}},
+        {FileErrorKind::sharingViolation, {ETXTBSY, EBUSY}},
+    };
+    for (const Group& group : groups)
+        if (std::find(group.errnums.begin(), group.errnums.end(), errnum) != group.errnums.end())
+            return group.kind;
+    return FileErrorKind::generalError;
 }
 
 CommandFailure::CommandFailure(FailureCategory category)

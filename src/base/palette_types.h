@@ -16,10 +16,7 @@ inline constexpr std::uint16_t kPaletteVersion = 0x300;
 inline constexpr int kMaxPaletteEntries = 256;
 
 struct PaletteEntry {
-    std::uint8_t red = 0;
-    std::uint8_t green = 0;
-    std::uint8_t blue = 0;
-    std::uint8_t flags = 0;
+    std::uint8_t red = 0, green = 0, blue = 0, flags = 0;
 
     friend bool operator==(const PaletteEntry&, const PaletteEntry&) = default;
 };

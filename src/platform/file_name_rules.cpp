@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
 namespace vexa {
 namespace {
@@ -17,6 +18,14 @@ std::string lowered(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
+}
+
+// What both dialogs do with a typed name that is a folder or names no file; nothing when the
+// name goes on to the dialog's own rules.
+std::optional<DialogDecision> folderOrNoName(const std::string& chosen, const PathFacts& typed) {
+    if (typed.isDirectory) return DialogDecision{DialogStep::enterFolder, chosen};
+    if (finalName(chosen).empty()) return DialogDecision{DialogStep::refuseEmpty, chosen};
+    return std::nullopt;
 }
 
 }  // namespace
@@ -42,8 +51,7 @@ DialogDecision decideSaveName(const std::string& chosen, const std::string& defa
                               const PathProbe& probe) {
     if (chosen.empty()) return {DialogStep::refuseEmpty, chosen};
     const PathFacts typed = probe(chosen);
-    if (typed.isDirectory) return {DialogStep::enterFolder, chosen};
-    if (finalName(chosen).empty()) return {DialogStep::refuseEmpty, chosen};
+    if (auto decision = folderOrNoName(chosen, typed)) return *decision;
 
     const std::string path = withDefaultExtension(chosen, defaultExtension);
     const PathFacts folder = probe(folderOf(path));
@@ -57,8 +65,7 @@ DialogDecision decideOpenName(const std::string& chosen, const std::string& defa
                               const PathProbe& probe) {
     if (chosen.empty()) return {DialogStep::refuseEmpty, chosen};
     const PathFacts typed = probe(chosen);
-    if (typed.isDirectory) return {DialogStep::enterFolder, chosen};
-    if (finalName(chosen).empty()) return {DialogStep::refuseEmpty, chosen};
+    if (auto decision = folderOrNoName(chosen, typed)) return *decision;
     if (typed.exists) return {DialogStep::accept, chosen};
 
     const std::string path = withDefaultExtension(chosen, defaultExtension);

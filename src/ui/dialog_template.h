@@ -4,21 +4,9 @@
 
 #include <span>
 
+#include "ui/resource_ids.h"
+
 namespace vexa {
-
-inline constexpr int IDD_ABOUT_WINDOW = 1001;
-inline constexpr int IDD_PALETTE_WINDOW = 1003;
-inline constexpr int IDD_HELP_WINDOW = 1004;
-
-inline constexpr int IDOK = 1;
-inline constexpr int IDCANCEL = 2;
-inline constexpr int IDC_STATIC = 65535;
-inline constexpr int IDI_MAIN = 1000;
-inline constexpr int IDC_ABOUT_NAME = 100;
-inline constexpr int IDC_ABOUT_RIGHTS = 101;
-inline constexpr int IDC_ABOUT_DESCRIPTION = 102;
-inline constexpr int IDC_ABOUT_NOTICE = 103;
-inline constexpr int IDC_HELP_TEXT = 100;
 
 enum class ControlKind {
     icon,           // the program's icon, at its own size

@@ -4,6 +4,7 @@
 #include <sstream>
 #include <string>
 
+#include "base/hex_digit.h"
 #include "ui/embedded_resources.h"
 
 namespace vexa {
@@ -28,13 +29,6 @@ std::vector<std::string_view> quotedStrings(std::string_view text) {
         }
     }
     return strings;
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 // "#RRGGBB" or "None" into RGBA.

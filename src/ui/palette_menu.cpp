@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "ui/command_ids.h"
 #include "palette/grid_geometry.h"
 #include "ui/palette_window.h"
+#include "ui/resource_ids.h"
 
 namespace vexa {
 namespace {

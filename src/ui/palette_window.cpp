@@ -14,10 +14,10 @@
 #include "platform/message_box.h"
 #include "settings/view_settings.h"
 #include "ui/app_icon.h"
-#include "ui/command_ids.h"
 #include "ui/dialog_template.h"
 #include "ui/dialog_window.h"
 #include "ui/palette_menu.h"
+#include "ui/resource_ids.h"
 
 namespace vexa {
 namespace {

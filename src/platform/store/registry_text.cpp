@@ -4,6 +4,8 @@
 #include <optional>
 #include <vector>
 
+#include "base/hex_digit.h"
+
 namespace vexa {
 
 namespace {
@@ -16,13 +18,6 @@ std::string_view trimmed(std::string_view s) {
     while (!s.empty() && blank(s.front())) s.remove_prefix(1);
     while (!s.empty() && blank(s.back())) s.remove_suffix(1);
     return s;
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 std::optional<std::uint32_t> parseHexNumber(std::string_view s, std::size_t maxDigits) {
