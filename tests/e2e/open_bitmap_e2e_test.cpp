@@ -75,7 +75,9 @@ TEST_P(OpenBitmapE2E, ImageMagicksBitmapSetsItsColoursAndKeepsTheRest) {
     const std::string dir = home_.path() + "/files";
     fs::create_directories(dir);
     fs::current_path(dir);
-    if (underTwm()) ASSERT_NO_FATAL_FAILURE(startTwm());
+    if (underTwm()) {
+        ASSERT_NO_FATAL_FAILURE(startTwm());
+    }
 
     // ImageMagick makes the bitmap from a picture of 40 colours.
     std::vector<Rgb> colours;
