@@ -1,6 +1,6 @@
 // The Save As and Open dialogs of the palette window, built on FLTK's file chooser (the
 // GTK chooser cannot run on 8-bit visuals). The decisions about names live in
-// palette_io/file_name_rules; this is the window around them.
+// platform/file_name_rules; this is the window around them.
 #pragma once
 
 #include <optional>
