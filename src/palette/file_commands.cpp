@@ -1,21 +1,108 @@
 #include "palette/file_commands.h"
 
-#include "platform/file_name_rules.h"
+#include <new>
+
+#include "base/command_failure.h"
+#include "base/file_io.h"
 #include "palette/palette_bitmap.h"
+#include "palette/palette_formats.h"
+#include "palette/palette_model.h"
 #include "palette/text_dump.h"
+#include "platform/file_name_rules.h"
 
 namespace vexa {
+namespace {
+
+// Far more than any palette file needs; a longer text is no palette.
+constexpr std::size_t kPaletteFileReadSize = 1 << 20;
+
+std::optional<PaletteFileFormat> paletteFileFormat(SaveFormat format) {
+    switch (format) {
+        case SaveFormat::gimp:
+            return PaletteFileFormat::gimp;
+        case SaveFormat::jasc:
+            return PaletteFileFormat::jasc;
+        case SaveFormat::adobe:
+            return PaletteFileFormat::adobe;
+        case SaveFormat::hexList:
+            return PaletteFileFormat::hexList;
+        case SaveFormat::paletteBitmap:
+        case SaveFormat::textDump:
+            break;
+    }
+    return std::nullopt;
+}
+
+// The file's name without folder and extension: the name GIMP shows for the palette.
+std::string paletteName(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string extension = fileExtension(path);
+    if (!extension.empty()) name.resize(name.size() - extension.size() - 1);
+    return name;
+}
+
+void writePaletteFile(const std::string& path, PaletteFileFormat format,
+                      const PaletteModel& model) {
+    SaveFile file(path);
+    const SystemPaletteSnapshot snapshot = model.readSystemPalette();
+    std::string bytes;
+    try {
+        bytes = encodePaletteFile(format, snapshot, paletteName(path));
+    } catch (const std::bad_alloc&) {
+        throw CommandFailure::outOfMemory();
+    }
+    file.write(bytes);
+    file.commit();
+}
+
+BitmapColourTable readColourTable(const std::string& path) {
+    const std::vector<std::uint8_t> bytes = readFileStart(path, kPaletteFileReadSize + 1);
+    if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M')
+        return readBitmapColourTable(bytes);
+    if (const auto format = recognisePaletteFile(bytes, path)) {
+        if (bytes.size() > kPaletteFileReadSize) throw CommandFailure::unsupportedFormat();
+        return readPaletteFile(*format, bytes);
+    }
+    if (paletteFormatForName(path)) throw CommandFailure::unsupportedFormat();
+    return readBitmapColourTable(bytes);
+}
+
+}  // namespace
 
 SaveFormat saveFormatFor(const std::string& path) {
-    return hasExtension(path, "bmp") ? SaveFormat::paletteBitmap : SaveFormat::textDump;
+    if (hasExtension(path, "bmp")) return SaveFormat::paletteBitmap;
+    const auto format = paletteFormatForName(path);
+    if (!format) return SaveFormat::textDump;
+    switch (*format) {
+        case PaletteFileFormat::gimp:
+            return SaveFormat::gimp;
+        case PaletteFileFormat::jasc:
+            return SaveFormat::jasc;
+        case PaletteFileFormat::adobe:
+            return SaveFormat::adobe;
+        case PaletteFileFormat::hexList:
+            break;
+    }
+    return SaveFormat::hexList;
 }
 
 void savePalette(const std::string& path, const PaletteModel& model) {
-    if (saveFormatFor(path) == SaveFormat::paletteBitmap) {
+    const SaveFormat format = saveFormatFor(path);
+    if (format == SaveFormat::paletteBitmap) {
         writePaletteBitmap(path, model);
+    } else if (const auto paletteFile = paletteFileFormat(format)) {
+        writePaletteFile(path, *paletteFile, model);
     } else {
         writeTextDump(path, model);
     }
+}
+
+void loadPalette(const std::string& path, const PaletteModel& model) {
+    const BitmapColourTable table = readColourTable(path);
+    const LogicalPalette palette = buildLoadedPalette(table, model.readSystemPalette());
+    const std::unique_ptr<PaletteObject> object = model.createPalette(palette);
+    model.applyPalette(*object);
 }
 
 }  // namespace vexa

@@ -51,11 +51,18 @@ bool isTextDump(const std::vector<std::uint8_t>& bytes) {
     return text.rfind("Vexa - Win32 Color Palette Tool\r\n", 0) == 0;
 }
 
-TEST(SaveFormat, OnlyTheFinalNamesExtensionBmpInAnyCaseGivesABitmap) {
+TEST(SaveFormat, TheFinalNamesExtensionInAnyCaseChoosesTheFormat) {
     for (const char* name : {"SysPal.bmp", "a.BMP", "a.Bmp", "/x/y/a.bMp", "/t.txt/a.bmp"})
         EXPECT_EQ(saveFormatFor(name), SaveFormat::paletteBitmap) << name;
-    for (const char* name : {"a.txt", "a.dat", "a", "a.bmp.txt", "/d.bmp/a", "a.", "bmp"})
+    for (const char* name : {"a.txt", "a.dat", "a", "a.bmp.txt", "/d.bmp/a", "a.", "bmp",
+                             "a.gpl.txt", "/d.hex/a", "a.palx", "act"})
         EXPECT_EQ(saveFormatFor(name), SaveFormat::textDump) << name;
+    for (auto [name, format] : {std::pair{"a.gpl", SaveFormat::gimp},
+                                {"a.GPL", SaveFormat::gimp},
+                                {"a.Pal", SaveFormat::jasc},
+                                {"/x.txt/a.aCt", SaveFormat::adobe},
+                                {"a.bmp.HEX", SaveFormat::hexList}})
+        EXPECT_EQ(saveFormatFor(name), format) << name;
 }
 
 TEST_F(SaveTest, BitmapNamesGetThePaletteBitmapOfTheDisplay) {
