@@ -6,6 +6,7 @@
 #include <FL/fl_draw.H>
 
 #include <algorithm>
+#include <cmath>
 
 #include "base/command_failure.h"
 #include "platform/message_box.h"
@@ -50,8 +51,8 @@ PixelRect windowSize(const DialogTemplate& dialog) {
 DialogBaseUnits dialogBaseUnits() {
     fl_open_display();
     fl_font(FL_HELVETICA, kDialogFontSize);
-    const int alphabet =
-        static_cast<int>(fl_width("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") + 0.5);
+    const int alphabet = static_cast<int>(
+        std::lround(fl_width("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")));
     return {averageCharWidth(alphabet), fl_height()};
 }
 
@@ -100,7 +101,7 @@ void DialogWindow::addControls(const DialogTemplate& dialog, DialogBaseUnits uni
                 Fl_Button* button = c.kind == ControlKind::defaultButton
                                         ? new DefaultButton(r.x, r.y, r.width, r.height)
                                         : new Fl_Button(r.x, r.y, r.width, r.height);
-                button->callback(buttonPressed, reinterpret_cast<void*>(static_cast<long>(c.id)));
+                button->callback(buttonPressed, static_cast<long>(c.id));
                 widget = button;
                 break;
             }
@@ -151,8 +152,7 @@ std::string DialogWindow::controlTexts() const {
     return texts;
 }
 
-void DialogWindow::buttonPressed(Fl_Widget* button, void* id) {
-    const long command = reinterpret_cast<long>(id);
+void DialogWindow::buttonPressed(Fl_Widget* button, long command) {
     if (command == IDOK || command == IDCANCEL) button->window()->hide();
 }
 
