@@ -41,7 +41,7 @@ ProgramColormap::ProgramColormap(X11Display& display) : display_(display) {
         if (const Window id = topLevelId(*window)) watch(id);
     Fl::add_system_handler(&ProgramColormap::dispatch, this);
     display_.onRealise([this](Colormap colormap) { adopt(colormap); });
-    follow();
+    drawUnder(follow());
 }
 
 ProgramColormap::~ProgramColormap() {
@@ -71,27 +71,24 @@ void ProgramColormap::adopt(Colormap colormap) {
 }
 
 // The windows take the colormap installed now, unless it is the desktop's own: a window
-// manager installs the root window's colormap whenever the pointer rests on the desktop,
-// and a palette that Vexa loaded must come back when the pointer returns. A window whose
-// colormap was freed takes whatever is installed. The windows may be gone, and the
-// installed colormap may be freed by now; the notification that follows its replacement
-// then brings the next try.
-void ProgramColormap::follow() {
+// manager installs the root window's colormap whenever the pointer rests on the desktop or
+// crosses it, and a palette that Vexa loaded must come back when the pointer returns. A
+// window whose colormap was freed takes whatever is installed. The windows may be gone, and
+// the installed colormap may be freed by now; the notification that follows its
+// replacement then brings the next try.
+Colormap ProgramColormap::follow() {
     const Colormap installed = installedColormap(fl_display);
-    if (installed == None) return;
+    if (installed == None) return None;
     const bool desktops = installed == DefaultColormap(fl_display, DefaultScreen(fl_display));
-    {
-        XErrorTrap trap(fl_display);
-        for (Fl_Window* window = Fl::first_window(); window; window = Fl::next_window(window)) {
-            const Window id = topLevelId(*window);
-            XWindowAttributes attributes{};
-            if (!id || !XGetWindowAttributes(fl_display, id, &attributes)) continue;
-            if (attributes.colormap == installed || (desktops && attributes.colormap != None))
-                continue;
-            XSetWindowColormap(fl_display, id, installed);
-        }
+    XErrorTrap trap(fl_display);
+    for (Fl_Window* window = Fl::first_window(); window; window = Fl::next_window(window)) {
+        const Window id = topLevelId(*window);
+        XWindowAttributes attributes{};
+        if (!id || !XGetWindowAttributes(fl_display, id, &attributes)) continue;
+        if (attributes.colormap == installed || (desktops && attributes.colormap != None)) continue;
+        XSetWindowColormap(fl_display, id, installed);
     }
-    drawUnder(installed);
+    return installed;
 }
 
 int ProgramColormap::dispatch(void* event, void* data) {
@@ -104,7 +101,10 @@ int ProgramColormap::dispatch(void* event, void* data) {
         // FLTK destroys a window's X window when it hides it.
         self.watched_.erase(e.xdestroywindow.window);
     } else if (self.isColormapChange(e)) {
-        // Each change restarts the wait, so only the colormap that stays counts.
+        // The windows follow at once, so that the pointer entering them right after never
+        // installs what they carried before. The colours are matched once the installed
+        // colormap has settled: each change restarts the wait.
+        self.follow();
         Fl::remove_timeout(&ProgramColormap::settled, &self);
         Fl::add_timeout(kSettleSeconds, &ProgramColormap::settled, &self);
     }
@@ -112,7 +112,7 @@ int ProgramColormap::dispatch(void* event, void* data) {
 }
 
 void ProgramColormap::settled(void* data) {
-    static_cast<ProgramColormap*>(data)->follow();
+    drawUnder(static_cast<ProgramColormap*>(data)->follow());
 }
 
 }  // namespace vexa

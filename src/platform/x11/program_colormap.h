@@ -30,10 +30,9 @@ class ProgramColormap {
     ProgramColormap(const ProgramColormap&) = delete;
     ProgramColormap& operator=(const ProgramColormap&) = delete;
 
-    // Windows follow once the installed colormap has settled for this long: moving the
-    // pointer between windows, a window manager installs the root window's colormap for an
-    // instant on the way; following that would hand the default colormap to the next
-    // installation it makes for Vexa's window.
+    // The program's colours are matched once the installed colormap has stayed for this
+    // long: moving the pointer between windows, a window manager installs the root window's
+    // colormap for an instant on the way.
     static constexpr double kSettleSeconds = 0.2;
 
   private:
@@ -43,7 +42,8 @@ class ProgramColormap {
     bool isColormapChange(const XEvent& event) const;
     // Every shown window of the program and every new one takes `colormap`.
     void adopt(Colormap colormap);
-    void follow();
+    // Makes the windows follow the installed colormap; returns it (None when unknown).
+    Colormap follow();
 
     X11Display& display_;
     std::set<Window> watched_;
