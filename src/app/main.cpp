@@ -11,6 +11,8 @@
 #include "app/platform_check.h"
 #include "platform/registry_file_store.h"
 #include "platform/x11/clipboard.h"
+#include "platform/x11/interface_colours.h"
+#include "platform/x11/program_colormap.h"
 #include "platform/x11/x11_display.h"
 
 int main() {
@@ -21,12 +23,16 @@ int main() {
         return 1;
     }
     fl_open_display(connection);
+    vexa::useCoreTextOnPaletteScreens(fl_display);
     Fl_Window::default_xclass("Vexa");
     // Every window from here on, message boxes and file choosers too, carries the icon.
     vexa::installDefaultAppIcons();
 
     vexa::RegistryFileStore registry(vexa::RegistryFileStore::defaultPath());
     vexa::X11Display display(fl_display);
+    // Every window of the program, from the first message box on, shows and keeps the
+    // colormap the screen shows, and stays readable under it.
+    vexa::ProgramColormap colormap(display);
     vexa::PaletteApp app(registry, display, vexa::runningPlatformVersion());
     app.startUp();
     vexa::closeClipboard();

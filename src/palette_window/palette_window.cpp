@@ -15,6 +15,7 @@
 #include "palette_window/palette_menu.h"
 #include "palette_window/window_placement.h"
 #include "platform/message_box.h"
+#include "platform/window_colormap.h"
 
 namespace vexa {
 namespace {
@@ -97,13 +98,13 @@ void PaletteWindow::onCommand(int id) {
 
 void PaletteWindow::runModal() {
     grid_.layoutGrid(gridView_.w(), gridView_.h());
+    prepareWindowColormap();
     show();
     windowOps_.removeMaximise();
     // The frame of a window manager is known once the window is mapped inside it.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
     while (shown() && !viewable(*this) && std::chrono::steady_clock::now() < deadline)
         Fl::wait(0.05);
-    colormapFollowers_ = std::make_unique<ProgramColormapFollowers>();
     initDialog();
     while (shown()) Fl::wait();
 }
@@ -208,7 +209,6 @@ void PaletteWindow::endDialog() {
     ended_ = true;
     // The state is taken while the window still stands where the user left it.
     handBack();
-    colormapFollowers_.reset();
     hide();
 }
 

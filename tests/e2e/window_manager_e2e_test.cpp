@@ -7,27 +7,12 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "desktop.h"
 #include "ui_driver.h"
 #include "vexa_session.h"
 
 namespace vexa::testing {
 namespace {
-
-// The window manager's frame around `client`: the child of the root that contains it.
-Geometry frameOf(::Display* display, Window client) {
-    Window current = client;
-    for (;;) {
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(display, current, &root, &parent, &children, &count)) break;
-        if (children) XFree(children);
-        if (parent == root) break;
-        current = parent;
-    }
-    XWindowAttributes a{};
-    XGetWindowAttributes(display, current, &a);
-    return {a.x, a.y, a.width + 2 * a.border_width, a.height + 2 * a.border_width};
-}
 
 // WM_STATE of a client window: 1 normal, 3 iconic, 0 when absent.
 long wmState(::Display* display, Window window) {
