@@ -8,9 +8,12 @@
 namespace vexa::testing {
 namespace {
 
-std::uint32_t readLe(const std::vector<unsigned char>& bytes, std::size_t at, int size) {
+// A little-endian field of `size` bytes, 0 when the bytes end before it.
+std::uint32_t field(const std::string& bytes, std::size_t at, int size) {
+    if (at + size > bytes.size()) return 0;
     std::uint32_t value = 0;
-    for (int i = size - 1; i >= 0; --i) value = (value << 8) | bytes[at + i];
+    for (int i = size - 1; i >= 0; --i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
     return value;
 }
 
@@ -22,28 +25,39 @@ std::string toString(const Rgb& c) {
     return text;
 }
 
-std::vector<Rgb> readBmpColorTable(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)),
-                                     std::istreambuf_iterator<char>());
-    std::vector<Rgb> table;
-    if (bytes.size() < 26 || bytes[0] != 'B' || bytes[1] != 'M') return table;
-    const std::uint32_t headerSize = readLe(bytes, 14, 4);
-    std::size_t count = 0, entrySize = 4, start = 14 + headerSize;
-    if (headerSize == 12) {  // OS/2 core header: three-byte entries, full table
-        entrySize = 3;
-        count = std::size_t{1} << readLe(bytes, 24, 2);
-    } else if (headerSize >= 40 && bytes.size() >= 54) {
-        const std::uint32_t bits = readLe(bytes, 28, 2);
-        count = readLe(bytes, 46, 4);
-        if (count == 0 && bits <= 8) count = std::size_t{1} << bits;
-    }
-    count = std::min<std::size_t>(count, 256);
-    for (std::size_t i = 0; i < count && start + (i + 1) * entrySize <= bytes.size(); ++i) {
-        const std::size_t at = start + i * entrySize;
-        table.push_back({bytes[at + 2], bytes[at + 1], bytes[at]});
+std::optional<BmpColorTable> parseBmpColorTable(const std::string& bytes) {
+    if (bytes.size() < 18 || bytes.compare(0, 2, "BM") != 0) return std::nullopt;
+    const std::uint32_t headerSize = field(bytes, 14, 4);
+    const bool core = headerSize == 12;
+    const bool os2 = headerSize >= 16 && headerSize <= 64;
+    if (!core && !os2 && headerSize != 108 && headerSize != 124) return std::nullopt;
+    const std::size_t end = 14 + headerSize;
+    if (bytes.size() < end) return std::nullopt;
+    // Only what lies inside the header counts: a short OS/2 header stops early.
+    const std::string header = bytes.substr(0, end);
+
+    BmpColorTable table;
+    table.bitsPerPixel = static_cast<int>(field(header, core ? 24 : 28, 2));
+    std::uint64_t count = core ? 0 : field(header, 46, 4);
+    if (count == 0 && table.bitsPerPixel <= 8) count = std::uint64_t{1} << table.bitsPerPixel;
+    count = std::min<std::uint64_t>(count, 256);
+    const std::size_t masks = headerSize == 40 && field(header, 30, 4) == 3 ? 12 : 0;
+    const std::size_t stride = core ? 3 : 4, first = end + masks;
+    if (bytes.size() < first + count * stride) return std::nullopt;
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto* entry =
+            reinterpret_cast<const unsigned char*>(bytes.data() + first + i * stride);
+        table.colors.push_back({entry[2], entry[1], entry[0]});
     }
     return table;
+}
+
+std::vector<Rgb> readBmpColorTable(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)),
+                            std::istreambuf_iterator<char>());
+    const auto table = parseBmpColorTable(bytes);
+    return table ? table->colors : std::vector<Rgb>{};
 }
 
 }  // namespace vexa::testing

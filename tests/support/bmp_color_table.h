@@ -1,7 +1,9 @@
-// Colours as tests compare them, and the colour table of a BMP file.
+// Colours as tests compare them, and the colour table of a BMP file as an image decoder
+// reads it, written apart from Vexa's own reader so that each checks the other.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,7 +15,18 @@ struct Rgb {
 };
 std::string toString(const Rgb& c);  // "#RRGGBB"
 
-// The colour table of a BMP file (up to 256 entries), empty when the file is no BMP.
+struct BmpColorTable {
+    int bitsPerPixel = 0;
+    std::vector<Rgb> colors;  // the entries the header declares, at most 256
+};
+
+// The colour table of BMP file bytes: "colours used" entries (2^bits when 0, at most 256),
+// right after the header (and its bit masks), 3 bytes each after a 12-byte core header, 4
+// after the others. Nothing when the bytes are no BMP, the header is of a size no decoder
+// knows or the file ends before the table does.
+std::optional<BmpColorTable> parseBmpColorTable(const std::string& bytes);
+
+// The colour table of a BMP file, empty when it has none that can be read.
 std::vector<Rgb> readBmpColorTable(const std::string& path);
 
 }  // namespace vexa::testing
