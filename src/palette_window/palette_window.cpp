@@ -13,6 +13,7 @@
 #include "palette_io/palette_commands.h"
 #include "palette_window/command_ids.h"
 #include "palette_window/palette_menu.h"
+#include "palette_window/start_geometry.h"
 #include "palette_window/window_placement.h"
 #include "platform/message_box.h"
 #include "platform/window_colormap.h"
@@ -119,6 +120,11 @@ void PaletteWindow::initDialog() {
         // The window did not move while it was initialised: centre it in the work area.
         centreInWorkArea();
     }
+    // The window's own record: a window manager may not have carried out the placement yet.
+    const FrameExtents e = windowOps_.frameExtents();
+    applyStartOptions(windowOps_,
+                      {x() - e.left, y() - e.top, x() + w() + e.right, y() + h() + e.bottom},
+                      {w(), h()}, app_.startOptions());
     if (settings.storedVersion != settings.currentVersion) Fl::add_timeout(0.0, postedAbout, this);
 }
 

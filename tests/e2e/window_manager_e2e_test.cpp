@@ -99,6 +99,30 @@ TEST(WindowManagerE2E, FirstStartSizesAndCentresTheFramedWindow) {
     EXPECT_GT(frame.width, 256) << "no frame was counted";
 }
 
+// -geometry gives the window's own size and places the frame's corner; -iconic minimises.
+TEST(WindowManagerE2E, CommandLineGeometryPlacesTheFrameAndIconicMinimises) {
+    XConnection x;
+    ConfigHome home;
+    home.seedVersion();
+    ASSERT_TRUE(waitForWindowManager(x));
+    VexaProcess vexa(home, {"-geometry", "300x150-0-0", "-iconic"});
+    const Window window = vexa.waitForWindow(x);
+    ASSERT_NE(window, 0u);
+    EXPECT_TRUE(waitFor([&] { return wmState(x, window) == IconicState; }));
+    ASSERT_TRUE(xdotool({"windowmap", "--sync", std::to_string(window)}));
+    EXPECT_TRUE(waitFor([&] { return wmState(x, window) == NormalState; }));
+    Geometry frame;
+    const bool placed = waitFor([&] {
+        frame = frameOf(x, window);
+        const Geometry client = windowGeometry(x, window);
+        return client.width == 300 && client.height == 150 && frame.x + frame.width == 1024 &&
+               frame.y + frame.height == 768;
+    });
+    EXPECT_TRUE(placed) << "frame " << toString(frame) << ", client "
+                        << toString(windowGeometry(x, window));
+    EXPECT_GT(frame.width, 300) << "no frame was counted";
+}
+
 TEST(WindowManagerE2E, ActivatingVexaKeepsAnotherProgramsColormapInstalled) {
     XConnection x;
     ConfigHome home;
