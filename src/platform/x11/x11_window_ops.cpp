@@ -223,6 +223,10 @@ std::unique_ptr<MainWindowOps> mainWindowOps(Fl_Window& window) {
     return std::make_unique<X11WindowOps>(window);
 }
 
+void X11WindowOps::showMinimised() {
+    if (isWindow()) window_.iconize();
+}
+
 void X11WindowOps::bringToForeground() {
     if (!isWindow()) return;
     const Window xid = fl_xid(&window_);
