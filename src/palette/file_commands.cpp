@@ -16,23 +16,6 @@ namespace {
 // Far more than any palette file needs; a longer text is no palette.
 constexpr std::size_t kPaletteFileReadSize = 1 << 20;
 
-std::optional<PaletteFileFormat> paletteFileFormat(SaveFormat format) {
-    switch (format) {
-        case SaveFormat::gimp:
-            return PaletteFileFormat::gimp;
-        case SaveFormat::jasc:
-            return PaletteFileFormat::jasc;
-        case SaveFormat::adobe:
-            return PaletteFileFormat::adobe;
-        case SaveFormat::hexList:
-            return PaletteFileFormat::hexList;
-        case SaveFormat::paletteBitmap:
-        case SaveFormat::textDump:
-            break;
-    }
-    return std::nullopt;
-}
-
 // The file's name without folder and extension: the name GIMP shows for the palette.
 std::string paletteName(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -72,29 +55,20 @@ BitmapColourTable readColourTable(const std::string& path) {
 
 SaveFormat saveFormatFor(const std::string& path) {
     if (hasExtension(path, "bmp")) return SaveFormat::paletteBitmap;
-    const auto format = paletteFormatForName(path);
-    if (!format) return SaveFormat::textDump;
-    switch (*format) {
-        case PaletteFileFormat::gimp:
-            return SaveFormat::gimp;
-        case PaletteFileFormat::jasc:
-            return SaveFormat::jasc;
-        case PaletteFileFormat::adobe:
-            return SaveFormat::adobe;
-        case PaletteFileFormat::hexList:
-            break;
-    }
-    return SaveFormat::hexList;
+    return paletteFormatForName(path) ? SaveFormat::paletteFile : SaveFormat::textDump;
 }
 
 void savePalette(const std::string& path, const PaletteModel& model) {
-    const SaveFormat format = saveFormatFor(path);
-    if (format == SaveFormat::paletteBitmap) {
-        writePaletteBitmap(path, model);
-    } else if (const auto paletteFile = paletteFileFormat(format)) {
-        writePaletteFile(path, *paletteFile, model);
-    } else {
-        writeTextDump(path, model);
+    switch (saveFormatFor(path)) {
+        case SaveFormat::paletteBitmap:
+            writePaletteBitmap(path, model);
+            break;
+        case SaveFormat::paletteFile:
+            writePaletteFile(path, *paletteFormatForName(path), model);
+            break;
+        case SaveFormat::textDump:
+            writeTextDump(path, model);
+            break;
     }
 }
 

@@ -11,7 +11,8 @@ namespace vexa {
 
 class PaletteModel;
 
-enum class SaveFormat { paletteBitmap, textDump, gimp, jasc, adobe, hexList };
+// A palette file's format is the one palette_formats names for the extension.
+enum class SaveFormat { paletteBitmap, paletteFile, textDump };
 
 // The format a save to `path` writes.
 SaveFormat saveFormatFor(const std::string& path);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/command_failure.h"
+#include "palette/palette_formats.h"
 #include "palette/palette_model.h"
 #include "support/fake_display.h"
 
@@ -57,12 +58,14 @@ TEST(SaveFormat, TheFinalNamesExtensionInAnyCaseChoosesTheFormat) {
     for (const char* name : {"a.txt", "a.dat", "a", "a.bmp.txt", "/d.bmp/a", "a.", "bmp",
                              "a.gpl.txt", "/d.hex/a", "a.palx", "act"})
         EXPECT_EQ(saveFormatFor(name), SaveFormat::textDump) << name;
-    for (auto [name, format] : {std::pair{"a.gpl", SaveFormat::gimp},
-                                {"a.GPL", SaveFormat::gimp},
-                                {"a.Pal", SaveFormat::jasc},
-                                {"/x.txt/a.aCt", SaveFormat::adobe},
-                                {"a.bmp.HEX", SaveFormat::hexList}})
-        EXPECT_EQ(saveFormatFor(name), format) << name;
+    for (auto [name, format] : {std::pair{"a.gpl", PaletteFileFormat::gimp},
+                                {"a.GPL", PaletteFileFormat::gimp},
+                                {"a.Pal", PaletteFileFormat::jasc},
+                                {"/x.txt/a.aCt", PaletteFileFormat::adobe},
+                                {"a.bmp.HEX", PaletteFileFormat::hexList}}) {
+        EXPECT_EQ(saveFormatFor(name), SaveFormat::paletteFile) << name;
+        EXPECT_EQ(paletteFormatForName(name), format) << name;
+    }
 }
 
 TEST_F(SaveTest, BitmapNamesGetThePaletteBitmapOfTheDisplay) {
