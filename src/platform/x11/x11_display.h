@@ -27,6 +27,8 @@ class X11Display : public Display {
     std::unique_ptr<PaletteObject> createPalette(const LogicalPalette& palette) override;
     void realisePalette(const PaletteObject& palette) override;
     ColorRef screenPixel(int x, int y) override;
+    // In at most two exchanges with the server (see screen_sample.cpp).
+    ScreenSample sampleScreen(int x, int y, bool withPalette) override;
 
     // The top-level window that takes each realised colormap as its own colormap. A window
     // manager with colormap focus installs the colormap of the focused window and undoes any
