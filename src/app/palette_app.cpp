@@ -32,7 +32,7 @@ void PaletteApp::startUp() {
     // window's dispatch.
     std::unique_ptr<PaletteWindow> window;
     try {
-        window = std::make_unique<PaletteWindow>(settings_, appName_, display_,
+        window = std::make_unique<PaletteWindow>(settings_, appName_, display_, startOptions_,
                                                  [this](int id) { onCommand(id); });
     } catch (const PaletteModelError& error) {
         showMessageBox(error.notPaletteDevice() ? kPaletteModeMessage : kNoMemoryMessage,

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "palette/start_geometry.h"
 #include "platform/display.h"
 #include "settings/view_settings.h"
 #include "ui/command_table.h"
@@ -39,6 +40,9 @@ class PaletteApp {
     // "Vexa": message box caption, resting title, application level of the registry key.
     const std::string& appName() const { return appName_; }
     ViewSettings& settings() { return settings_; }
+    // Where the command line asks the window to go; nothing by default.
+    void setStartOptions(const StartOptions& start) { startOptions_ = start; }
+    const StartOptions& startOptions() const { return startOptions_; }
 
     // Handles the commands the palette window passes on; others are ignored.
     void onCommand(int id);
@@ -54,6 +58,7 @@ class PaletteApp {
     Display& display_;
     std::uint32_t platformVersion_;
     PaletteWindow* mainWindow_ = nullptr;
+    StartOptions startOptions_;
     // True while a Help window is open: at most one exists.
     bool helpShowing_ = false;
 };

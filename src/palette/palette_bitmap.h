@@ -21,10 +21,10 @@ class PaletteModel;
 
 inline constexpr std::size_t kBitmapFileHeaderSize = 14;
 inline constexpr std::size_t kBitmapInfoHeaderSize = 40;
-inline constexpr std::size_t kColourTableSize = 256 * 4;
+inline constexpr std::size_t kColourTableSize = std::size_t{256} * 4;
 inline constexpr std::size_t kPixelDataOffset =
-    kBitmapFileHeaderSize + kBitmapInfoHeaderSize + kColourTableSize;          // 1078
-inline constexpr std::size_t kPaletteImageSize = kPixelDataOffset + 256 * 32;  // 9270
+    kBitmapFileHeaderSize + kBitmapInfoHeaderSize + kColourTableSize;                       // 1078
+inline constexpr std::size_t kPaletteImageSize = kPixelDataOffset + std::size_t{256} * 32;  // 9270
 // The most bytes a colour table can need from the start of a file: the longest header
 // (124 bytes), room for three bit masks and a full table.
 inline constexpr std::size_t kColourTableReadSize =

@@ -20,6 +20,10 @@ struct Rect {
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
+// Shifts `r` into `desktop` without resizing it: right, left, bottom, top in that order, so
+// a rectangle larger than the desktop keeps its left or top edge on the desktop's edge.
+void clampToDesktop(Rect& r, const Rect& desktop);
+
 // Placement flags, with the values of the window system they come from.
 inline constexpr unsigned SWP_NOSIZE = 0x0001;
 inline constexpr unsigned SWP_NOMOVE = 0x0002;
@@ -40,6 +44,7 @@ class WindowOps {
     // Moves and sizes the window to `r` and makes it topmost or not topmost;
     // `flags` are SWP_* values that leave parts of that out.
     virtual void setPosition(const Rect& r, bool topmost, unsigned flags) = 0;
+    virtual void showMinimised() = 0;
     virtual void bringToForeground() = 0;
 };
 

@@ -48,8 +48,4 @@ class WindowSettings : public SettingsStore {
     std::int32_t showState = 0;
 };
 
-// Shifts `r` into `desktop` without resizing it: right, left, bottom, top in that order, so
-// a rectangle larger than the desktop keeps its left or top edge on the desktop's edge.
-void clampToDesktop(Rect& r, const Rect& desktop);
-
 }  // namespace vexa

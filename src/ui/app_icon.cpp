@@ -52,7 +52,7 @@ const Fl_RGB_Image* appIconOnBackground() {
         if (!picture) return IconImage{};
         unsigned char r = 0, g = 0, b = 0;
         Fl::get_color(FL_BACKGROUND_COLOR, r, g, b);
-        return makeImage(flattenOnto(*picture, r, g, b), 32, 3);
+        return makeImage(flattenOnto(*picture, {r, g, b}), 32, 3);
     }();
     return icon.image.get();
 }

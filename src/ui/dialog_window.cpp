@@ -6,9 +6,11 @@
 #include <FL/fl_draw.H>
 
 #include <algorithm>
+#include <cmath>
 
 #include "base/command_failure.h"
 #include "platform/message_box.h"
+#include "platform/window_colormap.h"
 #include "platform/window_text.h"
 #include "ui/about_texts.h"
 #include "ui/app_icon.h"
@@ -50,8 +52,8 @@ PixelRect windowSize(const DialogTemplate& dialog) {
 DialogBaseUnits dialogBaseUnits() {
     fl_open_display();
     fl_font(FL_HELVETICA, kDialogFontSize);
-    const int alphabet =
-        static_cast<int>(fl_width("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") + 0.5);
+    const int alphabet = static_cast<int>(
+        std::lround(fl_width("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")));
     return {averageCharWidth(alphabet), fl_height()};
 }
 
@@ -100,7 +102,7 @@ void DialogWindow::addControls(const DialogTemplate& dialog, DialogBaseUnits uni
                 Fl_Button* button = c.kind == ControlKind::defaultButton
                                         ? new DefaultButton(r.x, r.y, r.width, r.height)
                                         : new Fl_Button(r.x, r.y, r.width, r.height);
-                button->callback(buttonPressed, reinterpret_cast<void*>(static_cast<long>(c.id)));
+                button->callback(buttonPressed, static_cast<long>(c.id));
                 widget = button;
                 break;
             }
@@ -151,8 +153,7 @@ std::string DialogWindow::controlTexts() const {
     return texts;
 }
 
-void DialogWindow::buttonPressed(Fl_Widget* button, void* id) {
-    const long command = reinterpret_cast<long>(id);
+void DialogWindow::buttonPressed(Fl_Widget* button, long command) {
     if (command == IDOK || command == IDCANCEL) button->window()->hide();
 }
 
@@ -183,6 +184,7 @@ void DialogWindow::runModal(Fl_Window* owner) {
     set_modal();
     // FLTK makes a modal window transient for the window first in its list.
     if (owner && owner->shown()) Fl::first_window(owner);
+    prepareWindowColormap();
     show();
     focusFirstTabStop(focusNothing);
     publishWindowText(*this, "VEXA_DIALOG_TEXT", controlTexts());

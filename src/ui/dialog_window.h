@@ -53,7 +53,7 @@ class DialogWindow : public Fl_Window {
     const std::string& appName() const { return appName_; }
 
   private:
-    static void buttonPressed(Fl_Widget* button, void* id);
+    static void buttonPressed(Fl_Widget* button, long command);
     void addControls(const DialogTemplate& dialog, DialogBaseUnits units);
     void centreOver(Fl_Window* owner);
     // Focuses the first control that takes the keyboard, or, with `none`, no control.

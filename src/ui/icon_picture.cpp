@@ -100,8 +100,9 @@ std::optional<IconPicture> loadIconPicture(int id, int size) {
     return picture;
 }
 
-std::vector<unsigned char> flattenOnto(const IconPicture& picture, unsigned char red,
-                                       unsigned char green, unsigned char blue) {
+std::vector<unsigned char> flattenOnto(const IconPicture& picture,
+                                       const std::array<unsigned char, 3>& background) {
+    const auto [red, green, blue] = background;
     std::vector<unsigned char> rgb;
     rgb.reserve(picture.rgba.size() / 4 * 3);
     for (std::size_t i = 0; i + 3 < picture.rgba.size(); i += 4) {

@@ -2,6 +2,7 @@
 // with one character per pixel and at most 16 colours plus "None" for transparent pixels.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -22,8 +23,8 @@ std::optional<IconPicture> decodeXpm(std::string_view text);
 // Icon `id` at `size` pixels square (32 or 16), from the embedded resources.
 std::optional<IconPicture> loadIconPicture(int id, int size);
 
-// The picture drawn over an opaque background colour: 3 bytes a pixel.
-std::vector<unsigned char> flattenOnto(const IconPicture& picture, unsigned char red,
-                                       unsigned char green, unsigned char blue);
+// The picture drawn over an opaque background colour (red, green, blue): 3 bytes a pixel.
+std::vector<unsigned char> flattenOnto(const IconPicture& picture,
+                                       const std::array<unsigned char, 3>& background);
 
 }  // namespace vexa

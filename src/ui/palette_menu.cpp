@@ -2,8 +2,6 @@
 
 #include <FL/Fl_Widget.H>
 
-#include <cstdint>
-
 #include "palette/grid_geometry.h"
 #include "ui/palette_window.h"
 #include "ui/resource_ids.h"
@@ -13,11 +11,12 @@ namespace {
 
 void menuCommand(Fl_Widget* menuBar, void* id) {
     auto* window = static_cast<PaletteWindow*>(menuBar->window());
-    window->onCommand(static_cast<int>(reinterpret_cast<std::intptr_t>(id)));
+    window->onCommand(*static_cast<const int*>(id));
 }
 
-void* cmd(int id) {
-    return reinterpret_cast<void*>(static_cast<std::intptr_t>(id));
+// An item's data points at its command id.
+void* cmd(const int& id) {
+    return const_cast<int*>(&id);
 }
 
 const Fl_Menu_Item kMenu[] = {

@@ -8,10 +8,12 @@
 #include "palette/edit_commands.h"
 #include "palette/file_commands.h"
 #include "palette/palette_bitmap.h"
+#include "palette/start_geometry.h"
 #include "palette/window_placement.h"
 #include "platform/clipboard.h"
 #include "platform/file_dialogs.h"
 #include "platform/message_box.h"
+#include "platform/window_colormap.h"
 #include "settings/view_settings.h"
 #include "ui/app_icon.h"
 #include "ui/dialog_template.h"
@@ -39,9 +41,10 @@ void postedAbout(void* window) {
 }  // namespace
 
 PaletteWindow::PaletteWindow(ViewSettings& settings, const std::string& appName, Display& display,
-                             std::function<void(int)> passOn)
+                             const StartOptions& start, std::function<void(int)> passOn)
     : Fl_Window(templateSize().width, templateSize().height),
       settings_(settings),
+      start_(start),
       passOn_(std::move(passOn)),
       model_(std::make_unique<PaletteModel>(display)),
       menuBar_(0, 0, w(), kMenuHeight),
@@ -84,13 +87,13 @@ void PaletteWindow::onCommand(int id) {
 }
 
 void PaletteWindow::runModal() {
+    prepareWindowColormap();
     show();
     windowOps_->removeMaximise();
     // The frame of a window manager is known once the window is mapped inside it.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
     while (shown() && !windowOps_->viewable() && std::chrono::steady_clock::now() < deadline)
         Fl::wait(0.05);
-    colormapFollowing_ = followInstalledColormap();
     initDialog();
     while (shown()) Fl::wait();
 }
@@ -104,6 +107,11 @@ void PaletteWindow::initDialog() {
         // The window did not move while it was initialised: centre it in the work area.
         centreInWorkArea();
     }
+    // The window's own record: a window manager may not have carried out the placement yet.
+    const FrameExtents e = windowOps_->frameExtents();
+    applyStartOptions(*windowOps_,
+                      {x() - e.left, y() - e.top, x() + w() + e.right, y() + h() + e.bottom},
+                      {w(), h()}, start_);
     if (settings_.storedVersion != settings_.currentVersion)
         Fl::add_timeout(0.0, postedAbout, this);
 }
@@ -187,7 +195,6 @@ void PaletteWindow::endDialog() {
     ended_ = true;
     // The state is taken while the window still stands where the user left it.
     handBack();
-    colormapFollowing_.reset();
     hide();
 }
 

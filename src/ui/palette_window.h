@@ -13,8 +13,8 @@
 #include <string>
 
 #include "palette/palette_model.h"
+#include "palette/start_geometry.h"
 #include "palette/window_placement.h"
-#include "platform/colormap_following.h"
 #include "platform/main_window_ops.h"
 #include "ui/command_table.h"
 #include "ui/palette_grid_view.h"
@@ -26,10 +26,11 @@ struct ViewSettings;
 class PaletteWindow : public Fl_Window {
   public:
     // Copies the grid preferences from `settings` and builds the palette model; throws
-    // PaletteModelError before any X window exists. `appName` is the resting title;
-    // commands the window does not handle go to `passOn`.
+    // PaletteModelError before any X window exists. `appName` is the resting title, `start`
+    // what the command line asks of the placement; commands the window does not handle go
+    // to `passOn`.
     PaletteWindow(ViewSettings& settings, const std::string& appName, Display& display,
-                  std::function<void(int)> passOn);
+                  const StartOptions& start, std::function<void(int)> passOn);
     ~PaletteWindow() override;
 
     // Shows the window, places it, and runs until Enter, Escape, the close box or Exit.
@@ -64,15 +65,12 @@ class PaletteWindow : public Fl_Window {
     void handBack();
 
     ViewSettings& settings_;
+    StartOptions start_;
     std::function<void(int)> passOn_;
     std::unique_ptr<PaletteModel> model_;
     Fl_Menu_Bar menuBar_;
     PaletteGridView gridView_;
     std::unique_ptr<MainWindowOps> windowOps_;
-    // Activating any window of the program must not change the installed colormap: their
-    // colormap attributes follow whatever is installed, so a window manager installing one
-    // on focus installs what is already there.
-    std::unique_ptr<ColormapFollowing> colormapFollowing_;
     bool ended_ = false;
 };
 

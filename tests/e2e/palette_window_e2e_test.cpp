@@ -89,6 +89,11 @@ TEST_F(PaletteWindowE2E, TilesShowAnotherProgramsColoursWithoutARepaint) {
     VexaProcess vexa(home);
     const Window window = vexa.waitForWindow(x);
     ASSERT_TRUE(vexa.waitForGeometry(x, window, {384, 336, 256, 96}));
+    // The grid at its final size is painted: tile i holds pixel i.
+    ASSERT_TRUE(waitFor([&] {
+        return pixelsAre(x, window, 0, kMenuHeight, 256, 1,
+                         [](int px, int) { return static_cast<unsigned long>(px); });
+    }));
     const auto before = windowPixels(x, window, 0, kMenuHeight, 256, 1);
 
     ColormapHolder holder({"--color", "0-127=00FF00", "--color", "128-255=FF00FF", "--color",

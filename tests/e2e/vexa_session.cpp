@@ -93,19 +93,21 @@ int noteRefusal(::Display*, XErrorEvent* error) {
 }
 }  // namespace
 
-bool waitForWindowManager(::Display* display) {
-    return waitFor([&] {
-        // Only one client may redirect the root: a refusal means the manager holds it.
-        redirectRefused = false;
-        XSync(display, False);
-        auto previous = XSetErrorHandler(noteRefusal);
-        XSelectInput(display, DefaultRootWindow(display), SubstructureRedirectMask);
-        XSync(display, False);
-        XSelectInput(display, DefaultRootWindow(display), NoEventMask);
-        XSync(display, False);
-        XSetErrorHandler(previous);
-        return redirectRefused;
-    });
+bool waitForWindowManager(::Display* display, std::chrono::milliseconds timeout) {
+    return waitFor(
+        [&] {
+            // Only one client may redirect the root: a refusal means the manager holds it.
+            redirectRefused = false;
+            XSync(display, False);
+            auto previous = XSetErrorHandler(noteRefusal);
+            XSelectInput(display, DefaultRootWindow(display), SubstructureRedirectMask);
+            XSync(display, False);
+            XSelectInput(display, DefaultRootWindow(display), NoEventMask);
+            XSync(display, False);
+            XSetErrorHandler(previous);
+            return redirectRefused;
+        },
+        timeout);
 }
 
 bool xdotool(const std::vector<std::string>& arguments) {
@@ -121,9 +123,16 @@ bool xdotool(const std::vector<std::string>& arguments) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-VexaProcess::VexaProcess(const ConfigHome& home)
-    : process_((setenv("XDG_CONFIG_HOME", home.path().c_str(), 1),
-                std::vector<std::string>{VEXA_BINARY})) {}
+namespace {
+std::vector<std::string> commandLine(const std::vector<std::string>& arguments) {
+    std::vector<std::string> argv{VEXA_BINARY};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return argv;
+}
+}  // namespace
+
+VexaProcess::VexaProcess(const ConfigHome& home, const std::vector<std::string>& arguments)
+    : process_((setenv("XDG_CONFIG_HOME", home.path().c_str(), 1), commandLine(arguments))) {}
 
 Window VexaProcess::waitForWindow(::Display* display) {
     return findWindowByName(display, "Vexa", 10000ms);

@@ -23,8 +23,10 @@ void fillPixelRect(int x, int y, int w, int h, unsigned long pixel) {
     fl_color(fl_color());
 }
 
+// The black of the colormap on screen, or its darkest entry: the frames stay black
+// whichever colormap is installed.
 unsigned long blackPixel() {
-    return BlackPixel(fl_display, fl_screen);
+    return fl_xpixel(FL_BLACK);
 }
 
 void framePixelRect(int x, int y, int w, int h, unsigned long pixel) {

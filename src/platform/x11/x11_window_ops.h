@@ -18,6 +18,7 @@ class X11WindowOps : public MainWindowOps {
     Rect windowRect() const override;
     Rect desktopRect() const override;
     void setPosition(const Rect& r, bool topmost, unsigned flags) override;
+    void showMinimised() override;
     void bringToForeground() override;
 
     bool viewable() const override;

@@ -21,7 +21,7 @@ class FakeWindow : public WindowOps {
         unsigned flags;
     };
     std::vector<Placement> placements;
-    // "place" and "foreground" in the order they happened.
+    // "place", "minimise", "foreground" in the order they happened.
     std::vector<std::string> actions;
 
     bool isWindow() const override { return alive; }
@@ -32,6 +32,7 @@ class FakeWindow : public WindowOps {
         placements.push_back({r, topmost, flags});
         actions.push_back("place");
     }
+    void showMinimised() override { actions.push_back("minimise"); }
     void bringToForeground() override { actions.push_back("foreground"); }
 };
 

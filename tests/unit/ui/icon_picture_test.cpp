@@ -47,7 +47,7 @@ TEST(DecodeXpm, ReadsColoursTransparencyAndRows) {
     const std::vector<unsigned char> expected = {255, 0,   0,   255, 0,   0, 0, 0,
                                                  0,   255, 128, 255, 255, 0, 0, 255};
     EXPECT_EQ(picture->rgba, expected);
-    const std::vector<unsigned char> flat = flattenOnto(*picture, 1, 2, 3);
+    const std::vector<unsigned char> flat = flattenOnto(*picture, {1, 2, 3});
     const std::vector<unsigned char> expectedFlat = {255, 0, 0, 1, 2, 3, 0, 255, 128, 255, 0, 0};
     EXPECT_EQ(flat, expectedFlat);
 }
