@@ -85,17 +85,16 @@ vexa_config() {
     echo "$home"
 }
 
-# start_vexa HOME W H X Y: Vexa on the settings in HOME, its window moved and sized; prints
-# the window id.
+# start_vexa HOME W H X Y: Vexa on the settings in HOME, its window moved and sized; sets
+# vexa_pid and vexa_window. (Not in a command substitution: the pid must reach cleanup.)
 start_vexa() {
     XDG_CONFIG_HOME=$1 "$VEXA" >/dev/null 2>&1 &
-    pids+=($!)
-    local id
-    id=$(window_named Vexa)
-    xdotool windowsize --sync "$id" "$2" "$3" windowmove --sync "$id" "$4" "$5" >/dev/null 2>&1 ||
-        xdotool windowsize "$id" "$2" "$3" windowmove "$id" "$4" "$5"
+    vexa_pid=$!
+    pids+=("$vexa_pid")
+    vexa_window=$(window_named Vexa)
+    xdotool windowsize --sync "$vexa_window" "$2" "$3" windowmove --sync "$vexa_window" "$4" "$5" \
+        >/dev/null 2>&1 || xdotool windowsize "$vexa_window" "$2" "$3" windowmove "$vexa_window" "$4" "$5"
     sleep 0.3  # let the relayout and repaint settle before timing starts
-    echo "$id"
 }
 
 # stats FILE: "median p90 count" of the numbers in the first column of FILE.
@@ -103,7 +102,7 @@ stats() {
     sort -g "$1" | awk '{ v[NR] = $1 } END {
         if (NR == 0) { print "nan nan 0"; exit }
         m = v[int((NR + 1) / 2)]; p = v[int(NR * 0.9 + 0.5) > 0 ? int(NR * 0.9 + 0.5) : 1]
-        printf "%.0f %.0f %d\n", m, p, NR }'
+        printf "%.1f %.1f %d\n", m, p, NR }'
 }
 
 # row LABEL VEXA_FILE YARDSTICK_FILE: one line of the results table.

@@ -25,7 +25,8 @@ exec 8<>"$work/holder.in"
 pids+=($!)
 window_named Holder >/dev/null
 
-vexa=$(start_vexa "$(vexa_config 'View\Columns=256' 'View\Rows=1' 'View\Borders=0')" 512 100 20 200)
+start_vexa "$(vexa_config 'View\Columns=256' 'View\Rows=1' 'View\Borders=0')" 512 100 20 200
+vexa=$vexa_window
 background "$(tool mock_readout)"
 mock=$(window_named Mock)
 background "$(tool mock_painter)" 512 281 300 400

@@ -14,8 +14,8 @@ start_xvfb
 
 background "$(tool mock_painter)" "$width" "$height" 500 10
 mock=$(window_named MockPainter)
-grid16=$(start_vexa "$(vexa_config 'View\Columns=16' 'View\Rows=16' 'View\Borders=1')" \
-    "$width" "$height" 0 0)
+start_vexa "$(vexa_config 'View\Columns=16' 'View\Rows=16' 'View\Borders=1')" "$width" "$height" 0 0
+grid16=$vexa_window
 
 measure() {  # measure WIN OUT
     "$(tool expose_latency)" "$1" "$repaints" "$2" >>"$work/log" 2>&1 ||
@@ -31,9 +31,10 @@ run_rounds() {  # run_rounds VEXA_WIN LABEL
     done
 }
 run_rounds "$grid16" 16x16
-kill "${pids[-1]}" 2>/dev/null
-grid256=$(start_vexa "$(vexa_config 'View\Columns=256' 'View\Rows=1' 'View\Borders=0')" \
-    "$width" "$height" 0 0)
+kill "$vexa_pid"
+wait "$vexa_pid" 2>/dev/null || true
+start_vexa "$(vexa_config 'View\Columns=256' 'View\Rows=1' 'View\Borders=0')" "$width" "$height" 0 0
+grid256=$vexa_window
 run_rounds "$grid256" 256x1
 
 echo "Repaint after expose, µs ($rounds rounds of $repaints, ${width}x$((height - 25)) client area, Vexa vs mock_painter)"
