@@ -12,10 +12,12 @@ HOLDER=${HOLDER:-$BUILD/tests/support/vexa-test-colormap-holder}
 work=$(mktemp -d)
 pids=()
 cleanup() {
-    local p
+    local status=$? p
+    set +e  # some programs may have ended already
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
     wait 2>/dev/null
     rm -rf "$work"
+    exit "$status"
 }
 trap cleanup EXIT
 

@@ -4,8 +4,8 @@
 # tests and nothing gates on them.
 set -euo pipefail
 here=$(dirname "$0")
-"$here/readout.sh"
+"$here/readout.sh" </dev/null
 echo
-"$here/repaint.sh"
+"$here/repaint.sh" </dev/null
 echo
-"$here/startup.sh"
+"$here/startup.sh" </dev/null
