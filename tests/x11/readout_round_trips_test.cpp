@@ -1,7 +1,8 @@
 // The readout's cost in waits for the server: a connection through a small proxy that
 // counts how often the server answered with a reply after the client last spoke, which is
 // how many times the client had to stop and wait. A sample on the grid and off it must
-// wait at most twice, and give what the separate reads give.
+// wait at most twice (once while the installed colormap stays), and give what the separate
+// reads give.
 // clang-format off
 #include <gtest/gtest.h>  // before any X header: Xlib defines None and Bool
 // clang-format on
@@ -183,9 +184,21 @@ TEST(ReadoutRoundTripsTest, ASampleOnTheGridAndOffItWaitsForTheServerAtMostTwice
     ASSERT_EQ(offGrid.palette.count, separate.count);
     EXPECT_EQ(offGrid.palette.entries, separate.entries);
 
+    // With the colormap installed last time still installed, one exchange answers.
+    proxy.reset();
+    EXPECT_EQ(display.sampleScreen(220, 110, true).colour, onGrid.colour);
+    EXPECT_EQ(proxy.waits(), 1);
+
+    // Another colormap installed meanwhile: the guess is refuted, the colour is the new one.
+    ColormapHolder other({"--color", "77=0A0B0C", "--geometry", "20x20+400+100"});
+    XSync(connection, False);
+    proxy.reset();
+    EXPECT_EQ(display.sampleScreen(220, 110, false).colour, 0x0C0B0Au);
+    EXPECT_LE(proxy.waits(), 2);
+
     // The count is real: the pixel read on its own, behind an error trap, waits more.
     proxy.reset();
-    EXPECT_EQ(display.screenPixel(220, 110), onGrid.colour);
+    EXPECT_EQ(display.screenPixel(220, 110), 0x0C0B0Au);
     EXPECT_GT(proxy.waits(), 2);
 }
 

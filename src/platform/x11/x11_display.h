@@ -47,6 +47,9 @@ class X11Display : public Display {
 
     ::Display* connection_;
     Colormap realised_ = None;
+    // The colormap the last sample found installed: only a guess for the next sample's
+    // first exchange, which the same exchange confirms or refutes.
+    Colormap lastInstalled_ = None;
     std::function<void(Colormap)> onRealise_;
 };
 
