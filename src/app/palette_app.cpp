@@ -9,6 +9,7 @@
 #include "palette_window/command_ids.h"
 #include "palette_window/palette_window.h"
 #include "platform/message_box.h"
+#include "settings/settings_batch.h"
 
 namespace vexa {
 
@@ -35,8 +36,11 @@ bool PaletteApp::startUp() {
         profileName_ = appName_;
         settings_.currentVersion = kProgramVersion;
         settings_.key.bind(settings_.key.root());
-        settings_.reset();
-        settings_.load();
+        {
+            SettingsBatch batch(settings_.key);
+            settings_.reset();
+            settings_.load();
+        }
         PaletteWindow window(*this, display_);
         mainWindow_ = &window;
         window.runModal();
@@ -48,7 +52,10 @@ bool PaletteApp::startUp() {
     }
     mainWindow_ = nullptr;
     if (failureMessage) showMessageBox(failureMessage, MessageIcon::stop);
-    if (settings_.modified) settings_.save();
+    if (settings_.modified) {
+        SettingsBatch batch(settings_.key);
+        settings_.save();
+    }
     return false;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/registry_text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <vector>
@@ -129,6 +130,9 @@ std::optional<RegistryValue> parseValueLine(std::string_view line) {
 
 std::optional<std::vector<std::string>> parseSectionLine(std::string_view line) {
     if (line.size() < 2 || line.back() != ']') return std::nullopt;
+    // Deeper than any real hive: unreadable, before a level of it is built.
+    if (static_cast<std::size_t>(std::count(line.begin(), line.end(), '\\')) >= maxRegistryDepth)
+        return std::nullopt;
     auto levels = splitKeyPath(line.substr(1, line.size() - 2));
     if (levels.empty() || levels.front().rfind("HKEY_", 0) != 0) return std::nullopt;
     return levels;
@@ -141,27 +145,36 @@ bool continues(std::string_view line) {
     return eq != std::string_view::npos && line.find(':', eq) != std::string_view::npos;
 }
 
-std::vector<std::string> logicalLines(std::string_view text) {
-    std::vector<std::string> lines;
-    bool joining = false;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(start, end - start);
+// The physical lines of a text joined into logical ones, one at a time.
+class LogicalLines {
+  public:
+    explicit LogicalLines(std::string_view text) : text_(text) {}
+
+    bool next(std::string& line) {
+        if (at_ >= text_.size()) return false;
+        line.assign(physical());
+        if (!continues(line)) return true;
+        while (!line.empty() && line.back() == '\\' && at_ < text_.size()) {
+            line.pop_back();
+            line += trimmed(physical());
+        }
+        return true;
+    }
+
+  private:
+    std::string_view physical() {
+        std::size_t end = text_.find('\n', at_);
+        if (end == std::string_view::npos) end = text_.size();
+        std::string_view line = text_.substr(at_, end - at_);
+        at_ = end + 1;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         while (!line.empty() && blank(line.back())) line.remove_suffix(1);
-        if (joining) {
-            lines.back().pop_back();
-            lines.back() += trimmed(line);
-        } else {
-            lines.emplace_back(line);
-        }
-        joining = continues(lines.back());
-        start = end + 1;
+        return line;
     }
-    return lines;
-}
+
+    std::string_view text_;
+    std::size_t at_ = 0;
+};
 
 void appendQuoted(std::string& out, std::string_view text) {
     out += '"';
@@ -210,14 +223,35 @@ void appendValue(std::string& out, const RegistryValue& v) {
     out += '\n';
 }
 
-void appendKey(std::string& out, const RegistryNode& node, const std::string& path, int depth) {
-    // Root keys get a section of their own only when they hold values.
-    if (depth > 1 || !node.values().empty()) {
-        out += "\n[" + path + "]\n";
-        for (const auto& v : node.values()) appendValue(out, v);
+// A key gets a section when it holds values or has no children; the path of any other key
+// is implied by its descendants' sections. So each key's path is written at most once and
+// a deep chain costs its depth, not the square of it.
+void appendKeys(std::string& out, const RegistryNode& top) {
+    struct Level {
+        const RegistryNode* node;
+        std::size_t next;
+        std::size_t pathLength;
+    };
+    std::string path;
+    std::vector<Level> stack{{&top, 0, 0}};
+    while (!stack.empty()) {
+        Level& level = stack.back();
+        if (level.next == level.node->children().size()) {
+            stack.pop_back();
+            continue;
+        }
+        const RegistryNode& node = *level.node->children()[level.next++];
+        path.resize(level.pathLength);
+        if (!path.empty()) path += '\\';
+        path += node.name();
+        if (!node.values().empty() || node.children().empty()) {
+            out += "\n[";
+            out += path;
+            out += "]\n";
+            for (const auto& v : node.values()) appendValue(out, v);
+        }
+        stack.push_back({&node, 0, path.size()});
     }
-    for (const auto& child : node.children())
-        appendKey(out, child, path + "\\" + child.name(), depth + 1);
 }
 
 }  // namespace
@@ -230,11 +264,17 @@ bool representableName(std::string_view name) {
 
 ParsedRegistry parseRegistryText(std::string_view text) {
     ParsedRegistry parsed;
+    if (text.size() > maxRegistryTextSize) {
+        parsed.clean = false;
+        return parsed;
+    }
     bool headerSeen = false;
     bool anything = false;
     RegistryNode* section = nullptr;
     bool inBadSection = false;
-    for (const auto& raw : logicalLines(text)) {
+    LogicalLines lines(text);
+    std::string raw;
+    while (lines.next(raw)) {
         std::string_view line = trimmed(raw);
         if (line.empty() || line.front() == ';') continue;
         if (!headerSeen && !anything && line == "REGEDIT4") {
@@ -264,7 +304,7 @@ ParsedRegistry parseRegistryText(std::string_view text) {
 
 std::string formatRegistryText(const RegistryTree& tree) {
     std::string out = "REGEDIT4\n";
-    for (const auto& root : tree.top().children()) appendKey(out, root, root.name(), 1);
+    appendKeys(out, tree.top());
     return out;
 }
 

@@ -39,6 +39,7 @@ class RegistryKeyPath {
     bool writeString(const std::string& section, const std::string& entry,
                      const std::string& text) const;
 
+    Registry& registry() const { return *registry_; }
     RegKey root() const { return root_; }
     const std::string& software() const { return software_; }
     const std::string& company() const { return company_; }

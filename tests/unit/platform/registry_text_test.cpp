@@ -22,7 +22,7 @@ TEST(RegistryText, AnEmptyTextIsANewHiveWithSoftware) {
     EXPECT_EQ(formatRegistryText(RegistryTree{}), "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software]\n");
 }
 
-TEST(RegistryText, WritesEveryKeyWithItsTypedValues) {
+TEST(RegistryText, WritesEachKeyWithValuesOrNoChildrenWithItsTypedValues) {
     RegistryTree tree;
     auto& view = tree.ensure(splitKeyPath("HKEY_LOCAL_MACHINE\\Software\\Varnel\\Vexa\\View"));
     view.setValue("Columns", REG_DWORD, {0, 1, 0, 0});
@@ -35,9 +35,6 @@ TEST(RegistryText, WritesEveryKeyWithItsTypedValues) {
     view.setValue("Short", REG_DWORD, {1, 2});
     EXPECT_EQ(formatRegistryText(tree),
               "REGEDIT4\n"
-              "\n[HKEY_LOCAL_MACHINE\\Software]\n"
-              "\n[HKEY_LOCAL_MACHINE\\Software\\Varnel]\n"
-              "\n[HKEY_LOCAL_MACHINE\\Software\\Varnel\\Vexa]\n"
               "\n[HKEY_LOCAL_MACHINE\\Software\\Varnel\\Vexa\\View]\n"
               "\"Columns\"=dword:00000100\n"
               "\"On top\"=dword:fffffffb\n"
