@@ -94,8 +94,9 @@ bool RegistryKeyPath::writeInt(const std::string& section, const std::string& en
                                    static_cast<std::uint8_t>(u >> 16),
                                    static_cast<std::uint8_t>(u >> 24)};
     RegResult result = registry_->setValue(key, entry, REG_DWORD, bytes, sizeof bytes);
-    registry_->closeKey(key);
-    return result == ERROR_SUCCESS;
+    // A store may write the value only when its key closes.
+    RegResult closed = registry_->closeKey(key);
+    return result == ERROR_SUCCESS && closed == ERROR_SUCCESS;
 }
 
 std::string RegistryKeyPath::readString(const std::string& section, const std::string& entry,
@@ -126,8 +127,8 @@ bool RegistryKeyPath::writeString(const std::string& section, const std::string&
     auto size = static_cast<std::uint32_t>(std::strlen(text.c_str()) + 1);
     RegResult result = registry_->setValue(
         key, entry, REG_SZ, reinterpret_cast<const std::uint8_t*>(text.c_str()), size);
-    registry_->closeKey(key);
-    return result == ERROR_SUCCESS;
+    RegResult closed = registry_->closeKey(key);
+    return result == ERROR_SUCCESS && closed == ERROR_SUCCESS;
 }
 
 }  // namespace vexa
