@@ -128,15 +128,47 @@ std::optional<RegistryValue> parseValueLine(std::string_view line) {
     return v;
 }
 
-std::optional<std::vector<std::string>> parseSectionLine(std::string_view line) {
+// The levels of a section line "[HKEY_...\\...]", or nothing when it is not one.
+std::optional<std::vector<std::string_view>> parseSectionLine(std::string_view line) {
     if (line.size() < 2 || line.back() != ']') return std::nullopt;
     // Deeper than any real hive: unreadable, before a level of it is built.
     if (static_cast<std::size_t>(std::count(line.begin(), line.end(), '\\')) >= maxRegistryDepth)
         return std::nullopt;
-    auto levels = splitKeyPath(line.substr(1, line.size() - 2));
-    if (levels.empty() || levels.front().rfind("HKEY_", 0) != 0) return std::nullopt;
+    std::vector<std::string_view> levels;
+    std::string_view path = line.substr(1, line.size() - 2);
+    for (std::size_t start = 0; start <= path.size();) {
+        std::size_t end = std::min(path.find('\\', start), path.size());
+        if (end > start) levels.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    if (levels.empty() || levels.front().substr(0, 5) != "HKEY_") return std::nullopt;
     return levels;
 }
+
+// The key of each section, found from the previous section's path: files list keys in
+// order, so most levels are the ones just seen.
+class SectionKeys {
+  public:
+    explicit SectionKeys(RegistryTree& tree) : top_(tree.top()) {}
+
+    RegistryNode& key(const std::vector<std::string_view>& levels) {
+        std::size_t same = 0;
+        while (same < levels.size() && same < path_.size() &&
+               sameName(path_[same]->name(), levels[same]))
+            ++same;
+        path_.resize(same);
+        RegistryNode* node = same ? path_.back() : &top_;
+        for (std::size_t i = same; i < levels.size(); ++i) {
+            node = &node->childOrNew(levels[i]);
+            path_.push_back(node);
+        }
+        return *node;
+    }
+
+  private:
+    RegistryNode& top_;
+    std::vector<RegistryNode*> path_;
+};
 
 // A hex list continues on the next line when it ends with a backslash.
 bool continues(std::string_view line) {
@@ -273,6 +305,7 @@ ParsedRegistry parseRegistryText(std::string_view text) {
     RegistryNode* section = nullptr;
     bool inBadSection = false;
     LogicalLines lines(text);
+    SectionKeys keys(parsed.tree);
     std::string raw;
     while (lines.next(raw)) {
         std::string_view line = trimmed(raw);
@@ -284,7 +317,7 @@ ParsedRegistry parseRegistryText(std::string_view text) {
         anything = true;
         if (line.front() == '[') {
             auto levels = parseSectionLine(line);
-            section = levels ? &parsed.tree.ensure(*levels) : nullptr;
+            section = levels ? &keys.key(*levels) : nullptr;
             inBadSection = !levels;
             if (!levels) parsed.clean = false;
             continue;

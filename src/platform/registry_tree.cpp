@@ -11,26 +11,18 @@ char lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-std::string lowered(std::string_view name) {
-    std::string key(name);
-    for (char& c : key) c = lower(c);
-    return key;
-}
-
 // A short list is scanned; past this many entries lookups go through an index by name.
 constexpr std::size_t indexFrom = 16;
 
 // Records the entry just appended to `list`, building the index when the list outgrows a scan.
-template <typename List, typename NameOf>
-void indexLast(std::unique_ptr<std::unordered_map<std::string, std::size_t>>& index,
-               const List& list, NameOf nameOf) {
+template <typename Index, typename List, typename NameOf>
+void indexLast(std::unique_ptr<Index>& index, const List& list, NameOf nameOf) {
     if (!index) {
         if (list.size() < indexFrom) return;
-        index = std::make_unique<std::unordered_map<std::string, std::size_t>>();
-        for (std::size_t i = 0; i + 1 < list.size(); ++i)
-            index->emplace(lowered(nameOf(list[i])), i);
+        index = std::make_unique<Index>();
+        for (std::size_t i = 0; i + 1 < list.size(); ++i) index->emplace(nameOf(list[i]), i);
     }
-    index->emplace(lowered(nameOf(list.back())), list.size() - 1);
+    index->emplace(nameOf(list.back()), list.size() - 1);
 }
 
 }  // namespace
@@ -66,6 +58,12 @@ std::optional<std::string> rootKeyName(RegKey root) {
     return std::nullopt;
 }
 
+std::size_t RegistryNode::NameHash::operator()(std::string_view name) const {
+    std::size_t h = 14695981039346656037u;
+    for (char c : name) h = (h ^ static_cast<unsigned char>(lower(c))) * 1099511628211u;
+    return h;
+}
+
 RegistryNode::~RegistryNode() {
     std::vector<std::unique_ptr<RegistryNode>> pending = std::move(children_);
     while (!pending.empty()) {
@@ -78,7 +76,7 @@ RegistryNode::~RegistryNode() {
 
 RegistryNode* RegistryNode::child(std::string_view name) {
     if (childIndex_) {
-        auto it = childIndex_->find(lowered(name));
+        auto it = childIndex_->find(name);
         return it == childIndex_->end() ? nullptr : children_[it->second].get();
     }
     for (auto& c : children_)
@@ -100,7 +98,7 @@ RegistryNode& RegistryNode::childOrNew(std::string_view name, bool* created) {
 
 const RegistryValue* RegistryNode::value(std::string_view name) const {
     if (valueIndex_) {
-        auto it = valueIndex_->find(lowered(name));
+        auto it = valueIndex_->find(name);
         return it == valueIndex_->end() ? nullptr : &values_[it->second];
     }
     for (const auto& v : values_)

@@ -57,8 +57,17 @@ class RegistryNode {
     bool setValue(std::string_view name, std::uint32_t type, std::vector<std::uint8_t> data);
 
   private:
-    // Positions by lower-case name, built once a list outgrows a plain scan.
-    using Index = std::unordered_map<std::string, std::size_t>;
+    // Hashing and equality of names without regard to case, for lookups by string_view.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const;
+    };
+    struct NameEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const { return sameName(a, b); }
+    };
+    // Positions by name, built once a list outgrows a plain scan.
+    using Index = std::unordered_map<std::string, std::size_t, NameHash, NameEqual>;
 
     std::string name_;
     std::vector<std::unique_ptr<RegistryNode>> children_;
@@ -76,6 +85,7 @@ class RegistryTree {
     RegistryTree& operator=(RegistryTree&&) = default;
 
     const RegistryNode& top() const { return *top_; }
+    RegistryNode& top() { return *top_; }
     RegistryNode* find(const std::vector<std::string>& path);
     const RegistryNode* find(const std::vector<std::string>& path) const;
     // The key, created with any missing level when absent.
