@@ -10,6 +10,7 @@
 
 #include "palette_io/file_name_rules.h"
 #include "platform/x11/question_box.h"
+#include "platform/window_colormap.h"
 
 namespace vexa {
 namespace {
@@ -92,6 +93,7 @@ std::optional<std::string> runDialog(const char* title, const char* filters, int
     // FLTK resolves a bare initial name against the working directory: give it the folder.
     if (initialName) chooser.value((std::string(folder) + "/" + initialName).c_str());
     for (;;) {
+        prepareWindowColormap();
         chooser.show();
         while (chooser.shown()) Fl::wait();
         const char* value = chooser.value();
