@@ -11,6 +11,7 @@
 #include "app/command_line.h"
 #include "app/palette_app.h"
 #include "app/platform_check.h"
+#include "app/run_end.h"
 #include "platform/registry_file_store.h"
 #include "platform/x11/clipboard.h"
 #include "platform/x11/interface_colours.h"
@@ -53,6 +54,8 @@ int main(int argc, char** argv) {
     vexa::ProgramColormap colormap(display);
     vexa::PaletteApp app(registry, display, vexa::runningPlatformVersion());
     app.setStartOptions(command.start);
+    vexa::endRunOnSignals(app);
+    vexa::saveAndExitOnLostDisplay(app);
     app.startUp();
     vexa::closeClipboard();
     return 0;

@@ -1,5 +1,8 @@
 #include "app/palette_app.h"
 
+#include <FL/Fl.H>
+#include <FL/Fl_Window.H>
+
 #include <exception>
 
 #include "app/about_window.h"
@@ -78,6 +81,19 @@ void PaletteApp::about() {
 
 void PaletteApp::help() {
     showHelp(mainWindow_, appName_);
+}
+
+void PaletteApp::endRun() {
+    if (mainWindow_) mainWindow_->endDialog();
+    // Dialogs run loops of their own until their window goes.
+    while (Fl_Window* open = Fl::first_window()) open->hide();
+}
+
+void PaletteApp::saveWithoutDisplay() {
+    if (mainWindow_) mainWindow_->handBackWithoutDisplay();
+    if (!settings_.modified) return;
+    SettingsBatch batch(settings_.key);
+    settings_.save();
 }
 
 // Exit closes the main window as its close box does.

@@ -183,6 +183,7 @@ void PaletteWindow::toggleBorder() {
 void PaletteWindow::resize(int x, int y, int width, int height) {
     const bool sized = width != w() || height != h();
     Fl_Window::resize(x, y, width, height);
+    if (shown() && !ended_ && !windowOps_.isMinimised()) lastKnownRect_ = windowOps_.windowRect();
     if (!sized) return;
     grid_.layoutGrid(gridView_.w(), gridView_.h());
     gridView_.redraw();
@@ -219,8 +220,19 @@ void PaletteWindow::endDialog() {
 }
 
 void PaletteWindow::handBack() {
+    app_.settings().captureWindowState(&windowOps_);
+    handBackView();
+}
+
+void PaletteWindow::handBackWithoutDisplay() {
+    if (ended_) return;
+    ended_ = true;
+    if (!lastKnownRect_.empty()) app_.settings().updateBounds(lastKnownRect_);
+    handBackView();
+}
+
+void PaletteWindow::handBackView() {
     ViewSettings& settings = app_.settings();
-    settings.captureWindowState(&windowOps_);
     if (grid_.columns != settings.columns || grid_.rows != settings.rows) {
         settings.columns = grid_.columns;
         settings.rows = grid_.rows;

@@ -45,6 +45,9 @@ class PaletteWindow : public Fl_Window {
     void runModal();
     // Ends the run: hands state back to the settings and hides the window.
     void endDialog();
+    // The hand-back of endDialog when the display is gone: the placement last seen and the
+    // view, with no call to the display.
+    void handBackWithoutDisplay();
 
     // Routes a menu command: the window's own table first, then the application's.
     // A failure raised by the handler is shown here and the window keeps running.
@@ -75,6 +78,7 @@ class PaletteWindow : public Fl_Window {
     WindowChrome chrome() const;
     void centreInWorkArea();
     void handBack();
+    void handBackView();
 
     void paintGrid();
     void startInspection();
@@ -94,6 +98,8 @@ class PaletteWindow : public Fl_Window {
     // nor ends it; FLTK would otherwise hand its pushed widget to that button.
     bool holdsCapture_ = false;
     bool ended_ = false;
+    // The frame rectangle at the last move or resize, for a hand-back without the display.
+    Rect lastKnownRect_{};
 };
 
 }  // namespace vexa
