@@ -9,8 +9,9 @@
 #include <FL/filename.H>
 
 #include "palette_io/file_name_rules.h"
-#include "platform/x11/question_box.h"
+#include "platform/typed_path.h"
 #include "platform/window_colormap.h"
+#include "platform/x11/question_box.h"
 
 namespace vexa {
 namespace {
@@ -70,18 +71,6 @@ void plainNameField(Fl_Group& window) {
     field->callback(nameFieldChanged, ok);
 }
 
-// The chosen name as a full path: relative to the folder the chooser shows, "~" expanded.
-std::string fullPath(Fl_File_Chooser& chooser, const char* value) {
-    char expanded[FL_PATH_MAX];
-    fl_filename_expand(expanded, sizeof expanded, value);
-    if (expanded[0] == '/') return expanded;
-    std::string folder = chooser.directory() ? chooser.directory() : ".";
-    if (folder.empty() || folder.back() != '/') folder += '/';
-    char absolute[FL_PATH_MAX];
-    fl_filename_absolute(absolute, sizeof absolute, (folder + expanded).c_str());
-    return absolute;
-}
-
 std::optional<std::string> runDialog(const char* title, const char* filters, int filterCount,
                                      int type, const char* initialName, bool saving) {
     const char* folder = lastFolder().empty() ? "." : lastFolder().c_str();
@@ -98,10 +87,11 @@ std::optional<std::string> runDialog(const char* title, const char* filters, int
         while (chooser.shown()) Fl::wait();
         const char* value = chooser.value();
         if (!value || !*value) return std::nullopt;
-        const std::string chosen = fullPath(chooser, value);
-        const DialogDecision decision =
-            saving ? decideSaveName(chosen, kDefaultExtension, probeFileSystem)
-                   : decideOpenName(chosen, kDefaultExtension, probeFileSystem);
+        const std::string chosen =
+            typedNameToPath(value, chooser.directory() ? chooser.directory() : ".");
+        DialogDecision decision = saving
+                                      ? decideSaveName(chosen, kDefaultExtension, probeFileSystem)
+                                      : decideOpenName(chosen, kDefaultExtension, probeFileSystem);
         switch (decision.step) {
             case DialogStep::accept:
                 lastFolder() = folderOf(decision.path);
@@ -119,6 +109,11 @@ std::optional<std::string> runDialog(const char* title, const char* filters, int
             case DialogStep::refuseNoFolder:
             case DialogStep::refuseNoFile:
             case DialogStep::refuseEmpty:
+                showNotice(title, dialogQuestionText(decision));
+                break;
+            case DialogStep::refuseInvalidPath:
+                // The name as typed: the path made of it may be too long to read anyway.
+                decision.path = value;
                 showNotice(title, dialogQuestionText(decision));
                 break;
         }
