@@ -170,11 +170,18 @@ class SectionKeys {
     std::vector<RegistryNode*> path_;
 };
 
-// A hex list continues on the next line when it ends with a backslash.
+// A hex list continues on the next line when it ends with a backslash; a quoted text that
+// happens to end with one does not.
 bool continues(std::string_view line) {
     if (line.empty() || line.back() != '\\') return false;
-    std::size_t eq = line.find("=hex");
-    return eq != std::string_view::npos && line.find(':', eq) != std::string_view::npos;
+    std::string_view rest = trimmed(line);
+    if (!rest.empty() && rest.front() == '@')
+        rest.remove_prefix(1);
+    else if (!parseQuoted(rest))
+        return false;
+    rest = trimmed(rest);
+    if (rest.empty() || rest.front() != '=') return false;
+    return trimmed(rest.substr(1)).substr(0, 3) == "hex";
 }
 
 // The physical lines of a text joined into logical ones, one at a time.

@@ -54,6 +54,8 @@ TEST(RegistryText, EveryValueSurvivesARoundTripByteForByte) {
         {"empty binary", REG_BINARY, {}},      {"nul inside", REG_SZ, {'a', 0, 'b', 0}},
         {"no terminator", REG_SZ, {'a', 'b'}}, {"cr", REG_SZ, {'a', '\r', 0}},
         {"big type", 0x12345678, {0xFF}},      {"name \"quoted\" \\", REG_NONE, {0}},
+        // A text that looks like the end of a continued hex list is no continuation.
+        {"=hex:1,\\", REG_SZ, {'=', 'h', 'e', 'x', ':', '1', ',', '\\', 0}},
     };
     Bytes all;
     for (int i = 0; i < 256; ++i) all.push_back(static_cast<std::uint8_t>(i));
