@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -13,13 +14,22 @@
 
 namespace {
 
+// The store's folder, removed when the fuzzer exits.
+struct Folder {
+    std::string path;
+    ~Folder() { std::filesystem::remove_all(std::filesystem::path(path).parent_path()); }
+};
+
 const std::string& storePath() {
-    static const std::string path = [] {
-        char folder[] = "/tmp/vexa-fuzz-XXXXXX";
-        if (!::mkdtemp(folder)) __builtin_trap();
-        return std::string(folder) + "/system.reg";
-    }();
-    return path;
+    static const Folder folder{[] {
+        // tmpfs where there is one: a run may write the store, and flushes cost nothing there.
+        char shm[] = "/dev/shm/vexa-fuzz-XXXXXX";
+        if (::mkdtemp(shm)) return std::string(shm) + "/system.reg";
+        char fallback[] = "/tmp/vexa-fuzz-XXXXXX";
+        if (!::mkdtemp(fallback)) __builtin_trap();
+        return std::string(fallback) + "/system.reg";
+    }()};
+    return folder.path;
 }
 
 }  // namespace
