@@ -8,11 +8,10 @@
 #include <span>
 #include <string>
 
-#include "palette_window/command_table.h"
-#include "palette_window/start_geometry.h"
+#include "palette/start_geometry.h"
 #include "platform/display.h"
-#include "settings/app_identity.h"
 #include "settings/view_settings.h"
+#include "ui/command_table.h"
 
 namespace vexa {
 
@@ -29,18 +28,14 @@ inline constexpr const char* kPaletteModeMessage =
 inline constexpr const char* kNoMemoryMessage =
     "There is not enough memory to launch the application";
 
-class PaletteApp : public AppIdentity {
+class PaletteApp {
   public:
     PaletteApp(Registry& registry, Display& display, std::uint32_t platformVersion);
-    ~PaletteApp() override;
     PaletteApp(const PaletteApp&) = delete;
     PaletteApp& operator=(const PaletteApp&) = delete;
 
-    // The whole life of the program; always false (no message loop follows).
-    bool startUp();
-
-    std::string companyName() const override { return companyName_; }
-    std::string profileName() const override { return profileName_; }
+    // The whole life of the program: checks, loads the settings, runs the window, saves.
+    void startUp();
 
     // "Vexa": message box caption, resting title, application level of the registry key.
     const std::string& appName() const { return appName_; }
@@ -65,13 +60,13 @@ class PaletteApp : public AppIdentity {
     void exitApp();
 
     std::string appName_;
-    std::string companyName_;
-    std::string profileName_;
     ViewSettings settings_;
     Display& display_;
     std::uint32_t platformVersion_;
     PaletteWindow* mainWindow_ = nullptr;
     StartOptions startOptions_;
+    // True while a Help window is open: at most one exists.
+    bool helpShowing_ = false;
 };
 
 }  // namespace vexa

@@ -1,15 +1,14 @@
 #include "app/run_end.h"
 
 #include <FL/Fl.H>
-#include <FL/x.H>
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 
 #include "app/palette_app.h"
+#include "platform/x11/lost_display.h"
 
 namespace vexa {
 
@@ -33,13 +32,6 @@ void signalArrived(int fd, void*) {
     if (runningApp) runningApp->endRun();
 }
 
-int lostDisplay(::Display* display) {
-    if (runningApp) runningApp->saveWithoutDisplay();
-    std::fprintf(stderr, "vexa: lost the connection to display \"%s\"\n", DisplayString(display));
-    // Xlib may not be used again, and nothing may return into it.
-    ::_exit(1);
-}
-
 }  // namespace
 
 void endRunOnSignals(PaletteApp& app) {
@@ -54,8 +46,7 @@ void endRunOnSignals(PaletteApp& app) {
 }
 
 void saveAndExitOnLostDisplay(PaletteApp& app) {
-    runningApp = &app;
-    XSetIOErrorHandler(lostDisplay);
+    onLostDisplay([&app] { app.saveWithoutDisplay(); });
 }
 
 }  // namespace vexa

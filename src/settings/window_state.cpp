@@ -7,28 +7,11 @@ namespace vexa {
 
 namespace {
 
-// Placement flags that leave the z-order or activation alone also leave the foreground alone.
-constexpr unsigned keepsForeground = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
-
 bool live(const WindowOps* window) {
     return window != nullptr && window->isWindow();
 }
 
-void offset(Rect& r, std::int32_t dx, std::int32_t dy) {
-    r.left += dx;
-    r.right += dx;
-    r.top += dy;
-    r.bottom += dy;
-}
-
 }  // namespace
-
-void clampToDesktop(Rect& r, const Rect& desktop) {
-    if (r.right > desktop.right) offset(r, desktop.right - r.right, 0);
-    if (r.left < desktop.left) offset(r, desktop.left - r.left, 0);
-    if (r.bottom > desktop.bottom) offset(r, 0, desktop.bottom - r.bottom);
-    if (r.top < desktop.top) offset(r, 0, desktop.top - r.top);
-}
 
 void WindowSettings::captureWindowState(WindowOps* window) {
     if (!live(window)) return;
@@ -49,15 +32,13 @@ void WindowSettings::updateBounds(const Rect& r) {
     modified = true;
 }
 
-bool WindowSettings::restoreWindowPlacement(WindowOps* window, unsigned positionFlags,
-                                            bool applyShowState) {
+bool WindowSettings::restoreWindowPlacement(WindowOps* window) {
     if (!live(window)) return false;
     if (bounds.width() <= 0 || bounds.height() <= 0) return false;
     Rect r = bounds;
     clampToDesktop(r, window->desktopRect());
-    window->setPosition(r, onTop != 0, positionFlags);
-    if (applyShowState && showState == SW_SHOWMINIMIZED) window->showMinimised();
-    if ((positionFlags & keepsForeground) == 0) window->bringToForeground();
+    window->setPosition(r, onTop != 0, 0);
+    window->bringToForeground();
     return true;
 }
 

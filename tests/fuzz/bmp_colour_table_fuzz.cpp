@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <span>
 
-#include "palette_io/command_failure.h"
-#include "palette_io/palette_bitmap.h"
+#include "base/command_failure.h"
+#include "palette/palette_bitmap.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     try {

@@ -1,4 +1,4 @@
-#include "platform/x11/file_dialogs.h"
+#include "platform/file_dialogs.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Choice.H>
@@ -8,8 +8,8 @@
 #include <FL/Fl_Window.H>
 #include <FL/filename.H>
 
-#include "palette_io/file_name_rules.h"
-#include "platform/typed_path.h"
+#include "base/typed_path.h"
+#include "platform/file_name_rules.h"
 #include "platform/window_colormap.h"
 #include "platform/x11/question_box.h"
 

@@ -13,13 +13,12 @@
 #include <filesystem>
 #include <functional>
 
-#include "platform/registry_file_store.h"
-#include "platform/registry_text.h"
+#include "platform/store/registry_file_store.h"
+#include "platform/store/registry_text.h"
 #include "settings/registry_key_path.h"
 #include "settings/settings_batch.h"
 #include "settings/view_settings.h"
 #include "support/temp_dir.h"
-#include "test_app.h"
 
 namespace vexa {
 namespace {
@@ -47,7 +46,7 @@ int runWithin(unsigned seconds, const std::function<int()>& body) {
 
 void startSettings(ViewSettings& settings) {
     settings.currentVersion = 65542;
-    settings.key.bind(settings.key.root());
+    settings.key.bind(settings.key.root(), "Varnel", "Vexa");
     SettingsBatch batch(settings.key);
     settings.reset();
     settings.load();
@@ -57,7 +56,6 @@ class RegistryStoreFaultsTest : public ::testing::Test {
   protected:
     std::string path() const { return dir.file("system.reg"); }
     testing::TempDir dir;
-    test::TestApp app{"Varnel", "Vexa"};
 };
 
 // Counts what happens to system.reg in the folder: opens (reads) and renames onto it (writes).
@@ -117,8 +115,8 @@ TEST_F(RegistryStoreFaultsTest, AStartReadsTheFileOnceAndASaveWritesItOnceWithou
 TEST_F(RegistryStoreFaultsTest, AnotherProgramsWriteIsSeenAndKeptByChangesWaitingToBeWritten) {
     writeFile(path(), storedSettings);
     RegistryFileStore mine(path()), theirs(path());
-    RegistryKeyPath myKey(mine, HKEY_LOCAL_MACHINE, "Software", "Varnel", "Vexa");
-    RegistryKeyPath theirKey(theirs, HKEY_LOCAL_MACHINE, "Software", "Varnel", "Vexa");
+    RegistryKeyPath myKey(mine, HKEY_LOCAL_MACHINE, "Varnel", "Vexa");
+    RegistryKeyPath theirKey(theirs, HKEY_LOCAL_MACHINE, "Varnel", "Vexa");
     EXPECT_EQ(myKey.readInt("View", "Columns", 0), 16);
     {
         SettingsBatch batch(myKey);
@@ -160,7 +158,7 @@ TEST_F(RegistryStoreFaultsTest, ALockHeldElsewhereFailsAWriteAfterABoundedWaitBu
     int holder = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
     ASSERT_EQ(::flock(holder, LOCK_EX), 0);
     RegistryFileStore store(path());
-    RegistryKeyPath key(store, HKEY_LOCAL_MACHINE, "Software", "Varnel", "Vexa");
+    RegistryKeyPath key(store, HKEY_LOCAL_MACHINE, "Varnel", "Vexa");
     EXPECT_EQ(key.readInt("View", "Columns", 0), 16);
     auto started = std::chrono::steady_clock::now();
     EXPECT_FALSE(key.writeInt("View", "Columns", 32));
@@ -197,10 +195,16 @@ TEST_F(RegistryStoreFaultsTest, ADeepStoreStartsKeepsItsOtherValuesAndIsNotRewri
     const std::string now = readFile(path());
     EXPECT_LE(now.size(), original.size());
     RegistryFileStore store(path());
-    RegistryKeyPath key(store, HKEY_LOCAL_MACHINE, "Software", "Varnel", "Vexa");
+    RegistryKeyPath key(store, HKEY_LOCAL_MACHINE, "Varnel", "Vexa");
     EXPECT_EQ(key.readInt("View", "Columns", 0), 32);
-    RegistryKeyPath other(store, HKEY_LOCAL_MACHINE, "Software", "", "");
-    EXPECT_EQ(other.readString("Other", "Keep", ""), "yes");
+    RegKey other = 0;
+    ASSERT_EQ(store.openKey(HKEY_LOCAL_MACHINE, "Software\\Other", KEY_READ, &other),
+              ERROR_SUCCESS);
+    std::uint8_t text[8] = {};
+    std::uint32_t size = sizeof text;
+    EXPECT_EQ(store.queryValue(other, "Keep", nullptr, text, &size), ERROR_SUCCESS);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(text), size), std::string("yes", 4));
+    store.closeKey(other);
     ASSERT_EQ(dir.entries().size(), 2u);
     EXPECT_EQ(readFile(dir.file(*std::next(dir.entries().begin()))), original);
 }
@@ -213,7 +217,7 @@ TEST_F(RegistryStoreFaultsTest, AFileOverTheSizeLimitIsKeptAsideAndReplacedBySma
     struct stat before {};
     ::stat(path().c_str(), &before);
     RegistryFileStore store(path());
-    RegistryKeyPath key(store, HKEY_LOCAL_MACHINE, "Software", "Varnel", "Vexa");
+    RegistryKeyPath key(store, HKEY_LOCAL_MACHINE, "Varnel", "Vexa");
     EXPECT_EQ(key.readInt("View", "Columns", 0), 0);
     ASSERT_TRUE(key.writeInt("View", "Columns", 32));
     EXPECT_LT(fs::file_size(path()), 1000u);

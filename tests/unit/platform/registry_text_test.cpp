@@ -1,4 +1,4 @@
-#include "platform/registry_text.h"
+#include "platform/store/registry_text.h"
 
 #include <gtest/gtest.h>
 
@@ -50,10 +50,14 @@ TEST(RegistryText, EveryValueSurvivesARoundTripByteForByte) {
     RegistryTree tree;
     auto& key = tree.ensure(splitKeyPath("HKEY_LOCAL_MACHINE\\Software\\A b\\C"));
     std::vector<RegistryValue> values = {
-        {"dw", REG_DWORD, {1, 2, 3, 4}},       {"sz", REG_SZ, {'"', '\\', '=', '[', ']', ';', 0}},
-        {"empty binary", REG_BINARY, {}},      {"nul inside", REG_SZ, {'a', 0, 'b', 0}},
-        {"no terminator", REG_SZ, {'a', 'b'}}, {"cr", REG_SZ, {'a', '\r', 0}},
-        {"big type", 0x12345678, {0xFF}},      {"name \"quoted\" \\", REG_NONE, {0}},
+        {"dw", REG_DWORD, {1, 2, 3, 4}},
+        {"sz", REG_SZ, {'"', '\\', '=', '[', ']', ';', 0}},
+        {"empty binary", REG_BINARY, {}},
+        {"nul inside", REG_SZ, {'a', 0, 'b', 0}},
+        {"no terminator", REG_SZ, {'a', 'b'}},
+        {"cr", REG_SZ, {'a', '\r', 0}},
+        {"big type", 0x12345678, {0xFF}},
+        {"name \"quoted\" \\", REG_NONE, {0}},
         // A text that looks like the end of a continued hex list is no continuation.
         {"=hex:1,\\", REG_SZ, {'=', 'h', 'e', 'x', ':', '1', ',', '\\', 0}},
     };

@@ -1,0 +1,22 @@
+#include "platform/window_ops.h"
+
+namespace vexa {
+namespace {
+
+void offset(Rect& r, std::int32_t dx, std::int32_t dy) {
+    r.left += dx;
+    r.right += dx;
+    r.top += dy;
+    r.bottom += dy;
+}
+
+}  // namespace
+
+void clampToDesktop(Rect& r, const Rect& desktop) {
+    if (r.right > desktop.right) offset(r, desktop.right - r.right, 0);
+    if (r.left < desktop.left) offset(r, desktop.left - r.left, 0);
+    if (r.bottom > desktop.bottom) offset(r, 0, desktop.bottom - r.bottom);
+    if (r.top < desktop.top) offset(r, 0, desktop.top - r.top);
+}
+
+}  // namespace vexa
