@@ -36,6 +36,10 @@ const std::string& storePath() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     {
+        // A fresh folder per run: a store with unreadable lines is kept aside when written.
+        const std::filesystem::path folder = std::filesystem::path(storePath()).parent_path();
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directory(folder);
         std::ofstream out(storePath(), std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
