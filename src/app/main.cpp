@@ -11,9 +11,11 @@
 #include "app/platform_check.h"
 #include "platform/registry_file_store.h"
 #include "platform/x11/clipboard.h"
+#include "platform/x11/fltk_preferences.h"
 #include "platform/x11/x11_display.h"
 
 int main() {
+    vexa::readFltkOptionsWithoutUserFile();
     ::Display* connection = XOpenDisplay(nullptr);
     if (!connection) {
         // No window can show a message without a display.
@@ -30,5 +32,5 @@ int main() {
     vexa::PaletteApp app(registry, display, vexa::runningPlatformVersion());
     app.startUp();
     vexa::closeClipboard();
-    return 0;
+    return app.exitStatus();
 }

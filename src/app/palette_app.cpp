@@ -1,5 +1,6 @@
 #include "app/palette_app.h"
 
+#include <cstdio>
 #include <exception>
 
 #include "app/about_window.h"
@@ -26,7 +27,7 @@ PaletteApp::~PaletteApp() {
 
 bool PaletteApp::startUp() {
     if (!platformSupported(platformVersion_)) {
-        showMessageBox(kPlatformMessage, MessageIcon::stop);
+        reportStartFailure(kPlatformMessage);
         return false;
     }
     const char* failureMessage = nullptr;
@@ -47,9 +48,18 @@ bool PaletteApp::startUp() {
         failureMessage = kNoMemoryMessage;
     }
     mainWindow_ = nullptr;
-    if (failureMessage) showMessageBox(failureMessage, MessageIcon::stop);
+    if (failureMessage) reportStartFailure(failureMessage);
     if (settings_.modified) settings_.save();
     return false;
+}
+
+// The box is for the user; standard error and the exit status are for a script that
+// started the program and sees no box.
+void PaletteApp::reportStartFailure(const char* message) {
+    startFailed_ = true;
+    std::fprintf(stderr, "vexa: %s\n", message);
+    std::fflush(stderr);
+    showMessageBox(message, MessageIcon::stop);
 }
 
 std::span<const CommandEntry<PaletteApp>> PaletteApp::commandTable() {

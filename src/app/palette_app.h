@@ -37,6 +37,9 @@ class PaletteApp : public AppIdentity {
 
     // The whole life of the program; always false (no message loop follows).
     bool startUp();
+    // 1 when start-up ended with one of its messages instead of running the window, so
+    // that a script can tell that the program did not run; 0 otherwise.
+    int exitStatus() const { return startFailed_ ? 1 : 0; }
 
     std::string companyName() const override { return companyName_; }
     std::string profileName() const override { return profileName_; }
@@ -53,6 +56,7 @@ class PaletteApp : public AppIdentity {
     void about();
     void help();
     void exitApp();
+    void reportStartFailure(const char* message);
 
     std::string appName_;
     std::string companyName_;
@@ -61,6 +65,7 @@ class PaletteApp : public AppIdentity {
     Display& display_;
     std::uint32_t platformVersion_;
     PaletteWindow* mainWindow_ = nullptr;
+    bool startFailed_ = false;
 };
 
 }  // namespace vexa

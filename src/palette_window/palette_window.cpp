@@ -215,16 +215,7 @@ void PaletteWindow::endDialog() {
 void PaletteWindow::handBack() {
     ViewSettings& settings = app_.settings();
     settings.captureWindowState(&windowOps_);
-    if (grid_.columns != settings.columns || grid_.rows != settings.rows) {
-        settings.columns = grid_.columns;
-        settings.rows = grid_.rows;
-        settings.modified = true;
-    }
-    const int border = grid_.border ? 1 : 0;
-    if (border != (settings.borders != 0 ? 1 : 0)) {
-        settings.borders = border;
-        settings.modified = true;
-    }
+    settings.takeGridPreferences(grid_.columns, grid_.rows, grid_.border);
 }
 
 }  // namespace vexa
