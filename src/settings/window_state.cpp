@@ -30,6 +30,17 @@ void clampToDesktop(Rect& r, const Rect& desktop) {
     if (r.top < desktop.top) offset(r, 0, desktop.top - r.top);
 }
 
+void enlargeAroundCentre(Rect& r, std::int32_t minWidth, std::int32_t minHeight) {
+    if (r.width() < minWidth) {
+        r.left -= (minWidth - r.width()) / 2;
+        r.right = r.left + minWidth;
+    }
+    if (r.height() < minHeight) {
+        r.top -= (minHeight - r.height()) / 2;
+        r.bottom = r.top + minHeight;
+    }
+}
+
 void WindowSettings::captureWindowState(WindowOps* window) {
     if (!live(window)) return;
     bool minimised = window->isMinimised();
@@ -50,10 +61,12 @@ void WindowSettings::updateBounds(const Rect& r) {
 }
 
 bool WindowSettings::restoreWindowPlacement(WindowOps* window, unsigned positionFlags,
-                                            bool applyShowState) {
+                                            bool applyShowState, std::int32_t minWidth,
+                                            std::int32_t minHeight) {
     if (!live(window)) return false;
     if (bounds.width() <= 0 || bounds.height() <= 0) return false;
     Rect r = bounds;
+    enlargeAroundCentre(r, minWidth, minHeight);
     clampToDesktop(r, window->desktopRect());
     window->setPosition(r, onTop != 0, positionFlags);
     if (applyShowState && showState == SW_SHOWMINIMIZED) window->showMinimised();
