@@ -13,6 +13,7 @@
 #include "palette_io/command_failure.h"
 #include "platform/message_box.h"
 #include "platform/window_text.h"
+#include "platform/window_colormap.h"
 
 namespace vexa {
 namespace {
@@ -183,6 +184,7 @@ void DialogWindow::runModal(Fl_Window* owner) {
     set_modal();
     // FLTK makes a modal window transient for the window first in its list.
     if (owner && owner->shown()) Fl::first_window(owner);
+    prepareWindowColormap();
     show();
     focusFirstTabStop(focusNothing);
     publishWindowText(*this, "VEXA_DIALOG_TEXT", controlTexts());

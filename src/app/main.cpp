@@ -1,5 +1,6 @@
-// Vexa's entry point: opens the display, builds the registry file store, the X11 display
-// services and the application object, and hands over to its start-up routine.
+// Vexa's entry point: reads the command line, opens the display, builds the registry file
+// store, the X11 display services and the application object, and hands over to its
+// start-up routine.
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
 #include <FL/x.H>
@@ -7,15 +8,34 @@
 #include <cstdio>
 
 #include "app/app_icon.h"
+#include "app/command_line.h"
 #include "app/palette_app.h"
 #include "app/platform_check.h"
 #include "platform/registry_file_store.h"
 #include "platform/x11/clipboard.h"
 #include "platform/x11/fltk_preferences.h"
+#include "platform/x11/interface_colours.h"
+#include "platform/x11/program_colormap.h"
 #include "platform/x11/x11_display.h"
 
-int main() {
+int main(int argc, char** argv) {
+    const vexa::CommandLine command = vexa::parseCommandLine({argv + 1, argv + argc});
+    switch (command.action) {
+        case vexa::CommandLineAction::help:
+            std::fputs(vexa::usageText().c_str(), stdout);
+            return 0;
+        case vexa::CommandLineAction::version:
+            std::printf("%s\n", vexa::versionLine(vexa::kProgramVersion).c_str());
+            return 0;
+        case vexa::CommandLineAction::usageError:
+            std::fprintf(stderr, "vexa: %s\n%s", command.error.c_str(), vexa::usageText().c_str());
+            return 2;
+        case vexa::CommandLineAction::run:
+            break;
+    }
     vexa::readFltkOptionsWithoutUserFile();
+    // Through DISPLAY, as FLTK's own -display option does.
+    if (!command.display.empty()) Fl::display(command.display.c_str());
     ::Display* connection = XOpenDisplay(nullptr);
     if (!connection) {
         // No window can show a message without a display.
@@ -23,13 +43,18 @@ int main() {
         return 1;
     }
     fl_open_display(connection);
+    vexa::useCoreTextOnPaletteScreens(fl_display);
     Fl_Window::default_xclass("Vexa");
     // Every window from here on, message boxes and file choosers too, carries the icon.
     vexa::installDefaultAppIcons();
 
     vexa::RegistryFileStore registry(vexa::RegistryFileStore::defaultPath());
     vexa::X11Display display(fl_display);
+    // Every window of the program, from the first message box on, shows and keeps the
+    // colormap the screen shows, and stays readable under it.
+    vexa::ProgramColormap colormap(display);
     vexa::PaletteApp app(registry, display, vexa::runningPlatformVersion());
+    app.setStartOptions(command.start);
     app.startUp();
     vexa::closeClipboard();
     return app.exitStatus();

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "palette_window/command_table.h"
+#include "palette_window/start_geometry.h"
 #include "platform/display.h"
 #include "settings/app_identity.h"
 #include "settings/view_settings.h"
@@ -47,6 +48,9 @@ class PaletteApp : public AppIdentity {
     // "Vexa": message box caption, resting title, application level of the registry key.
     const std::string& appName() const { return appName_; }
     ViewSettings& settings() { return settings_; }
+    // Where the command line asks the window to go; nothing by default.
+    void setStartOptions(const StartOptions& start) { startOptions_ = start; }
+    const StartOptions& startOptions() const { return startOptions_; }
 
     // Handles the commands the palette window passes on; others are ignored.
     void onCommand(int id);
@@ -66,6 +70,7 @@ class PaletteApp : public AppIdentity {
     std::uint32_t platformVersion_;
     PaletteWindow* mainWindow_ = nullptr;
     bool startFailed_ = false;
+    StartOptions startOptions_;
 };
 
 }  // namespace vexa

@@ -47,7 +47,9 @@ void PaletteWindow::paintGrid() {
     try {
         const int dx = gridView_.x();
         const int dy = gridView_.y();
-        const unsigned long black = BlackPixel(fl_display, fl_screen);
+        // The black of the colormap on screen, or its darkest entry: the frames stay black
+        // whichever colormap is installed.
+        const unsigned long black = fl_xpixel(FL_BLACK);
         for (const PaintStep& step : grid_.paintPlan(model_->entryCount())) {
             const Rect& r = step.rect;
             if (step.kind == PaintStep::Kind::fill)

@@ -13,8 +13,10 @@
 #include "palette_io/palette_commands.h"
 #include "palette_window/command_ids.h"
 #include "palette_window/palette_menu.h"
+#include "palette_window/start_geometry.h"
 #include "palette_window/window_placement.h"
 #include "platform/message_box.h"
+#include "platform/window_colormap.h"
 
 namespace vexa {
 namespace {
@@ -97,13 +99,13 @@ void PaletteWindow::onCommand(int id) {
 
 void PaletteWindow::runModal() {
     grid_.layoutGrid(gridView_.w(), gridView_.h());
+    prepareWindowColormap();
     show();
     windowOps_.removeMaximise();
     // The frame of a window manager is known once the window is mapped inside it.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
     while (shown() && !viewable(*this) && std::chrono::steady_clock::now() < deadline)
         Fl::wait(0.05);
-    colormapFollowers_ = std::make_unique<ProgramColormapFollowers>();
     initDialog();
     while (shown()) Fl::wait();
 }
@@ -118,6 +120,11 @@ void PaletteWindow::initDialog() {
         // The window did not move while it was initialised: centre it in the work area.
         centreInWorkArea();
     }
+    // The window's own record: a window manager may not have carried out the placement yet.
+    const FrameExtents e = windowOps_.frameExtents();
+    applyStartOptions(windowOps_,
+                      {x() - e.left, y() - e.top, x() + w() + e.right, y() + h() + e.bottom},
+                      {w(), h()}, app_.startOptions());
     if (settings.storedVersion != settings.currentVersion) Fl::add_timeout(0.0, postedAbout, this);
 }
 
@@ -208,7 +215,6 @@ void PaletteWindow::endDialog() {
     ended_ = true;
     // The state is taken while the window still stands where the user left it.
     handBack();
-    colormapFollowers_.reset();
     hide();
 }
 

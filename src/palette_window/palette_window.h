@@ -16,7 +16,6 @@
 #include "palette_window/grid_geometry.h"
 #include "palette_window/palette_model.h"
 #include "palette_window/window_placement.h"
-#include "platform/x11/program_colormap_followers.h"
 #include "platform/x11/x11_window_ops.h"
 
 namespace vexa {
@@ -90,10 +89,6 @@ class PaletteWindow : public Fl_Window {
     X11WindowOps windowOps_;
     GridGeometry grid_;
     std::unique_ptr<PaletteModel> model_;
-    // Activating any window of the program must not change the installed colormap: their
-    // colormap attributes follow whatever is installed, so a window manager installing one
-    // on focus installs what is already there.
-    std::unique_ptr<ProgramColormapFollowers> colormapFollowers_;
     // The mouse capture of the pixel readout: taken by a left press on the grid and given
     // up by the left release. Pressing or releasing another button meanwhile neither takes
     // nor ends it; FLTK would otherwise hand its pushed widget to that button.

@@ -336,6 +336,13 @@ TEST_F(FileEditE2E, CopyOffersTheInstalledColoursOnTheClipboard) {
     const auto text = runProgram({"xclip", "-selection", "clipboard", "-t", "text/plain", "-o"});
     ASSERT_TRUE(text);
     EXPECT_EQ(dumpColours(*text), colours);
+    // What a terminal or an editor pastes: the same lines with LF ends.
+    std::string lines;
+    for (char c : *text)
+        if (c != '\r') lines += c;
+    EXPECT_EQ(lines.size() + 264, text->size());
+    EXPECT_EQ(runProgram({"xclip", "-selection", "clipboard", "-o"}), lines);
+    EXPECT_EQ(runProgram({"xsel", "-b", "-o"}), lines);
     EXPECT_EQ(installedColors(x_), colours);  // Copy changes nothing on the screen
 }
 

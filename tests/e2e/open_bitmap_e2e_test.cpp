@@ -1,6 +1,6 @@
 // File > Open of a bitmap that ImageMagick writes (a V5 header, fewer than 256 colours),
-// with another program's colormap installed: without a window manager, and under twm
-// (colormap focus), which installs the colormap of the window the pointer is in.
+// with another program's colormap installed, in each desktop: a bare server, twm and
+// openbox.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,8 +8,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "desktop.h"
 #include "ui_driver.h"
-#include "vexa_session.h"
 
 namespace vexa::testing {
 namespace {
@@ -23,61 +23,35 @@ std::string fileText(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-bool pointerInto(::Display* x, Window window) {
-    const Geometry g = windowGeometry(x, window);
-    return xdotool({"mousemove", "--sync", std::to_string(g.x + g.width / 2),
-                    std::to_string(g.y + g.height / 2)});
-}
-
-class OpenBitmapE2E : public ::testing::TestWithParam<bool> {
+class OpenBitmapE2E : public ::testing::TestWithParam<Desktop> {
   protected:
     void TearDown() override { fs::current_path("/"); }
-    bool underTwm() const { return GetParam(); }
 
-    // Starts twm as with-xvfb --wm does: colormap focus, no interactive placement.
-    void startTwm() {
-        const std::string rc = home_.path() + "/twmrc";
-        std::ofstream(rc) << "RandomPlacement\nUsePPosition \"on\"\nNoGrabServer\n";
-        twm_ = std::make_unique<ChildProcess>(std::vector<std::string>{"twm", "-f", rc});
-        ASSERT_TRUE(waitForWindowManager(x_));
-    }
-
-    // Opens `file` through the menu and the chooser, the pointer where a user's would be.
+    // Opens `file` through the menu and the chooser, turning to each as a user does.
     void open(const std::string& file) {
-        if (underTwm()) {
-            ASSERT_TRUE(pointerInto(x_, window_));
-        }
+        ASSERT_TRUE(turnTo(x_, GetParam(), window_));
         ASSERT_TRUE(chooseMenu(window_, {"alt+f", "o"}));
         const Window chooser = waitForChooser(x_, "Open");
         ASSERT_NE(chooser, 0u);
-        if (underTwm()) {
-            ASSERT_TRUE(waitFor([&] { return windowGeometry(x_, chooser).width > 0; }));
-            ASSERT_TRUE(pointerInto(x_, chooser));
-        }
+        ASSERT_TRUE(waitForSteadyGeometry(x_, chooser));
+        ASSERT_TRUE(turnTo(x_, GetParam(), chooser));
         ASSERT_TRUE(typeFileName(chooser, file));
         ASSERT_TRUE(waitUntilGone(x_, "Open"));
-        if (underTwm()) {
-            ASSERT_TRUE(pointerInto(x_, window_));
-        }
+        ASSERT_TRUE(turnTo(x_, GetParam(), window_));
     }
 
     XConnection x_;
     ConfigHome home_;
-    std::unique_ptr<ChildProcess> twm_;
+    std::unique_ptr<WindowManager> manager_;
     Window window_ = 0;
 };
 
 TEST_P(OpenBitmapE2E, ImageMagicksBitmapSetsItsColoursAndKeepsTheRest) {
-    if (underTwm())
-        GTEST_SKIP() << "Vexa does not yet set the colormap it realises on its window, so twm "
-                        "installs the window's old colormap again at once and undoes Open";
     home_.seedVersion();
     const std::string dir = home_.path() + "/files";
     fs::create_directories(dir);
     fs::current_path(dir);
-    if (underTwm()) {
-        ASSERT_NO_FATAL_FAILURE(startTwm());
-    }
+    manager_ = std::make_unique<WindowManager>(x_, GetParam());
 
     // ImageMagick makes the bitmap from a picture of 40 colours.
     std::vector<Rgb> colours;
@@ -108,14 +82,14 @@ TEST_P(OpenBitmapE2E, ImageMagicksBitmapSetsItsColoursAndKeepsTheRest) {
     VexaProcess vexa(home_);
     window_ = vexa.waitForWindow(x_);
     ASSERT_NE(window_, 0u);
-    ASSERT_TRUE(waitFor([&] { return windowGeometry(x_, window_).width > 0; }));
+    ASSERT_TRUE(waitForSteadyGeometry(x_, window_));
     std::vector<std::string> holderArguments{"--color",        "0-99=FF8000", "--color",
                                              "100-199=0080FF", "--color",     "200-255=40C040",
                                              "--geometry",     "64x64+10+10"};
-    if (underTwm()) holderArguments.push_back("--no-install");
+    if (GetParam() != Desktop::bare) holderArguments.push_back("--no-install");
     ColormapHolder other(holderArguments);
-    if (underTwm()) {
-        ASSERT_TRUE(pointerInto(x_, other.window()));
+    if (GetParam() != Desktop::bare) {
+        ASSERT_TRUE(turnTo(x_, GetParam(), other.window()));
     }
     ASSERT_TRUE(waitFor([&] { return installedColormap(x_) == other.colormap(); }));
     ASSERT_TRUE(waitFor([&] { return windowColormap(x_, window_) == other.colormap(); }));
@@ -135,8 +109,9 @@ TEST_P(OpenBitmapE2E, ImageMagicksBitmapSetsItsColoursAndKeepsTheRest) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Setups, OpenBitmapE2E, ::testing::Values(false, true),
-                         [](const auto& setup) { return setup.param ? "Twm" : "NoWindowManager"; });
+INSTANTIATE_TEST_SUITE_P(Desktops, OpenBitmapE2E,
+                         ::testing::Values(Desktop::bare, Desktop::twm, Desktop::openbox),
+                         [](const auto& setup) { return desktopName(setup.param); });
 
 }  // namespace
 }  // namespace vexa::testing

@@ -121,9 +121,16 @@ bool xdotool(const std::vector<std::string>& arguments) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-VexaProcess::VexaProcess(const ConfigHome& home)
-    : process_((setenv("XDG_CONFIG_HOME", home.path().c_str(), 1),
-                std::vector<std::string>{VEXA_BINARY})) {}
+namespace {
+std::vector<std::string> commandLine(const std::vector<std::string>& arguments) {
+    std::vector<std::string> argv{VEXA_BINARY};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return argv;
+}
+}  // namespace
+
+VexaProcess::VexaProcess(const ConfigHome& home, const std::vector<std::string>& arguments)
+    : process_((setenv("XDG_CONFIG_HOME", home.path().c_str(), 1), commandLine(arguments))) {}
 
 Window VexaProcess::waitForWindow(::Display* display) {
     return findWindowByName(display, "Vexa", 10000ms);

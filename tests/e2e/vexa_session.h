@@ -53,10 +53,11 @@ bool waitForWindowManager(::Display* display);
 // Runs xdotool with `arguments`; true when it succeeded.
 bool xdotool(const std::vector<std::string>& arguments);
 
-// The vexa binary started with its settings in `home`; killed if still running at the end.
+// The vexa binary started with its settings in `home` and the command-line `arguments`;
+// killed if still running at the end.
 class VexaProcess {
   public:
-    explicit VexaProcess(const ConfigHome& home);
+    explicit VexaProcess(const ConfigHome& home, const std::vector<std::string>& arguments = {});
 
     // The palette window (the top-level named "Vexa"), waited for; 0 when none appears.
     Window waitForWindow(::Display* display);

@@ -7,27 +7,12 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "desktop.h"
 #include "ui_driver.h"
 #include "vexa_session.h"
 
 namespace vexa::testing {
 namespace {
-
-// The window manager's frame around `client`: the child of the root that contains it.
-Geometry frameOf(::Display* display, Window client) {
-    Window current = client;
-    for (;;) {
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(display, current, &root, &parent, &children, &count)) break;
-        if (children) XFree(children);
-        if (parent == root) break;
-        current = parent;
-    }
-    XWindowAttributes a{};
-    XGetWindowAttributes(display, current, &a);
-    return {a.x, a.y, a.width + 2 * a.border_width, a.height + 2 * a.border_width};
-}
 
 // WM_STATE of a client window: 1 normal, 3 iconic, 0 when absent.
 long wmState(::Display* display, Window window) {
@@ -112,6 +97,30 @@ TEST(WindowManagerE2E, FirstStartSizesAndCentresTheFramedWindow) {
     EXPECT_TRUE(placed) << "frame " << toString(frame) << ", client "
                         << toString(windowGeometry(x, window));
     EXPECT_GT(frame.width, 256) << "no frame was counted";
+}
+
+// -geometry gives the window's own size and places the frame's corner; -iconic minimises.
+TEST(WindowManagerE2E, CommandLineGeometryPlacesTheFrameAndIconicMinimises) {
+    XConnection x;
+    ConfigHome home;
+    home.seedVersion();
+    ASSERT_TRUE(waitForWindowManager(x));
+    VexaProcess vexa(home, {"-geometry", "300x150-0-0", "-iconic"});
+    const Window window = vexa.waitForWindow(x);
+    ASSERT_NE(window, 0u);
+    EXPECT_TRUE(waitFor([&] { return wmState(x, window) == IconicState; }));
+    ASSERT_TRUE(xdotool({"windowmap", "--sync", std::to_string(window)}));
+    EXPECT_TRUE(waitFor([&] { return wmState(x, window) == NormalState; }));
+    Geometry frame;
+    const bool placed = waitFor([&] {
+        frame = frameOf(x, window);
+        const Geometry client = windowGeometry(x, window);
+        return client.width == 300 && client.height == 150 && frame.x + frame.width == 1024 &&
+               frame.y + frame.height == 768;
+    });
+    EXPECT_TRUE(placed) << "frame " << toString(frame) << ", client "
+                        << toString(windowGeometry(x, window));
+    EXPECT_GT(frame.width, 300) << "no frame was counted";
 }
 
 TEST(WindowManagerE2E, ActivatingVexaKeepsAnotherProgramsColormapInstalled) {

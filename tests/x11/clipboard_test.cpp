@@ -65,6 +65,27 @@ TEST_F(ClipboardTest, TextTargetIsTheListing) {
     EXPECT_EQ(text->find(" 16: "), std::string::npos);
 }
 
+// Terminals and editors ask for X text: the same listing with LF line ends.
+TEST_F(ClipboardTest, TextTargetsGiveTheListingWithLfLineEnds) {
+    startOwner({"--count", "16"});
+    const auto plain = xclipOut("text/plain");
+    ASSERT_TRUE(plain);
+    std::string expected;
+    for (char c : *plain)
+        if (c != '\r') expected += c;
+    ASSERT_EQ(expected.size() + 24, plain->size()) << "eight header and sixteen entry lines";
+    for (const char* target : {"UTF8_STRING", "STRING", "TEXT"})
+        EXPECT_EQ(xclipOut(target), expected) << target;
+    EXPECT_EQ(runProgram({"xsel", "--clipboard", "--output"}), expected);
+    const auto reply = request(x_, "TEXT");
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->type, XA_STRING);
+    const auto targets = xclipOut("TARGETS");
+    ASSERT_TRUE(targets);
+    for (const char* name : {"UTF8_STRING\n", "STRING\n", "TEXT\n", "text/plain\n"})
+        EXPECT_NE(targets->find(name), std::string::npos) << name;
+}
+
 TEST_F(ClipboardTest, ColormapTargetHoldsTheCopiedEntries) {
     startOwner({"--count", "16", "--seed", "3"});
     const auto colormap = copiedColormap(x_);
@@ -81,16 +102,16 @@ TEST_F(ClipboardTest, TimestampIsAnsweredAndUnofferedTargetsAreRefused) {
     EXPECT_EQ(stamp->type, XA_INTEGER);
     ASSERT_EQ(stamp->items.size(), 1u);
     EXPECT_NE(stamp->items[0], 0);
-    EXPECT_FALSE(request(x_, "UTF8_STRING")) << "an unoffered target must be refused";
+    EXPECT_FALSE(request(x_, "image/png")) << "an unoffered target must be refused";
 }
 
 TEST_F(ClipboardTest, MultipleAnswersEveryPairAndMarksTheRefusedOnes) {
     startOwner();
     const Window window = XCreateSimpleWindow(x_, x_.root(), 0, 0, 1, 1, 0, 0, 0);
     const Atom colormapReply = XInternAtom(x_, "VEXA_TEST_COLORMAP", False);
-    const Atom stringReply = XInternAtom(x_, "VEXA_TEST_STRING", False);
+    const Atom pngReply = XInternAtom(x_, "VEXA_TEST_PNG", False);
     const Atom pairs[] = {XInternAtom(x_, "COLORMAP", False), colormapReply,
-                          XInternAtom(x_, "UTF8_STRING", False), stringReply};
+                          XInternAtom(x_, "image/png", False), pngReply};
     XChangeProperty(x_, window, XInternAtom(x_, "VEXA_TEST_REPLY", False),
                     XInternAtom(x_, "ATOM_PAIR", False), 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(pairs), 4);
@@ -234,13 +255,19 @@ TEST_F(ClipboardTest, OnExitTheCopyIsHandedToAClipboardManager) {
     EXPECT_STREQ(target, "SAVE_TARGETS");
     XFree(target);
     // The colormap dies with the program's connection: only the data that outlives it.
-    EXPECT_EQ(manager.targetsToSave(*request),
-              (std::vector<std::string>{"image/bmp", "text/plain"}));
+    EXPECT_EQ(
+        manager.targetsToSave(*request),
+        (std::vector<std::string>{"image/bmp", "text/plain", "UTF8_STRING", "STRING", "TEXT"}));
     const auto text = manager.fetch("text/plain");
     ASSERT_TRUE(text);
     const std::string listing(text->bytes.begin(), text->bytes.end());
     EXPECT_EQ(listing.rfind("Vexa - Win32 Color Palette Tool\r\n", 0), 0u);
     EXPECT_NE(listing.find("Number of entries: 16\r\n"), std::string::npos);
+    const auto utf8 = manager.fetch("UTF8_STRING");
+    ASSERT_TRUE(utf8);
+    const std::string lines(utf8->bytes.begin(), utf8->bytes.end());
+    EXPECT_EQ(lines.rfind("Vexa - Win32 Color Palette Tool\n", 0), 0u);
+    EXPECT_EQ(lines.find('\r'), std::string::npos);
     const auto bitmap = manager.fetch("image/bmp");
     ASSERT_TRUE(bitmap);
     EXPECT_EQ(bitmap->bytes.size(), 9270u);

@@ -19,7 +19,19 @@ namespace {
 
 struct Atoms {
     Atom clipboard, targets, multiple, timestamp, atomPair, integer, colormap, bmp, text;
+    Atom utf8String, textTarget;
 };
+
+// The listing as X text: LF line ends. The listing is ASCII, so it is valid Latin-1
+// (STRING) and UTF-8 alike.
+std::string xText(const std::string& listing) {
+    std::string text;
+    text.reserve(listing.size());
+    for (std::size_t i = 0; i < listing.size(); ++i)
+        if (listing[i] != '\r' || i + 1 == listing.size() || listing[i + 1] != '\n')
+            text += listing[i];
+    return text;
+}
 
 // One for the process, living until exit; closing it is left to closeClipboard, since
 // FLTK may be gone by the time static objects are destroyed.
@@ -53,6 +65,7 @@ class ClipboardOwner {
     Colormap colormap_ = None;
     std::vector<std::uint8_t> bitmap_;
     std::string text_;
+    std::string xText_;
 };
 
 void ClipboardOwner::open() {
@@ -63,12 +76,13 @@ void ClipboardOwner::open() {
     window_ = XCreateWindow(connection_, DefaultRootWindow(connection_), -10, -10, 1, 1, 0, 0,
                             InputOnly, CopyFromParent, 0, nullptr);
     XSelectInput(connection_, window_, PropertyChangeMask);
-    const char* names[] = {"CLIPBOARD", "TARGETS",  "MULTIPLE",  "TIMESTAMP", "ATOM_PAIR",
-                           "INTEGER",   "COLORMAP", "image/bmp", "text/plain"};
+    const char* names[] = {"CLIPBOARD",  "TARGETS",     "MULTIPLE", "TIMESTAMP",
+                           "ATOM_PAIR",  "INTEGER",     "COLORMAP", "image/bmp",
+                           "text/plain", "UTF8_STRING", "TEXT"};
     Atom found[std::size(names)];
     XInternAtoms(connection_, const_cast<char**>(names), std::size(names), False, found);
-    atoms_ = {found[0], found[1], found[2], found[3], found[4],
-              found[5], found[6], found[7], found[8]};
+    atoms_ = {found[0], found[1], found[2], found[3], found[4], found[5],
+              found[6], found[7], found[8], found[9], found[10]};
     // A reply goes out in one ChangeProperty request; leave room for its header.
     long units = XExtendedMaxRequestSize(connection_);
     if (units == 0) units = XMaxRequestSize(connection_);
@@ -125,6 +139,7 @@ void ClipboardOwner::dropContent() {
     colormap_ = None;
     bitmap_.clear();
     text_.clear();
+    xText_.clear();
     owned_ = false;
 }
 
@@ -145,6 +160,7 @@ void ClipboardOwner::offer(const ClipboardPalette& palette) {
     colormap_ = colormap;
     bitmap_ = palette.bitmap;
     text_ = palette.text;
+    xText_ = xText(palette.text);
     XFlush(connection_);
     serviceEvents();  // requests that arrived while we waited for the timestamp
 }
@@ -172,7 +188,7 @@ void ClipboardOwner::serviceEvents() {
 // The copy would end with the program. A running clipboard manager is asked to keep it
 // (SAVE_TARGETS on CLIPBOARD_MANAGER): it fetches the listed targets, then answers. The
 // colormap ends with this connection whatever happens, so only the bitmap and the listing
-// are listed. A manager that does not answer in time is not waited for any longer.
+// in its forms are listed. A manager that does not answer in time is not waited for any longer.
 void ClipboardOwner::handOver() {
     if (!owned_ || XGetSelectionOwner(connection_, atoms_.clipboard) != window_) return;
     const Atom manager = XInternAtom(connection_, "CLIPBOARD_MANAGER", False);
@@ -180,7 +196,7 @@ void ClipboardOwner::handOver() {
     const Atom saveTargets = XInternAtom(connection_, "SAVE_TARGETS", False);
     const Atom property = XInternAtom(connection_, "VEXA_SAVE_TARGETS", False);
     const Time now = serverTime();
-    const Atom kept[] = {atoms_.bmp, atoms_.text};
+    const Atom kept[] = {atoms_.bmp, atoms_.text, atoms_.utf8String, XA_STRING, atoms_.textTarget};
     XChangeProperty(connection_, window_, property, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(kept), std::size(kept));
     XConvertSelection(connection_, manager, saveTargets, property, window_, now);
@@ -231,8 +247,9 @@ void ClipboardOwner::answer(const XSelectionRequestEvent& request) {
 
 bool ClipboardOwner::convert(Window requestor, Atom target, Atom property) {
     if (target == atoms_.targets) {
-        const Atom list[] = {atoms_.targets,  atoms_.multiple, atoms_.timestamp,
-                             atoms_.colormap, atoms_.bmp,      atoms_.text};
+        const Atom list[] = {atoms_.targets,    atoms_.multiple, atoms_.timestamp,
+                             atoms_.colormap,   atoms_.bmp,      atoms_.text,
+                             atoms_.utf8String, XA_STRING,       atoms_.textTarget};
         return put(requestor, property, XA_ATOM, 32, list, std::size(list));
     }
     if (target == atoms_.timestamp) {
@@ -247,6 +264,11 @@ bool ClipboardOwner::convert(Window requestor, Atom target, Atom property) {
         return put(requestor, property, atoms_.bmp, 8, bitmap_.data(), bitmap_.size());
     if (target == atoms_.text)
         return put(requestor, property, atoms_.text, 8, text_.data(), text_.size());
+    if (target == atoms_.utf8String)
+        return put(requestor, property, atoms_.utf8String, 8, xText_.data(), xText_.size());
+    // TEXT lets the owner choose the encoding: the listing is plain STRING.
+    if (target == XA_STRING || target == atoms_.textTarget)
+        return put(requestor, property, XA_STRING, 8, xText_.data(), xText_.size());
     return false;
 }
 

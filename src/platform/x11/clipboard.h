@@ -1,9 +1,11 @@
 // Vexa's side of the CLIPBOARD selection. Copy makes Vexa its owner with the copied
-// colours in five targets: TARGETS, TIMESTAMP, COLORMAP (a colormap holding the copied
-// entries, the X form of a palette object), image/bmp (the palette bitmap) and text/plain
-// (the text listing); MULTIPLE is answered too. Requests are answered from a connection of
-// the clipboard's own, watched from FLTK's event loop, for as long as Vexa owns the
-// selection. Another program taking the selection is normal: the content is then dropped.
+// colours in these targets: TARGETS, TIMESTAMP, COLORMAP (a colormap holding the copied
+// entries, the X form of a palette object), image/bmp (the palette bitmap), text/plain (the
+// text listing, CR LF bytes as saved) and, for terminals and editors, UTF8_STRING, STRING
+// and TEXT (the listing with LF line ends); MULTIPLE is answered too. Requests are
+// answered from a connection of the clipboard's own, watched from FLTK's event loop, for as
+// long as Vexa owns the selection. Another program taking the selection is normal: the
+// content is then dropped.
 #pragma once
 
 #include "palette_io/edit_commands.h"
@@ -16,7 +18,7 @@ namespace vexa {
 void offerPaletteOnClipboard(const ClipboardPalette& palette);
 
 // Gives up the selection and closes the clipboard's connection; called once at exit. When a
-// clipboard manager runs, it is first asked to keep the bitmap and the listing.
+// clipboard manager runs, it is first asked to keep the bitmap and the listing's forms.
 void closeClipboard();
 
 }  // namespace vexa

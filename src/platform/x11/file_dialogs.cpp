@@ -13,6 +13,7 @@
 #include "palette_io/file_name_rules.h"
 #include "platform/x11/fltk_preferences.h"
 #include "platform/x11/question_box.h"
+#include "platform/window_colormap.h"
 
 namespace vexa {
 namespace {
@@ -111,6 +112,7 @@ std::optional<std::string> runDialog(const char* title, const char* filters, int
     plainNameField(window);
     std::string name = initialName ? initialName : "";
     for (;;) {
+        prepareWindowColormap();
         chooser.show();
         // Showing rescans the folder and puts the folder's path into an empty name field.
         setNameField(window, name);

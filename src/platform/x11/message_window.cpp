@@ -11,6 +11,7 @@
 
 #include "platform/window_text.h"
 #include "platform/x11/literal_label.h"
+#include "platform/window_colormap.h"
 
 namespace vexa {
 namespace {
@@ -68,6 +69,7 @@ bool runMessageWindow(const std::string& caption, const std::string& text,
     // Centred on the screen, as the user expects of a message that has no place of its own.
     box.position((Fl::w() - w) / 2, (Fl::h() - h) / 2);
     box.set_modal();
+    prepareWindowColormap();
     box.show();
     publishWindowText(box, "VEXA_MESSAGE_TEXT", text);
     while (box.shown()) Fl::wait();

@@ -137,9 +137,11 @@ void X11Display::realisePalette(const PaletteObject& object) {
     Colormap colormap = XCreateColormap(connection_, DefaultRootWindow(connection_),
                                         defaultVisual(connection_), AllocAll);
     XStoreColors(connection_, colormap, cells.data(), size);
-    if (colormapWindow_ != None) XSetWindowColormap(connection_, colormapWindow_, colormap);
+    if (onRealise_) onRealise_(colormap);
     XInstallColormap(connection_, colormap);
     if (trap.failed()) {
+        // The windows go back to what the screen shows before the colormap goes.
+        if (onRealise_) onRealise_(installedColormap(connection_));
         XFreeColormap(connection_, colormap);
         throw CommandFailure::resourceUnavailable();
     }

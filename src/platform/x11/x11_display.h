@@ -5,6 +5,7 @@
 
 #include <X11/Xlib.h>
 
+#include <functional>
 #include <memory>
 
 #include "platform/display.h"
@@ -28,11 +29,11 @@ class X11Display : public Display {
     void realisePalette(const PaletteObject& palette) override;
     ColorRef screenPixel(int x, int y) override;
 
-    // The top-level window that takes each realised colormap as its own colormap. A window
-    // manager with colormap focus installs the colormap of the focused window and undoes any
-    // other installation at once; with the colormap on Vexa's window, the realisation stays
-    // while Vexa has that focus (it has it while the user works in it). None: no window.
-    void setColormapWindow(Window window) { colormapWindow_ = window; }
+    // Called with each realised colormap after its colours are stored and before it is
+    // installed. A window manager with colormap focus installs the colormap of the focused
+    // window and undoes any other installation at once; made the colormap of the program's
+    // windows here, the realisation stays while the program has that focus.
+    void onRealise(std::function<void(Colormap)> hook) { onRealise_ = std::move(hook); }
 
     // The colormap the last realisation installed and keeps alive, or None.
     Colormap realisedColormap() const { return realised_; }
@@ -44,7 +45,7 @@ class X11Display : public Display {
 
     ::Display* connection_;
     Colormap realised_ = None;
-    Window colormapWindow_ = None;
+    std::function<void(Colormap)> onRealise_;
 };
 
 // The colormap currently installed on the default screen (the first of the installed

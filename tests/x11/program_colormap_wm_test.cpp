@@ -6,7 +6,7 @@
 // clang-format off
 #include <gtest/gtest.h>  // before any X header: Xlib defines None and Bool
 // clang-format on
-#include "platform/x11/colormap_follower.h"
+#include "platform/x11/program_colormap.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
@@ -116,7 +116,8 @@ TEST_F(FollowerTest, WithoutFollowingColormapFocusReinstallsTheDefault) {
 }
 
 TEST_F(FollowerTest, FollowingKeepsTheOtherApplicationsColoursInstalled) {
-    FltkColormapFollower follower(*window_);
+    X11Display display(fl_display);
+    ProgramColormap follower(display);
     const Window xwud = startXwud();
     const Colormap xwudMap = testing::windowColormap(x_, xwud);
     pointInto(xwud);
@@ -128,7 +129,6 @@ TEST_F(FollowerTest, FollowingKeepsTheOtherApplicationsColoursInstalled) {
 
     // xwud's colormap holds the BMP's colour table index for index: the system palette read
     // through the display layer is exactly that table.
-    X11Display display(fl_display);
     std::array<PaletteEntry, 256> entries{};
     ASSERT_EQ(display.readSystemPaletteEntries(0, 256, entries.data()), 256);
     for (std::size_t i = 0; i < table_.size(); ++i)
@@ -142,11 +142,10 @@ TEST_F(FollowerTest, FollowingKeepsTheOtherApplicationsColoursInstalled) {
 
 TEST_F(FollowerTest, RealisationThroughOurWindowStaysUnderColormapFocus) {
     // twm undoes any installation that is not the colormap of the window with colormap
-    // focus; the realisation therefore goes through the window's colormap too. (No follower
-    // yet: it could rescue the realisation only when it wins the race against twm.)
+    // focus; the realisation therefore goes through the window's colormap too.
     pointInto(ours());
     X11Display display(fl_display);
-    display.setColormapWindow(ours());
+    ProgramColormap follower(display);
     LogicalPalette palette;
     palette.count = 256;
     palette.entries.fill({0x20, 0x40, 0x60, PC_NOCOLLAPSE});
@@ -157,7 +156,6 @@ TEST_F(FollowerTest, RealisationThroughOurWindowStaysUnderColormapFocus) {
     EXPECT_EQ(testing::installedColors(x_)[100], (Rgb{0x20, 0x40, 0x60}));
 
     // Another application takes the screen, and coming back to Vexa keeps its colours.
-    FltkColormapFollower follower(*window_);
     const Window xwud = startXwud();
     const Colormap xwudMap = testing::windowColormap(x_, xwud);
     pointInto(xwud);

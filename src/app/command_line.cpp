@@ -1,0 +1,77 @@
+#include "app/command_line.h"
+
+namespace vexa {
+namespace {
+
+// True when `argument` is "-" followed by at least the first `shortest` letters of `name`.
+bool abbreviates(std::string_view argument, std::string_view name, std::size_t shortest) {
+    if (argument.size() < 2 || argument[0] != '-' || argument[1] == '-') return false;
+    const std::string_view given = argument.substr(1);
+    return given.size() >= shortest && given.size() <= name.size() &&
+           name.substr(0, given.size()) == given;
+}
+
+CommandLine usageError(std::string message) {
+    CommandLine line;
+    line.action = CommandLineAction::usageError;
+    line.error = std::move(message);
+    return line;
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(const std::vector<std::string_view>& arguments) {
+    CommandLine line;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string_view argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
+            line.action = CommandLineAction::help;
+            return line;
+        }
+        if (argument == "--version") {
+            line.action = CommandLineAction::version;
+            return line;
+        }
+        if (abbreviates(argument, "iconic", 1)) {
+            line.start.iconic = true;
+            continue;
+        }
+        const bool display = abbreviates(argument, "display", 1);
+        const bool geometry = abbreviates(argument, "geometry", 1);
+        if (!display && !geometry)
+            return usageError("unknown option '" + std::string(argument) + "'");
+        if (i + 1 == arguments.size())
+            return usageError("option '" + std::string(argument) + "' needs a value");
+        const std::string_view value = arguments[++i];
+        if (display) {
+            if (value.empty()) return usageError("empty display name");
+            line.display = value;
+        } else {
+            line.start.geometry = parseGeometry(value);
+            if (!line.start.geometry)
+                return usageError("invalid geometry '" + std::string(value) + "'");
+        }
+    }
+    return line;
+}
+
+std::string usageText() {
+    return "Usage: vexa [-display NAME] [-geometry WxH+X+Y] [-iconic]\n"
+           "       vexa --help | --version\n"
+           "Shows the shared colour palette of an 8-bit PseudoColor X display and reads,\n"
+           "saves, loads, copies and clears it.\n"
+           "\n"
+           "  -display NAME       the X display to use instead of $DISPLAY\n"
+           "  -geometry WxH+X+Y   the window's size and position for this run\n"
+           "  -iconic             start with the window minimised\n"
+           "  -h, --help          print this text and exit\n"
+           "      --version       print the version and exit\n"
+           "\n"
+           "The settings are kept in $XDG_CONFIG_HOME/vexa/system.reg; see vexa(1).\n";
+}
+
+std::string versionLine(std::uint32_t version) {
+    return "Vexa " + std::to_string(version >> 16) + "." + std::to_string(version & 0xFFFF);
+}
+
+}  // namespace vexa

@@ -1,0 +1,35 @@
+// The command line, read before any window opens. Without arguments the program starts
+// as it always does; --help and --version answer and end without a display; the X
+// toolkit options -display, -geometry and -iconic change where the window goes; anything
+// else is a usage error.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "palette_window/start_geometry.h"
+
+namespace vexa {
+
+enum class CommandLineAction { run, help, version, usageError };
+
+struct CommandLine {
+    CommandLineAction action = CommandLineAction::run;
+    std::string display;  // empty: $DISPLAY
+    StartOptions start;
+    std::string error;  // what was wrong, for usageError
+};
+
+// The arguments after the program name. The X options may be shortened as the X toolkit
+// allows ("-geom", "-disp"); an option that takes a value takes the next argument.
+CommandLine parseCommandLine(const std::vector<std::string_view>& arguments);
+
+// The usage text that --help prints, lines ended by LF.
+std::string usageText();
+
+// "Vexa 1.6" for version 65542: major in the high 16 bits, minor in the low 16 bits.
+std::string versionLine(std::uint32_t version);
+
+}  // namespace vexa

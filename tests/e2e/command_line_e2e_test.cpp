@@ -1,0 +1,116 @@
+// The command line of the real binary: answers that need no display, usage errors, and the
+// X toolkit options -display and -geometry on a private 8-bit Xvfb.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "ui_driver.h"
+#include "vexa_session.h"
+
+namespace vexa::testing {
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+// Runs vexa with `arguments` through the shell, with DISPLAY set to `display` (unset when
+// empty), to its end.
+Outcome runVexa(const ConfigHome& home, const std::string& display, const std::string& arguments) {
+    const std::string errors = home.path() + "/stderr";
+    const std::string command =
+        (display.empty() ? std::string("unset DISPLAY; ") : "DISPLAY='" + display + "' ") +
+        "XDG_CONFIG_HOME='" + home.path() + "' timeout 10 '" + VEXA_BINARY + "' " + arguments +
+        " 2>'" + errors + "'";
+    Outcome outcome;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return outcome;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe)) outcome.out += buffer;
+    const int status = pclose(pipe);
+    if (WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
+    std::stringstream err;
+    err << std::ifstream(errors).rdbuf();
+    outcome.err = err.str();
+    return outcome;
+}
+
+TEST(CommandLineE2E, HelpAndVersionAnswerWithoutADisplay) {
+    ConfigHome home;
+    const Outcome help = runVexa(home, "", "--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: vexa [-display NAME] [-geometry WxH+X+Y] [-iconic]\n", 0), 0u)
+        << help.out;
+    EXPECT_EQ(help.err, "");
+
+    const Outcome version = runVexa(home, "", "--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "Vexa 1.6\n");
+    EXPECT_EQ(version.err, "");
+    EXPECT_TRUE(home.storeText().empty()) << "the settings are not touched";
+}
+
+TEST(CommandLineE2E, AnUnknownOptionIsAUsageErrorBeforeAnyWindow) {
+    XConnection x;
+    ConfigHome home;
+    // With a usable display the program would start: it must not get that far.
+    const Outcome bogus = runVexa(home, DisplayString(x.get()), "--bogus");
+    EXPECT_EQ(bogus.status, 2);
+    EXPECT_EQ(bogus.out, "");
+    EXPECT_EQ(bogus.err.rfind("vexa: unknown option '--bogus'\nUsage: vexa ", 0), 0u) << bogus.err;
+    EXPECT_EQ(runVexa(home, DisplayString(x.get()), "-geometry huge").status, 2);
+    EXPECT_TRUE(home.storeText().empty());
+}
+
+TEST(CommandLineE2E, DisplayOptionChoosesTheServerOverDisplay) {
+    XConnection x;
+    ConfigHome home;
+    home.seedVersion();
+    const std::string ours = DisplayString(x.get());
+    const std::string inherited = std::getenv("DISPLAY");
+    setenv("DISPLAY", ":4711", 1);  // a server that does not exist
+    VexaProcess vexa(home, {"-display", ours});
+    setenv("DISPLAY", inherited.c_str(), 1);
+    const Window window = vexa.waitForWindow(x);
+    ASSERT_NE(window, 0u) << "no window on " << ours;
+    // The clipboard's own connection goes to the same server.
+    ASSERT_TRUE(chooseMenu(window, {"alt+e", "c"}));
+    std::optional<std::string> text;
+    EXPECT_TRUE(waitFor([&] {
+        return (text = runProgram({"xclip", "-selection", "clipboard", "-o"})).has_value();
+    }));
+    EXPECT_EQ(text.value_or("").rfind("Vexa - Win32 Color Palette Tool\n", 0), 0u);
+    ASSERT_TRUE(xdotool({"windowfocus", "--sync", std::to_string(window), "key", "Escape"}));
+    EXPECT_EQ(vexa.waitForExit(), 0);
+}
+
+TEST(CommandLineE2E, GeometryWinsOverTheStoredPlacementForThatRun) {
+    XConnection x;
+    ConfigHome home;
+    home.seedVersion(65542, {{"Window\\Bounds.left", 100},
+                             {"Window\\Bounds.top", 100},
+                             {"Window\\Bounds.right", 400},
+                             {"Window\\Bounds.bottom", 300}});
+    {
+        VexaProcess vexa(home, {"-geometry", "320x240+30+40"});
+        const Window window = vexa.waitForWindow(x);
+        ASSERT_NE(window, 0u);
+        EXPECT_TRUE(vexa.waitForGeometry(x, window, {30, 40, 320, 240}))
+            << toString(windowGeometry(x, window));
+    }
+    {
+        // From the right and bottom edges of the 1024 x 768 screen, keeping the stored size.
+        VexaProcess vexa(home, {"-geom", "-10-20"});
+        const Window window = vexa.waitForWindow(x);
+        ASSERT_NE(window, 0u);
+        EXPECT_TRUE(vexa.waitForGeometry(x, window, {714, 548, 300, 200}))
+            << toString(windowGeometry(x, window));
+    }
+}
+
+}  // namespace
+}  // namespace vexa::testing

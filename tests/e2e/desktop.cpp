@@ -1,0 +1,152 @@
+#include "desktop.h"
+
+#include <cstdlib>
+#include <fstream>
+
+namespace vexa::testing {
+
+std::string desktopName(Desktop desktop) {
+    switch (desktop) {
+        case Desktop::bare:
+            return "bare";
+        case Desktop::twm:
+            return "twm";
+        case Desktop::openbox:
+            return "openbox";
+    }
+    return "?";
+}
+
+WindowManager::WindowManager(::Display* display, Desktop desktop) : desktop_(desktop) {
+    if (desktop == Desktop::bare) return;
+    if (desktop == Desktop::twm) {
+        config_ = temporaryPath("vexa-twmrc", "");
+        std::ofstream(config_) << "RandomPlacement\nUsePPosition \"on\"\nNoGrabServer\n"
+                                  "DecorateTransients\n";
+        process_ = std::make_unique<ChildProcess>(std::vector<std::string>{"twm", "-f", config_});
+    } else {
+        process_ = std::make_unique<ChildProcess>(std::vector<std::string>{"openbox"});
+    }
+    if (!waitForWindowManager(display))
+        throw std::runtime_error(desktopName(desktop) + " did not start");
+}
+
+WindowManager::~WindowManager() {
+    process_.reset();
+    if (!config_.empty()) std::remove(config_.c_str());
+}
+
+namespace {
+
+bool pointerIn(::Display* display, const Geometry& g) {
+    Window root = 0, child = 0;
+    int x = 0, y = 0, wx = 0, wy = 0;
+    unsigned mask = 0;
+    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &wx, &wy, &mask);
+    return x >= g.x && y >= g.y && x < g.x + g.width && y < g.y + g.height;
+}
+
+// xdotool's --sync waits for a change that never comes when there is nothing to change.
+bool movePointerTo(::Display* display, int x, int y) {
+    if (pointerIn(display, {x, y, 1, 1})) return true;
+    return xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y)});
+}
+
+}  // namespace
+
+bool turnTo(::Display* display, Desktop desktop, Window window) {
+    const Geometry g = windowGeometry(display, window);
+    if (!pointerIn(display, g) && !movePointerTo(display, g.x + g.width / 2, g.y + g.height / 2))
+        return false;
+    return desktop != Desktop::openbox ||
+           xdotool({"windowactivate", "--sync", std::to_string(window)});
+}
+
+Geometry frameOf(::Display* display, Window client) {
+    Window current = client;
+    for (;;) {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(display, current, &root, &parent, &children, &count)) break;
+        if (children) XFree(children);
+        if (parent == root) break;
+        current = parent;
+    }
+    XWindowAttributes a{};
+    XGetWindowAttributes(display, current, &a);
+    return {a.x, a.y, a.width + 2 * a.border_width, a.height + 2 * a.border_width};
+}
+
+bool waitForSteadyGeometry(::Display* display, Window window) {
+    Geometry last;
+    auto since = std::chrono::steady_clock::now();
+    return waitFor([&] {
+        const Geometry now = windowGeometry(display, window);
+        const auto time = std::chrono::steady_clock::now();
+        if (now != last || now.width == 0) {
+            last = now;
+            since = time;
+        }
+        return now.width > 0 && time - since >= 300ms;
+    });
+}
+
+bool pressKeysIn(::Display* display, Window window, const std::string& keys) {
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    if (focus != window && !xdotool({"windowfocus", "--sync", std::to_string(window)}))
+        return false;
+    return xdotool({"key", "--clearmodifiers", keys});
+}
+
+bool turnToDesktop(::Display* display, Desktop) {
+    const Screen* screen = DefaultScreenOfDisplay(display);
+    return movePointerTo(display, WidthOfScreen(screen) - 3, HeightOfScreen(screen) - 3);
+}
+
+std::string peerName(Peer peer) {
+    switch (peer) {
+        case Peer::holder:
+            return "holder";
+        case Peer::xli:
+            return "xli";
+        case Peer::display:
+            return "display";
+    }
+    return "?";
+}
+
+PeerProgram::PeerProgram(::Display* display, Peer peer, const std::string& picture) {
+    if (peer == Peer::holder) {
+        holder_ = std::make_unique<ColormapHolder>(
+            std::vector<std::string>{"--bmp", picture, "--geometry", "160x120+10+10"});
+        window_ = holder_->window();
+        colormap_ = holder_->colormap();
+        return;
+    }
+    std::string name;
+    if (peer == Peer::xli) {
+        process_ = std::make_unique<ChildProcess>(
+            std::vector<std::string>{"xli", "-private", "-geometry", "+10+10", picture});
+        name = picture;
+    } else {
+        process_ = std::make_unique<ChildProcess>(std::vector<std::string>{
+            "display", "-colormap", "Private", "-geometry", "+10+10", picture});
+        name = "ImageMagick: " + picture.substr(picture.rfind('/') + 1);
+    }
+    window_ = findWindowByName(display, name, 10000ms);
+    if (!window_) throw std::runtime_error(peerName(peer) + " did not show " + picture);
+    waitFor([&] { return windowGeometry(display, window_).width > 0; });
+    colormap_ = windowColormap(display, window_);
+}
+
+std::string makeRosePicture(const std::string& folder, int colours) {
+    const std::string path = folder + "/rose" + std::to_string(colours) + ".bmp";
+    const std::string command = "convert rose: -resize 200% -colors " + std::to_string(colours) +
+                                " -type Palette 'BMP3:" + path + "'";
+    if (std::system(command.c_str()) != 0) throw std::runtime_error("convert failed");
+    return path;
+}
+
+}  // namespace vexa::testing

@@ -1,0 +1,67 @@
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace vexa {
+namespace {
+
+CommandLine parse(std::vector<std::string_view> arguments) {
+    return parseCommandLine(arguments);
+}
+
+TEST(CommandLine, NoArgumentsRunsAsAlways) {
+    const CommandLine line = parse({});
+    EXPECT_EQ(line.action, CommandLineAction::run);
+    EXPECT_TRUE(line.display.empty());
+    EXPECT_FALSE(line.start.geometry);
+    EXPECT_FALSE(line.start.iconic);
+}
+
+TEST(CommandLine, HelpAndVersionWinWhereverTheyStand) {
+    EXPECT_EQ(parse({"--help"}).action, CommandLineAction::help);
+    EXPECT_EQ(parse({"-h"}).action, CommandLineAction::help);
+    EXPECT_EQ(parse({"-iconic", "--version"}).action, CommandLineAction::version);
+    EXPECT_EQ(parse({"--version", "--bogus"}).action, CommandLineAction::version);
+    EXPECT_EQ(versionLine(65542), "Vexa 1.6");
+    const std::string usage = usageText();
+    for (const char* option :
+         {"-display NAME", "-geometry WxH+X+Y", "-iconic", "--help", "--version"})
+        EXPECT_NE(usage.find(option), std::string::npos) << option;
+}
+
+TEST(CommandLine, ReadsTheXToolkitOptionsAndTheirAbbreviations) {
+    CommandLine line = parse({"-display", ":7", "-geometry", "300x200+10+20", "-iconic"});
+    EXPECT_EQ(line.action, CommandLineAction::run);
+    EXPECT_EQ(line.display, ":7");
+    EXPECT_EQ(line.start.geometry, parseGeometry("300x200+10+20"));
+    EXPECT_TRUE(line.start.iconic);
+
+    line = parse({"-disp", "host:0.0", "-geom", "-5-5", "-i"});
+    EXPECT_EQ(line.action, CommandLineAction::run);
+    EXPECT_EQ(line.display, "host:0.0");
+    EXPECT_EQ(line.start.geometry, parseGeometry("-5-5"));
+    EXPECT_TRUE(line.start.iconic);
+}
+
+TEST(CommandLine, AnythingElseIsAUsageErrorNamingTheFault) {
+    struct Case {
+        std::vector<std::string_view> arguments;
+        const char* error;
+    };
+    for (const Case& c :
+         {Case{{"--bogus"}, "unknown option '--bogus'"},
+          Case{{"file.bmp"}, "unknown option 'file.bmp'"}, Case{{"-"}, "unknown option '-'"},
+          Case{{"--display", ":1"}, "unknown option '--display'"},
+          Case{{"-displayx", ":1"}, "unknown option '-displayx'"},
+          Case{{"-display"}, "option '-display' needs a value"},
+          Case{{"-display", ""}, "empty display name"},
+          Case{{"-geometry", "big"}, "invalid geometry 'big'"},
+          Case{{"-iconic", "-g"}, "option '-g' needs a value"}}) {
+        const CommandLine line = parse(c.arguments);
+        EXPECT_EQ(line.action, CommandLineAction::usageError) << c.error;
+        EXPECT_EQ(line.error, c.error);
+    }
+}
+
+}  // namespace
+}  // namespace vexa
