@@ -4,6 +4,7 @@
 #include <FL/fl_draw.H>
 #include <FL/x.H>
 
+#include <algorithm>
 #include <chrono>
 
 #include "app/app_icon.h"
@@ -17,6 +18,7 @@
 #include "palette_window/window_placement.h"
 #include "platform/message_box.h"
 #include "platform/window_colormap.h"
+#include "platform/x11/map_hold.h"
 
 namespace vexa {
 namespace {
@@ -36,11 +38,18 @@ Size templateSize() {
     return {dialogXToPixels(kTemplateWidthDlu, units), dialogYToPixels(kTemplateHeightDlu, units)};
 }
 
-bool viewable(Fl_Window& window) {
+// Taken into a window manager's frame (also when the manager minimised it at once), or
+// mapped by a manager that puts no frame around it.
+bool framed(Fl_Window& window) {
     if (!window.shown()) return false;
     XWindowAttributes attributes{};
     XGetWindowAttributes(fl_display, fl_xid(&window), &attributes);
-    return attributes.map_state == IsViewable;
+    if (attributes.map_state == IsViewable) return true;
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(fl_display, fl_xid(&window), &root, &parent, &children, &count)) return false;
+    if (children) XFree(children);
+    return parent != root;
 }
 
 void closeBoxPressed(Fl_Widget* window, void*) {
@@ -65,7 +74,6 @@ PaletteWindow::PaletteWindow(PaletteApp& app, Display& display)
     setAppIcons(*this);
     menuBar_.menu(paletteMenu());
     resizable(gridView_);
-    size_range(1, kMenuHeight);
     callback(closeBoxPressed);
     const ViewSettings& settings = app_.settings();
     grid_ = GridGeometry::fromPreferences(settings.columns, settings.rows, settings.borders != 0);
@@ -98,21 +106,41 @@ void PaletteWindow::onCommand(int id) {
 }
 
 void PaletteWindow::runModal() {
+    applyMinimumSize();
     grid_.layoutGrid(gridView_.w(), gridView_.h());
     prepareWindowColormap();
-    show();
-    windowOps_.removeMaximise();
-    // The frame of a window manager is known once the window is mapped inside it.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    while (shown() && !viewable(*this) && std::chrono::steady_clock::now() < deadline)
-        Fl::wait(0.05);
-    initDialog();
+    // A window placed by the program, even at (0, 0), which FLTK takes for "not placed".
+    force_position(1);
+    bool frameKnown = true;
+    {
+        MapHold hold;
+        show();
+        windowOps_.removeMaximise();
+        frameKnown = windowOps_.requestFrameExtents();
+        initDialog();
+    }
+    if (!frameKnown) {
+        // This window manager tells its frame only once the window is in it: place the
+        // window again around the frame it got.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (shown() && !framed(*this) && std::chrono::steady_clock::now() < deadline)
+            Fl::wait(0.05);
+        placeWindow();
+    }
     while (shown()) Fl::wait();
 }
 
 void PaletteWindow::initDialog() {
+    placeWindow();
+    if (app_.startOptions().iconic) windowOps_.showMinimised();
     ViewSettings& settings = app_.settings();
-    if (!settings.restoreWindowPlacement(&windowOps_, 0, false)) {
+    if (settings.storedVersion != settings.currentVersion) Fl::add_timeout(0.0, postedAbout, this);
+}
+
+void PaletteWindow::placeWindow() {
+    const Size minimum = windowSizeForClient(minimumClient(), chrome());
+    if (!app_.settings().restoreWindowPlacement(&windowOps_, 0, false, minimum.width,
+                                                minimum.height)) {
         const Size size = defaultWindowSize(windowOps_.desktopRect());
         windowOps_.setPosition({0, 0, size.width, size.height}, false,
                                SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOREDRAW);
@@ -122,10 +150,38 @@ void PaletteWindow::initDialog() {
     }
     // The window's own record: a window manager may not have carried out the placement yet.
     const FrameExtents e = windowOps_.frameExtents();
+    StartOptions geometryOnly = app_.startOptions();
+    geometryOnly.iconic = false;
     applyStartOptions(windowOps_,
                       {x() - e.left, y() - e.top, x() + w() + e.right, y() + h() + e.bottom},
-                      {w(), h()}, app_.startOptions());
-    if (settings.storedVersion != settings.currentVersion) Fl::add_timeout(0.0, postedAbout, this);
+                      {w(), h()}, geometryOnly);
+}
+
+Size PaletteWindow::minimumClient() const {
+    const Size grid = grid_.minimumClient();
+    return {std::max(grid.width, menuBarWidth()), grid.height};
+}
+
+// Fl_Menu_Bar lays its items out from 6 pixels in, each 16 pixels wider than its label.
+int PaletteWindow::menuBarWidth() const {
+    int width = 6;
+    for (const Fl_Menu_Item* item = menuBar_.menu(); item && item->label(); item = item->next())
+        width += item->measure(nullptr, &menuBar_) + 16;
+    return width;
+}
+
+void PaletteWindow::applyMinimumSize() {
+    const Size minimum = minimumClient();
+    size_range(minimum.width, kMenuHeight + minimum.height);
+    if (!shown()) return;
+    // FLTK rewrites the window manager hints with the size range.
+    windowOps_.removeMaximise();
+    if (gridView_.w() >= minimum.width && gridView_.h() >= minimum.height) return;
+    const Size size = windowSizeForClient(
+        {std::max(gridView_.w(), minimum.width), std::max(gridView_.h(), minimum.height)},
+        chrome());
+    windowOps_.setPosition({0, 0, size.width, size.height}, false,
+                           SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
 WindowChrome PaletteWindow::chrome() const {
@@ -141,7 +197,7 @@ void PaletteWindow::centreInWorkArea() {
 }
 
 bool PaletteWindow::shrinkToFit() {
-    const Size target = grid_.shrinkTarget();
+    const Size target = grid_.shrinkTarget(minimumClient());
     if (gridView_.w() == target.width && gridView_.h() == target.height) return false;
     const Size size = windowSizeForClient(target, chrome());
     windowOps_.setPosition({0, 0, size.width, size.height}, false,
@@ -171,6 +227,8 @@ void PaletteWindow::setColumns(int id) {
     if (!shape) return;
     grid_.columns = shape->columns;
     grid_.rows = shape->rows;
+    // More rows than the client area has pixels: the window grows to keep every tile.
+    applyMinimumSize();
     grid_.layoutGrid(gridView_.w(), gridView_.h());
     gridView_.redraw();
 }

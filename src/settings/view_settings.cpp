@@ -41,8 +41,7 @@ void ViewSettings::save() {
     WindowSettings::save();
 }
 
-void ViewSettings::takeGridPreferences(std::int32_t newColumns, std::int32_t newRows,
-                                       bool border) {
+void ViewSettings::takeGridPreferences(std::int32_t newColumns, std::int32_t newRows, bool border) {
     if (newColumns != columns || newRows != rows) {
         columns = newColumns;
         rows = newRows;

@@ -11,9 +11,9 @@
 #include <memory>
 
 #include "palette_io/file_name_rules.h"
+#include "platform/window_colormap.h"
 #include "platform/x11/fltk_preferences.h"
 #include "platform/x11/question_box.h"
-#include "platform/window_colormap.h"
 
 namespace vexa {
 namespace {

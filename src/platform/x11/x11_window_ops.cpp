@@ -4,6 +4,7 @@
 #include <FL/x.H>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <vector>
@@ -169,8 +170,16 @@ void X11WindowOps::setPosition(const Rect& r, bool topmost, unsigned flags) {
     const int top = (flags & SWP_NOMOVE) ? window_.y() - e.top : r.top;
     const int width = (flags & SWP_NOSIZE) ? window_.w() + e.left + e.right : r.width();
     const int height = (flags & SWP_NOSIZE) ? window_.h() + e.top + e.bottom : r.height();
-    window_.resize(left + e.left, top + e.top, std::max(1, width - e.left - e.right),
-                   std::max(1, height - e.top - e.bottom));
+    const int clientX = left + e.left, clientY = top + e.top;
+    const int clientWidth = std::max(1, width - e.left - e.right);
+    const int clientHeight = std::max(1, height - e.top - e.bottom);
+    window_.resize(clientX, clientY, clientWidth, clientHeight);
+    // FLTK sends only what differs from its record, and its record of a window not yet
+    // mapped is not where FLTK created it (it keeps new windows 1 pixel off the left edge
+    // and 20 off the top): the whole geometry goes to the server.
+    if (isWindow() && !viewable(fl_xid(&window_)))
+        XMoveResizeWindow(fl_display, fl_xid(&window_), clientX, clientY, clientWidth,
+                          clientHeight);
     XFlush(fl_display);
 }
 
@@ -216,7 +225,45 @@ void X11WindowOps::removeMaximise() {
 }
 
 void X11WindowOps::showMinimised() {
-    if (isWindow()) window_.iconize();
+    if (!isWindow()) return;
+    const Window xid = fl_xid(&window_);
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(fl_display, xid, &attributes);
+    if (attributes.map_state != IsUnmapped) {
+        window_.iconize();
+        return;
+    }
+    // Not mapped yet: the window manager takes it in minimised.
+    XWMHints* hints = XGetWMHints(fl_display, xid);
+    XWMHints fresh{};
+    XWMHints& h = hints ? *hints : fresh;
+    h.flags |= StateHint;
+    h.initial_state = IconicState;
+    XSetWMHints(fl_display, xid, &h);
+    if (hints) XFree(hints);
+}
+
+bool X11WindowOps::managed() const {
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(fl_display, rootWindow(), &attributes);
+    return (attributes.all_event_masks & SubstructureRedirectMask) != 0;
+}
+
+bool X11WindowOps::requestFrameExtents() {
+    if (!isWindow()) return false;
+    if (!managed()) return true;
+    if (!managerSupports("_NET_REQUEST_FRAME_EXTENTS")) return false;
+    const Window xid = fl_xid(&window_);
+    const Atom extents = atom("_NET_FRAME_EXTENTS");
+    sendToRoot(xid, atom("_NET_REQUEST_FRAME_EXTENTS"), 0, 0, 0, 0);
+    // The answer is a property on the window; the window's event mask has no property
+    // changes, so it is looked for a few times.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        XSync(fl_display, False);
+        if (!readLongs(xid, extents, XA_CARDINAL, 4).empty()) return true;
+        usleep(10000);
+    }
+    return false;
 }
 
 void X11WindowOps::bringToForeground() {

@@ -39,6 +39,13 @@ class X11WindowOps : public WindowOps {
     void removeMaximise();
     // The screen's work area (_NET_WORKAREA), or the whole screen without one.
     Rect workArea() const;
+    // True while a window manager runs on the screen.
+    bool managed() const;
+    // Before the window is mapped: asks the window manager for the frame it will put
+    // around it and waits a moment for the answer. True when frameExtents() now holds the
+    // frame (also when there is no manager and so no frame); false when the manager does
+    // not tell before mapping.
+    bool requestFrameExtents();
 
   private:
     void setAbove(bool above);

@@ -37,7 +37,8 @@ TEST(GridGeometryTest, TooSmallClientKeepsOnePixelTilesFromTheTopLeftCorner) {
     EXPECT_EQ((Rect{g.originX, g.originY, g.tileWidth, g.tileHeight}), (Rect{0, 0, 1, 100}));
     EXPECT_EQ(g.hitTest(0, 50), 0);
     EXPECT_EQ(g.hitTest(249, 50), 249);
-    EXPECT_EQ(g.paintPlan(256).back(), (PaintStep{PaintStep::Kind::frame, 255, {255, 0, 257, 101}}));
+    EXPECT_EQ(g.paintPlan(256).back(),
+              (PaintStep{PaintStep::Kind::frame, 255, {255, 0, 257, 101}}));
     // A minimised window's empty client area.
     GridGeometry none = laidOut(16, 16, 0, 0);
     EXPECT_EQ((Rect{none.originX, none.originY, none.tileWidth, none.tileHeight}),
