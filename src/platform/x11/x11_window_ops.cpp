@@ -174,10 +174,10 @@ void X11WindowOps::setPosition(const Rect& r, bool topmost, unsigned flags) {
     const int clientWidth = std::max(1, width - e.left - e.right);
     const int clientHeight = std::max(1, height - e.top - e.bottom);
     window_.resize(clientX, clientY, clientWidth, clientHeight);
-    // FLTK sends only what differs from its record, and its record of a window not yet
-    // mapped is not where FLTK created it (it keeps new windows 1 pixel off the left edge
-    // and 20 off the top): the whole geometry goes to the server.
-    if (isWindow() && !viewable(fl_xid(&window_)))
+    // FLTK sends only what differs from its record, and the record can be wrong: FLTK
+    // creates a window 1 pixel off the left edge and 20 off the top without noting it, and
+    // a window manager may have moved the window since. The whole geometry goes out.
+    if (isWindow())
         XMoveResizeWindow(fl_display, fl_xid(&window_), clientX, clientY, clientWidth,
                           clientHeight);
     XFlush(fl_display);
