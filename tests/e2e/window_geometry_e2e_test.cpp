@@ -5,6 +5,7 @@
 
 #include <map>
 
+#include "desktop.h"
 #include "vexa_session.h"
 
 namespace vexa::testing {
@@ -223,6 +224,34 @@ TEST_F(PlacementE2E, ASliverLeftByAnEarlierRunIsEnlargedAroundItsCentre) {
     EXPECT_NEAR(g.x + g.width / 2, 500, 1);
     EXPECT_NEAR(g.y + g.height / 2, 410, 1);
 }
+
+// The same corner under a window manager: the frame, not the window inside it, goes to
+// (0, 0), whether the manager tells its frame before mapping (openbox) or only after (twm).
+class PlacementInDesktopE2E : public ::testing::TestWithParam<Desktop> {};
+
+TEST_P(PlacementInDesktopE2E, AStoredCornerAtTheOriginPlacesTheFrameThere) {
+    XConnection x;
+    ConfigHome home;
+    home.seedVersion(65542, {{"Window\\Bounds.left", 0},
+                             {"Window\\Bounds.top", 0},
+                             {"Window\\Bounds.right", 300},
+                             {"Window\\Bounds.bottom", 100}});
+    WindowManager manager(x, GetParam());
+    VexaProcess vexa(home);
+    const Window window = vexa.waitForWindow(x);
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(waitForSteadyGeometry(x, window));
+    EXPECT_EQ(frameOf(x, window), (Geometry{0, 0, 300, 100}));
+    EXPECT_GT(windowGeometry(x, window).y, 0) << "no frame above the window";
+    const std::string before = home.storeText();
+    ASSERT_TRUE(pressKeysIn(x, window, "Escape"));
+    EXPECT_EQ(vexa.waitForExit(), 0);
+    EXPECT_EQ(home.storeText(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, PlacementInDesktopE2E,
+                         ::testing::Values(Desktop::twm, Desktop::openbox),
+                         [](const auto& param) { return desktopName(param.param); });
 
 }  // namespace
 }  // namespace vexa::testing
