@@ -73,7 +73,8 @@ void plainNameField(Fl_Group& window) {
     field->callback(nameFieldChanged, ok);
 }
 
-// The name field holds the name alone; the chooser's folder display shows the folder.
+// The name field holds the name alone; the folder is the chooser's directory, whose
+// files its list shows.
 void setNameField(Fl_Group& window, const std::string& name) {
     auto* field = findWidget<Fl_File_Input>(window);
     auto* ok = findWidget<Fl_Return_Button>(window);
