@@ -73,6 +73,28 @@ TEST(ScreenSizeE2E, FirstStartShowsEveryTileCentredAndShrinkToFitKeepsTheGrid) {
     EXPECT_GT(windowGeometry(x, window).height, kMenuHeight);
 }
 
+TEST(ScreenSizeE2E, MoreRowsThanTheClientAreaHasPixelsGrowTheWindow) {
+    XConnection x;
+    ConfigHome home;
+    home.seedVersion();
+    VexaProcess vexa(home);
+    const Window window = vexa.waitForWindow(x);
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(waitFor([&] { return windowGeometry(x, window).width >= 256; }));
+    // 15 pixels under the menu bar, then 8 columns of 32 rows.
+    ASSERT_TRUE(xdotool(
+        {"windowsize", "--sync", std::to_string(window), "256", std::to_string(kMenuHeight + 15)}));
+    ASSERT_TRUE(waitFor([&] { return windowGeometry(x, window).height == kMenuHeight + 15; }));
+    ASSERT_TRUE(chooseMenu(window, {"alt+v", "c", "8"}));
+    EXPECT_TRUE(waitFor([&] { return windowGeometry(x, window).height == kMenuHeight + 32; }))
+        << toString(windowGeometry(x, window));
+    // Tile 248 starts the last row: 32 one-pixel rows, 32 pixel-wide columns.
+    EXPECT_TRUE(waitFor([&] {
+        const auto pixel = windowPixels(x, window, 0, kMenuHeight + 31, 1, 1);
+        return pixel.size() == 1 && pixel[0] == 248;
+    }));
+}
+
 // What the screen saw of the palette window's arrival: every map, its geometry when first
 // mapped, and the changes to its place, size and window manager hints after that.
 struct MapRecord {
