@@ -2,7 +2,7 @@
 // reading the colour table back, the work of one Save As and one Open without the disk.
 #include <benchmark/benchmark.h>
 
-#include "palette_io/palette_bitmap.h"
+#include "palette/palette_bitmap.h"
 
 namespace vexa {
 namespace {

@@ -1,5 +1,5 @@
-// The dialog templates of the About and Help windows, in dialog units.
-#include "app/dialog_template.h"
+// The dialog templates of the About, palette and Help windows, in dialog units.
+#include "ui/dialog_template.h"
 
 namespace vexa {
 namespace {
@@ -25,6 +25,8 @@ const DialogControl kHelpControls[] = {
 
 const DialogTemplate kTemplates[] = {
     {IDD_ABOUT_WINDOW, "About %s", 228, 190, "MS Sans Serif", 8, kAboutControls},
+    // The palette window builds its menu and grid itself.
+    {IDD_PALETTE_WINDOW, "%s", 186, 86, "MS Sans Serif", 8, {}},
     {IDD_HELP_WINDOW, "%s Help", 325, 213, "MS Sans Serif", 8, kHelpControls},
 };
 

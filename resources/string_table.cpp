@@ -1,5 +1,5 @@
 // The string table.
-#include "app/string_table.h"
+#include "ui/string_table.h"
 
 namespace vexa {
 namespace {

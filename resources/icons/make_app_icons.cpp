@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/icon_artwork.h"
+#include "ui/icon_artwork.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "palette_window/start_geometry.h"
+#include "palette/start_geometry.h"
 
 namespace vexa {
 

@@ -3,20 +3,20 @@
 // start-up routine.
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
-#include <FL/x.H>
 
 #include <cstdio>
 
-#include "app/app_icon.h"
 #include "app/command_line.h"
 #include "app/palette_app.h"
 #include "app/platform_check.h"
-#include "platform/registry_file_store.h"
-#include "platform/x11/clipboard.h"
+#include "platform/clipboard.h"
+#include "platform/store/registry_file_store.h"
 #include "platform/x11/fltk_preferences.h"
 #include "platform/x11/interface_colours.h"
+#include "platform/x11/open_display.h"
 #include "platform/x11/program_colormap.h"
 #include "platform/x11/x11_display.h"
+#include "ui/app_icon.h"
 
 int main(int argc, char** argv) {
     const vexa::CommandLine command = vexa::parseCommandLine({argv + 1, argv + argc});
@@ -36,20 +36,15 @@ int main(int argc, char** argv) {
     vexa::readFltkOptionsWithoutUserFile();
     // Through DISPLAY, as FLTK's own -display option does.
     if (!command.display.empty()) Fl::display(command.display.c_str());
-    ::Display* connection = XOpenDisplay(nullptr);
-    if (!connection) {
-        // No window can show a message without a display.
-        std::fprintf(stderr, "vexa: cannot open display \"%s\"\n", XDisplayName(nullptr));
-        return 1;
-    }
-    fl_open_display(connection);
-    vexa::useCoreTextOnPaletteScreens(fl_display);
+    ::Display* connection = vexa::openDisplay();
+    if (!connection) return 1;
+    vexa::useCoreTextOnPaletteScreens(connection);
     Fl_Window::default_xclass("Vexa");
     // Every window from here on, message boxes and file choosers too, carries the icon.
     vexa::installDefaultAppIcons();
 
     vexa::RegistryFileStore registry(vexa::RegistryFileStore::defaultPath());
-    vexa::X11Display display(fl_display);
+    vexa::X11Display display(connection);
     // Every window of the program, from the first message box on, shows and keeps the
     // colormap the screen shows, and stays readable under it.
     vexa::ProgramColormap colormap(display);

@@ -2,14 +2,15 @@
 
 #include <cstdio>
 #include <exception>
+#include <memory>
 
-#include "app/about_window.h"
-#include "app/help_window.h"
 #include "app/platform_check.h"
-#include "app/string_table.h"
-#include "palette_window/command_ids.h"
-#include "palette_window/palette_window.h"
 #include "platform/message_box.h"
+#include "ui/about_window.h"
+#include "ui/help_window.h"
+#include "ui/palette_window.h"
+#include "ui/resource_ids.h"
+#include "ui/string_table.h"
 
 namespace vexa {
 
@@ -17,40 +18,34 @@ PaletteApp::PaletteApp(Registry& registry, Display& display, std::uint32_t platf
     : appName_(applicationName()),
       settings_(registry),
       display_(display),
-      platformVersion_(platformVersion) {
-    setCurrentApp(this);
-}
+      platformVersion_(platformVersion) {}
 
-PaletteApp::~PaletteApp() {
-    setCurrentApp(nullptr);
-}
-
-bool PaletteApp::startUp() {
+void PaletteApp::startUp() {
     if (!platformSupported(platformVersion_)) {
         reportStartFailure(kPlatformMessage);
-        return false;
+        return;
     }
-    const char* failureMessage = nullptr;
+    settings_.currentVersion = kProgramVersion;
+    settings_.key.bind(settings_.key.root(), kCompanyName, appName_);
+    settings_.reset();
+    settings_.load();
+    // The guard covers building the window; a failure of a running command is shown by the
+    // window's dispatch.
+    std::unique_ptr<PaletteWindow> window;
     try {
-        companyName_ = kCompanyName;
-        profileName_ = appName_;
-        settings_.currentVersion = kProgramVersion;
-        settings_.key.bind(settings_.key.root());
-        settings_.reset();
-        settings_.load();
-        PaletteWindow window(*this, display_);
-        mainWindow_ = &window;
-        window.runModal();
-        mainWindow_ = nullptr;
+        window = std::make_unique<PaletteWindow>(settings_, appName_, display_, startOptions_,
+                                                 [this](int id) { onCommand(id); });
     } catch (const PaletteModelError& error) {
-        failureMessage = error.notPaletteDevice() ? kPaletteModeMessage : kNoMemoryMessage;
+        reportStartFailure(error.notPaletteDevice() ? kPaletteModeMessage : kNoMemoryMessage);
     } catch (const std::exception&) {
-        failureMessage = kNoMemoryMessage;
+        reportStartFailure(kNoMemoryMessage);
     }
-    mainWindow_ = nullptr;
-    if (failureMessage) reportStartFailure(failureMessage);
+    if (window) {
+        mainWindow_ = window.get();
+        window->runModal();
+        mainWindow_ = nullptr;
+    }
     if (settings_.modified) settings_.save();
-    return false;
 }
 
 // The box is for the user; standard error and the exit status are for a script that
@@ -76,11 +71,11 @@ void PaletteApp::onCommand(int id) {
 }
 
 void PaletteApp::about() {
-    showAbout(mainWindow_, appName_, settings_.versionText());
+    showAbout(mainWindow_, appName_, settings_.versionText(), helpShowing_);
 }
 
 void PaletteApp::help() {
-    showHelp(mainWindow_, appName_);
+    showHelp(mainWindow_, appName_, helpShowing_);
 }
 
 // Exit closes the main window as its close box does.

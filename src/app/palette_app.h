@@ -8,11 +8,10 @@
 #include <span>
 #include <string>
 
-#include "palette_window/command_table.h"
-#include "palette_window/start_geometry.h"
+#include "palette/start_geometry.h"
 #include "platform/display.h"
-#include "settings/app_identity.h"
 #include "settings/view_settings.h"
+#include "ui/command_table.h"
 
 namespace vexa {
 
@@ -29,21 +28,17 @@ inline constexpr const char* kPaletteModeMessage =
 inline constexpr const char* kNoMemoryMessage =
     "There is not enough memory to launch the application";
 
-class PaletteApp : public AppIdentity {
+class PaletteApp {
   public:
     PaletteApp(Registry& registry, Display& display, std::uint32_t platformVersion);
-    ~PaletteApp() override;
     PaletteApp(const PaletteApp&) = delete;
     PaletteApp& operator=(const PaletteApp&) = delete;
 
-    // The whole life of the program; always false (no message loop follows).
-    bool startUp();
+    // The whole life of the program: checks, loads the settings, runs the window, saves.
+    void startUp();
     // 1 when start-up ended with one of its messages instead of running the window, so
     // that a script can tell that the program did not run; 0 otherwise.
     int exitStatus() const { return startFailed_ ? 1 : 0; }
-
-    std::string companyName() const override { return companyName_; }
-    std::string profileName() const override { return profileName_; }
 
     // "Vexa": message box caption, resting title, application level of the registry key.
     const std::string& appName() const { return appName_; }
@@ -63,14 +58,14 @@ class PaletteApp : public AppIdentity {
     void reportStartFailure(const char* message);
 
     std::string appName_;
-    std::string companyName_;
-    std::string profileName_;
     ViewSettings settings_;
     Display& display_;
     std::uint32_t platformVersion_;
     PaletteWindow* mainWindow_ = nullptr;
     bool startFailed_ = false;
     StartOptions startOptions_;
+    // True while a Help window is open: at most one exists.
+    bool helpShowing_ = false;
 };
 
 }  // namespace vexa

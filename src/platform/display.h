@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "platform/palette_types.h"
+#include "base/palette_types.h"
 
 namespace vexa {
 

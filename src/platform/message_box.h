@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "palette_io/command_failure.h"
+#include "base/command_failure.h"
 
 namespace vexa {
 

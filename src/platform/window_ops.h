@@ -20,13 +20,20 @@ struct Rect {
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
+// Shifts `r` into `desktop` without resizing it: right, left, bottom, top in that order, so
+// a rectangle larger than the desktop keeps its left or top edge on the desktop's edge.
+void clampToDesktop(Rect& r, const Rect& desktop);
+
+// Widens and heightens `r` to at least minWidth x minHeight, keeping its centre (the odd
+// pixel goes to the right or bottom).
+void enlargeAroundCentre(Rect& r, std::int32_t minWidth, std::int32_t minHeight);
+
 // Placement flags, with the values of the window system they come from.
 inline constexpr unsigned SWP_NOSIZE = 0x0001;
 inline constexpr unsigned SWP_NOMOVE = 0x0002;
 inline constexpr unsigned SWP_NOZORDER = 0x0004;
 inline constexpr unsigned SWP_NOREDRAW = 0x0008;
 inline constexpr unsigned SWP_NOACTIVATE = 0x0010;
-inline constexpr unsigned SWP_NOOWNERZORDER = 0x0200;
 
 class WindowOps {
   public:

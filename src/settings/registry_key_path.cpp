@@ -1,9 +1,6 @@
 #include "settings/registry_key_path.h"
 
-#include <cstring>
-#include <vector>
-
-#include "settings/app_identity.h"
+#include <utility>
 
 namespace vexa {
 
@@ -13,24 +10,21 @@ constexpr std::uint32_t readWrite = KEY_READ | KEY_WRITE;
 
 }  // namespace
 
-RegistryKeyPath::RegistryKeyPath(Registry& registry, RegKey root, Text software, Text company,
-                                 Text application, Text subKey)
+RegistryKeyPath::RegistryKeyPath(Registry& registry, RegKey root, std::string company,
+                                 std::string application)
     : registry_(&registry) {
-    bind(root, std::move(software), std::move(company), std::move(application), std::move(subKey));
+    bind(root, std::move(company), std::move(application));
 }
 
-void RegistryKeyPath::bind(RegKey root, Text software, Text company, Text application,
-                           Text subKey) {
+void RegistryKeyPath::bind(RegKey root, std::string company, std::string application) {
     if (root == 0) {
         unbind();
         return;
     }
-    const AppIdentity* app = currentApp();
     root_ = root;
-    software_ = software ? *software : "Software";
-    company_ = company ? *company : app ? app->companyName() : "";
-    application_ = application ? *application : app ? app->profileName() : "";
-    subKey_ = subKey ? *subKey : "";
+    software_ = "Software";
+    company_ = std::move(company);
+    application_ = std::move(application);
 }
 
 void RegistryKeyPath::unbind() {
@@ -38,7 +32,6 @@ void RegistryKeyPath::unbind() {
     software_.clear();
     company_.clear();
     application_.clear();
-    subKey_.clear();
 }
 
 RegKey RegistryKeyPath::createLevel(RegKey parent, const std::string& name) const {
@@ -53,12 +46,10 @@ RegKey RegistryKeyPath::openAppKey() const {
         softwareKey = 0;
     RegKey companyKey = softwareKey ? createLevel(softwareKey, company_) : 0;
     RegKey appKey = companyKey ? createLevel(companyKey, application_) : 0;
-    RegKey subKeyKey = appKey && !subKey_.empty() ? createLevel(appKey, subKey_) : 0;
 
-    if (!subKey_.empty() && appKey) registry_->closeKey(appKey);
     if (companyKey) registry_->closeKey(companyKey);
     if (softwareKey) registry_->closeKey(softwareKey);
-    return subKey_.empty() ? appKey : subKeyKey;
+    return appKey;
 }
 
 RegKey RegistryKeyPath::openSectionKey(const std::string& section) const {
@@ -94,38 +85,6 @@ bool RegistryKeyPath::writeInt(const std::string& section, const std::string& en
                                    static_cast<std::uint8_t>(u >> 16),
                                    static_cast<std::uint8_t>(u >> 24)};
     RegResult result = registry_->setValue(key, entry, REG_DWORD, bytes, sizeof bytes);
-    registry_->closeKey(key);
-    return result == ERROR_SUCCESS;
-}
-
-std::string RegistryKeyPath::readString(const std::string& section, const std::string& entry,
-                                        const std::string& defaultText) const {
-    RegKey key = openSectionKey(section);
-    if (!key) return defaultText;
-    std::uint32_t type = 0;
-    std::uint32_t size = 0;
-    RegResult result = registry_->queryValue(key, entry, &type, nullptr, &size);
-    std::vector<std::uint8_t> buffer;
-    if (result == ERROR_SUCCESS) {
-        buffer.resize(size);
-        result = registry_->queryValue(key, entry, &type, buffer.data(), &size);
-    }
-    registry_->closeKey(key);
-    if (result != ERROR_SUCCESS) return defaultText;
-    // The text ends at its first NUL, whatever the stored size says.
-    std::size_t length = 0;
-    while (length < size && length < buffer.size() && buffer[length] != 0) ++length;
-    return std::string(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(length));
-}
-
-bool RegistryKeyPath::writeString(const std::string& section, const std::string& entry,
-                                  const std::string& text) const {
-    RegKey key = openSectionKey(section);
-    if (!key) return false;
-    // Like lstrlenA: the text ends at its first NUL, which is stored as the terminator.
-    auto size = static_cast<std::uint32_t>(std::strlen(text.c_str()) + 1);
-    RegResult result = registry_->setValue(
-        key, entry, REG_SZ, reinterpret_cast<const std::uint8_t*>(text.c_str()), size);
     registry_->closeKey(key);
     return result == ERROR_SUCCESS;
 }

@@ -27,14 +27,4 @@ bool SettingsStore::putInt(const std::string& section, const std::string& entry,
     return key.writeInt(section, entry, value);
 }
 
-std::string SettingsStore::getString(const std::string& section, const std::string& entry,
-                                     const std::string& defaultText) const {
-    return key.readString(section, entry, defaultText);
-}
-
-bool SettingsStore::putString(const std::string& section, const std::string& entry,
-                              const std::string& text) const {
-    return key.writeString(section, entry, text);
-}
-
 }  // namespace vexa

@@ -13,7 +13,8 @@ namespace vexa {
 
 class SettingsStore {
   public:
-    // Root 0 means HKEY_LOCAL_MACHINE; the path texts take their defaults (see bind).
+    // Root 0 means HKEY_LOCAL_MACHINE; the key names no company or application until the
+    // application binds it.
     SettingsStore(Registry& registry, RegKey root);
     virtual ~SettingsStore() = default;
 
@@ -24,10 +25,6 @@ class SettingsStore {
     std::int32_t getInt(const std::string& section, const std::string& entry,
                         std::int32_t defaultValue) const;
     bool putInt(const std::string& section, const std::string& entry, std::int32_t value) const;
-    std::string getString(const std::string& section, const std::string& entry,
-                          const std::string& defaultText) const;
-    bool putString(const std::string& section, const std::string& entry,
-                   const std::string& text) const;
 
     RegistryKeyPath key;
     // True when a value in memory differs from what was last reset, loaded or saved.

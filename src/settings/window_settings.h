@@ -36,11 +36,12 @@ class WindowSettings : public SettingsStore {
     // settings modified when either changed. Does nothing without a live window.
     void captureWindowState(WindowOps* window);
     void updateBounds(const Rect& r);
-    // Places the window at the stored bounds shifted into the desktop, topmost when onTop.
-    // False, leaving the window alone, when there is no live window or no stored bounds.
-    // Bounds smaller than minWidth x minHeight are first enlarged around their centre.
-    bool restoreWindowPlacement(WindowOps* window, unsigned positionFlags, bool applyShowState,
-                                std::int32_t minWidth = 0, std::int32_t minHeight = 0);
+    // Places the window at the stored bounds shifted into the desktop, topmost when onTop,
+    // and brings it to the foreground; the stored show state is not applied. False, leaving
+    // the window alone, when there is no live window or no stored bounds. Bounds smaller
+    // than minWidth x minHeight are first enlarged around their centre.
+    bool restoreWindowPlacement(WindowOps* window, std::int32_t minWidth = 0,
+                                std::int32_t minHeight = 0);
 
     std::uint32_t storedVersion = 0;
     std::uint32_t currentVersion = 0;
@@ -48,13 +49,5 @@ class WindowSettings : public SettingsStore {
     Rect bounds;
     std::int32_t showState = 0;
 };
-
-// Shifts `r` into `desktop` without resizing it: right, left, bottom, top in that order, so
-// a rectangle larger than the desktop keeps its left or top edge on the desktop's edge.
-void clampToDesktop(Rect& r, const Rect& desktop);
-
-// Widens and heightens `r` to at least minWidth x minHeight, keeping its centre (the odd
-// pixel goes to the right or bottom).
-void enlargeAroundCentre(Rect& r, std::int32_t minWidth, std::int32_t minHeight);
 
 }  // namespace vexa

@@ -93,19 +93,21 @@ int noteRefusal(::Display*, XErrorEvent* error) {
 }
 }  // namespace
 
-bool waitForWindowManager(::Display* display) {
-    return waitFor([&] {
-        // Only one client may redirect the root: a refusal means the manager holds it.
-        redirectRefused = false;
-        XSync(display, False);
-        auto previous = XSetErrorHandler(noteRefusal);
-        XSelectInput(display, DefaultRootWindow(display), SubstructureRedirectMask);
-        XSync(display, False);
-        XSelectInput(display, DefaultRootWindow(display), NoEventMask);
-        XSync(display, False);
-        XSetErrorHandler(previous);
-        return redirectRefused;
-    });
+bool waitForWindowManager(::Display* display, std::chrono::milliseconds timeout) {
+    return waitFor(
+        [&] {
+            // Only one client may redirect the root: a refusal means the manager holds it.
+            redirectRefused = false;
+            XSync(display, False);
+            auto previous = XSetErrorHandler(noteRefusal);
+            XSelectInput(display, DefaultRootWindow(display), SubstructureRedirectMask);
+            XSync(display, False);
+            XSelectInput(display, DefaultRootWindow(display), NoEventMask);
+            XSync(display, False);
+            XSetErrorHandler(previous);
+            return redirectRefused;
+        },
+        timeout);
 }
 
 bool xdotool(const std::vector<std::string>& arguments) {

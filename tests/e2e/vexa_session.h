@@ -48,7 +48,7 @@ std::string toString(const Geometry& g);
 Geometry windowGeometry(::Display* display, Window window);
 
 // Waits until a window manager redirects the root's substructure; false after a timeout.
-bool waitForWindowManager(::Display* display);
+bool waitForWindowManager(::Display* display, std::chrono::milliseconds timeout = 5000ms);
 
 // Runs xdotool with `arguments`; true when it succeeded.
 bool xdotool(const std::vector<std::string>& arguments);

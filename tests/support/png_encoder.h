@@ -1,5 +1,4 @@
-// A minimal PNG encoder for screenshots: 8-bit RGB, no filtering, stored (uncompressed)
-// deflate blocks, so it needs no compression library.
+// A minimal PNG encoder for screenshots: 8-bit RGB, no filtering, compressed by zlib.
 #pragma once
 
 #include <cstdint>

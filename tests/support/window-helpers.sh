@@ -27,6 +27,9 @@ wait_gone() {
 # count_windows NAME: the number of mapped windows titled exactly NAME.
 count_windows() { xdotool search --onlyvisible --name "^${1}\$" 2>/dev/null | wc -l; }
 
+# count_made NAME: the number of windows titled exactly NAME, mapped or not yet mapped.
+count_made() { xdotool search --name "^${1}\$" 2>/dev/null | wc -l; }
+
 # is_viewable ID
 is_viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable'; }
 
@@ -44,8 +47,17 @@ window_text() { xprop -id "$1" -notype "$2" 2>/dev/null; }
 # focus policy.
 pointer_into() { xdotool mousemove --window "$1" 20 20; }
 
-# settle: lets the program under test handle what it has been sent, then some.
-settle() { sleep "${1:-0.8}"; }
+# handled ID [SECONDS]: returns once the program owning window ID has handled everything
+# sent to it before: the test driver answers VEXA_TEST_PING on its window with VEXA_TEST_PONG.
+handled() {
+    local token="$RANDOM$RANDOM" deadline=$((SECONDS + ${2:-10}))
+    xprop -id "$1" -f VEXA_TEST_PING 8s -set VEXA_TEST_PING "$token" || return 1
+    while [ $SECONDS -le $deadline ]; do
+        xprop -id "$1" VEXA_TEST_PONG 2>/dev/null | grep -qF "\"$token\"" && return 0
+        sleep 0.05
+    done
+    return 1
+}
 
 # centre_of ID: "X Y", the centre of window ID in root coordinates.
 centre_of() {

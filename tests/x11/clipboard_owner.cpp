@@ -12,9 +12,9 @@
 #include <cstring>
 #include <string>
 
-#include "palette_io/command_failure.h"
-#include "palette_io/edit_commands.h"
-#include "platform/x11/clipboard.h"
+#include "base/command_failure.h"
+#include "palette/edit_commands.h"
+#include "platform/clipboard.h"
 
 namespace {
 

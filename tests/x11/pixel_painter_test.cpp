@@ -4,7 +4,7 @@
 // clang-format off
 #include <gtest/gtest.h>  // before any X header: Xlib defines None and Bool
 // clang-format on
-#include "platform/x11/pixel_painter.h"
+#include "platform/pixel_painter.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Double_Window.H>

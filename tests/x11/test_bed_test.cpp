@@ -82,8 +82,8 @@ TEST(TestBedTest, ScreenshotShowsThePixelsThroughTheInstalledColormap) {
     std::filesystem::remove(path);
 }
 
-TEST(TestBedTest, PngEncoderSplitsLargeImagesIntoStoredBlocks) {
-    // 200 x 120 RGB is 72120 raw bytes: two stored blocks. ImageMagick must decode it.
+TEST(TestBedTest, PngEncoderWritesImagesThatImageMagickDecodes) {
+    // 200 x 120 RGB is 72120 raw bytes, more than one deflate block.
     std::vector<std::uint8_t> rgb;
     for (int y = 0; y < 120; ++y)
         for (int xx = 0; xx < 200; ++xx)

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "palette_io/command_failure.h"
+#include "base/command_failure.h"
 #include "x11_test_support.h"
 
 namespace vexa {

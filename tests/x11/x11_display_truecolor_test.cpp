@@ -4,7 +4,7 @@
 // clang-format on
 #include <array>
 
-#include "palette_window/palette_model.h"
+#include "palette/palette_model.h"
 #include "platform/x11/x11_display.h"
 #include "x11_test_support.h"
 

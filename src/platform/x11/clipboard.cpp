@@ -1,4 +1,4 @@
-#include "platform/x11/clipboard.h"
+#include "platform/clipboard.h"
 
 #include <FL/Fl.H>
 #include <FL/x.H>
@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "palette_io/command_failure.h"
+#include "base/command_failure.h"
 #include "platform/x11/x_error_trap.h"
 
 namespace vexa {

@@ -1,4 +1,4 @@
-#include "platform/x11/file_dialogs.h"
+#include "platform/file_dialogs.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Choice.H>
@@ -10,7 +10,7 @@
 
 #include <memory>
 
-#include "palette_io/file_name_rules.h"
+#include "platform/file_name_rules.h"
 #include "platform/window_colormap.h"
 #include "platform/x11/fltk_preferences.h"
 #include "platform/x11/question_box.h"

@@ -55,17 +55,19 @@ std::vector<XColor> colormapColours(::Display* connection, Colormap colormap) {
     return cells;
 }
 
-long distance(const XColor& cell, unsigned char r, unsigned char g, unsigned char b) {
+using Rgb = std::array<unsigned char, 3>;
+
+long distance(const XColor& cell, const Rgb& colour) {
+    const auto [r, g, b] = colour;
     const long dr = (cell.red >> 8) - r, dg = (cell.green >> 8) - g, db = (cell.blue >> 8) - b;
     return dr * dr + dg * dg + db * db;
 }
 
-const XColor& nearest(const std::vector<XColor>& cells, unsigned char r, unsigned char g,
-                      unsigned char b) {
+const XColor& nearest(const std::vector<XColor>& cells, const Rgb& colour) {
     const XColor* best = &cells.front();
     long bestDistance = std::numeric_limits<long>::max();
     for (const XColor& cell : cells) {
-        const long d = distance(cell, r, g, b);
+        const long d = distance(cell, colour);
         if (d < bestDistance) {
             best = &cell;
             bestDistance = d;
@@ -98,7 +100,7 @@ bool chooseFrom(const std::vector<XColor>& cells) {
     for (int i = 0; i < kFltkColours; ++i) {
         unsigned char r = 0, g = 0, b = 0;
         Fl::get_color(static_cast<Fl_Color>(i), r, g, b);
-        const XColor& cell = nearest(cells, r, g, b);
+        const XColor& cell = nearest(cells, {r, g, b});
         Fl_XColor& entry = fl_xmap[0][i];
         changed = changed || entry.mapped == 0 || entry.pixel != cell.pixel;
         entry = {static_cast<unsigned char>(cell.red >> 8),

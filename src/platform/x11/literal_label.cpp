@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "platform/line_breaks.h"
+#include "base/line_breaks.h"
 
 namespace vexa {
 

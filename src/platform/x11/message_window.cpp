@@ -9,9 +9,9 @@
 
 #include <algorithm>
 
+#include "platform/window_colormap.h"
 #include "platform/window_text.h"
 #include "platform/x11/literal_label.h"
-#include "platform/window_colormap.h"
 
 namespace vexa {
 namespace {

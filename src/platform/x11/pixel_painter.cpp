@@ -1,4 +1,4 @@
-#include "platform/x11/pixel_painter.h"
+#include "platform/pixel_painter.h"
 
 #include <FL/fl_draw.H>
 #include <FL/x.H>
@@ -18,6 +18,12 @@ void fillPixelRect(int x, int y, int w, int h, unsigned long pixel) {
     XSetForeground(fl_display, fl_gc, pixel);
     fillRaw(x, y, w, h);
     fl_color(fl_color());
+}
+
+// The black of the colormap on screen, or its darkest entry: the frames stay black
+// whichever colormap is installed.
+unsigned long blackPixel() {
+    return fl_xpixel(FL_BLACK);
 }
 
 void framePixelRect(int x, int y, int w, int h, unsigned long pixel) {

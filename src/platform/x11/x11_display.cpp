@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "palette_io/command_failure.h"
+#include "base/command_failure.h"
 #include "platform/x11/x_error_trap.h"
 
 namespace vexa {
@@ -45,7 +45,7 @@ std::vector<XColor> queryInstalledColours(::Display* connection, int start, int 
         Colormap colormap = installedColormap(connection);
         if (colormap == None) break;
         for (int i = 0; i < count; ++i) {
-            cells[i].pixel = static_cast<unsigned long>(start + i);
+            cells[i].pixel = static_cast<unsigned long>(start) + static_cast<unsigned long>(i);
             cells[i].flags = DoRed | DoGreen | DoBlue;
         }
         XErrorTrap trap(connection);

@@ -7,7 +7,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <memory>
 #include <vector>
+
+#include "platform/x11/map_hold.h"
 
 namespace vexa {
 namespace {
@@ -55,22 +59,20 @@ bool managerSupports(const char* hint) {
     return found;
 }
 
-bool viewable(Window window) {
+bool isViewable(Window window) {
     XWindowAttributes attributes{};
     return XGetWindowAttributes(fl_display, window, &attributes) &&
            attributes.map_state == IsViewable;
 }
 
-void sendToRoot(Window window, Atom type, long a, long b, long c, long d) {
+// The client message `type` about `window` with the first four of its 32-bit items.
+void sendToRoot(Window window, Atom type, const std::array<long, 4>& items) {
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
     event.xclient.message_type = type;
     event.xclient.format = 32;
-    event.xclient.data.l[0] = a;
-    event.xclient.data.l[1] = b;
-    event.xclient.data.l[2] = c;
-    event.xclient.data.l[3] = d;
+    std::copy(items.begin(), items.end(), event.xclient.data.l);
     XSendEvent(fl_display, rootWindow(), False, SubstructureRedirectMask | SubstructureNotifyMask,
                &event);
 }
@@ -191,7 +193,7 @@ void X11WindowOps::setAbove(bool above) {
     XWindowAttributes attributes{};
     XGetWindowAttributes(fl_display, xid, &attributes);
     if (attributes.map_state != IsUnmapped && managerSupports("_NET_WM_STATE_ABOVE")) {
-        sendToRoot(xid, netState, above ? 1 : 0, static_cast<long>(aboveAtom), 0, 1);
+        sendToRoot(xid, netState, {above ? 1 : 0, static_cast<long>(aboveAtom), 0, 1});
         return;
     }
     // Before mapping, or with no manager that keeps the state, the property is the
@@ -222,6 +224,29 @@ void X11WindowOps::removeMaximise() {
     const Atom motif = atom("_MOTIF_WM_HINTS");
     XChangeProperty(fl_display, fl_xid(&window_), motif, motif, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(hints), 5);
+}
+
+bool X11WindowOps::viewable() const {
+    return window_.shown() && isViewable(fl_xid(&window_));
+}
+
+bool X11WindowOps::framed() const {
+    if (!window_.shown()) return false;
+    const Window xid = fl_xid(&window_);
+    return isViewable(xid) || topLevelAncestor(xid) != xid;
+}
+
+bool X11WindowOps::showPlaced(const std::function<void()>& place) {
+    MapHold hold;
+    window_.show();
+    removeMaximise();
+    const bool frameKnown = requestFrameExtents();
+    place();
+    return frameKnown;
+}
+
+std::unique_ptr<MainWindowOps> mainWindowOps(Fl_Window& window) {
+    return std::make_unique<X11WindowOps>(window);
 }
 
 void X11WindowOps::showMinimised() {
@@ -255,7 +280,7 @@ bool X11WindowOps::requestFrameExtents() {
     if (!managerSupports("_NET_REQUEST_FRAME_EXTENTS")) return false;
     const Window xid = fl_xid(&window_);
     const Atom extents = atom("_NET_FRAME_EXTENTS");
-    sendToRoot(xid, atom("_NET_REQUEST_FRAME_EXTENTS"), 0, 0, 0, 0);
+    sendToRoot(xid, atom("_NET_REQUEST_FRAME_EXTENTS"), {0, 0, 0, 0});
     // The answer is a property on the window; the window's event mask has no property
     // changes, so it is looked for a few times.
     for (int attempt = 0; attempt < 50; ++attempt) {
@@ -270,10 +295,10 @@ void X11WindowOps::bringToForeground() {
     if (!isWindow()) return;
     const Window xid = fl_xid(&window_);
     if (managerSupports("_NET_ACTIVE_WINDOW")) {
-        sendToRoot(xid, atom("_NET_ACTIVE_WINDOW"), 1, CurrentTime, 0, 0);
+        sendToRoot(xid, atom("_NET_ACTIVE_WINDOW"), {1, CurrentTime, 0, 0});
     } else {
         XRaiseWindow(fl_display, xid);
-        if (viewable(xid)) XSetInputFocus(fl_display, xid, RevertToPointerRoot, CurrentTime);
+        if (isViewable(xid)) XSetInputFocus(fl_display, xid, RevertToPointerRoot, CurrentTime);
     }
     XFlush(fl_display);
 }

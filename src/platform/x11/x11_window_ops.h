@@ -5,21 +5,11 @@
 
 #include <X11/Xlib.h>
 
-#include "platform/window_ops.h"
-
-class Fl_Window;
+#include "platform/main_window_ops.h"
 
 namespace vexa {
 
-// The widths of the window manager's frame around a client window.
-struct FrameExtents {
-    int left = 0;
-    int right = 0;
-    int top = 0;
-    int bottom = 0;
-};
-
-class X11WindowOps : public WindowOps {
+class X11WindowOps : public MainWindowOps {
   public:
     explicit X11WindowOps(Fl_Window& window) : window_(window) {}
 
@@ -31,24 +21,24 @@ class X11WindowOps : public WindowOps {
     void showMinimised() override;
     void bringToForeground() override;
 
-    // The frame the window manager draws around the window: _NET_FRAME_EXTENTS where the
-    // window manager gives them, else the reparenting frame's geometry, else nothing.
-    FrameExtents frameExtents() const;
-    // Asks the window manager for a frame without a maximise button or function; the
-    // window stays resizable by its border and can be minimised and closed.
-    void removeMaximise();
-    // The screen's work area (_NET_WORKAREA), or the whole screen without one.
-    Rect workArea() const;
+    bool viewable() const override;
+    bool framed() const override;
+    bool showPlaced(const std::function<void()>& place) override;
+    // _NET_FRAME_EXTENTS where the window manager gives them, else the reparenting frame's
+    // geometry, else nothing.
+    FrameExtents frameExtents() const override;
+    void removeMaximise() override;
+    // _NET_WORKAREA, or the whole screen without one.
+    Rect workArea() const override;
+
+  private:
+    void setAbove(bool above);
     // True while a window manager runs on the screen.
     bool managed() const;
     // Before the window is mapped: asks the window manager for the frame it will put
     // around it and waits a moment for the answer. True when frameExtents() now holds the
-    // frame (also when there is no manager and so no frame); false when the manager does
-    // not tell before mapping.
+    // frame (also when there is no manager and so no frame).
     bool requestFrameExtents();
-
-  private:
-    void setAbove(bool above);
 
     Fl_Window& window_;
     // A reparenting frame's extents, measured once per frame: while the window manager

@@ -1,4 +1,4 @@
-#include "platform/registry_file_store.h"
+#include "platform/store/registry_file_store.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -16,10 +16,9 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/registry_text.h"
+#include "platform/store/registry_text.h"
 #include "settings/registry_key_path.h"
 #include "settings/view_settings.h"
-#include "test_app.h"
 
 namespace vexa {
 namespace {
@@ -114,10 +113,9 @@ TEST_F(RegistryFileStoreTest, ANewStoreHoldsSoftwareAndReadingItWritesNothing) {
 }
 
 TEST_F(RegistryFileStoreTest, SettingsPersistAcrossRunsAsRegedit4Text) {
-    test::TestApp app("Varnel", "Vexa");
     auto start = [&](RegistryFileStore& store, ViewSettings& settings) {
         settings.currentVersion = 65542;
-        settings.key.bind(settings.key.root());
+        settings.key.bind(settings.key.root(), "Varnel", "Vexa");
         settings.reset();
         settings.load();
         (void)store;
@@ -220,10 +218,9 @@ TEST_F(RegistryFileStoreTest, AHandWrittenCrLfFileIsReadAndKeptByteExactThroughA
         "\"Keep\"=dword:00000001\r\n";
     writeStore(original);
     RegistryFileStore store(path);
-    RegistryKeyPath key(store, HKEY_LOCAL_MACHINE, "Software", "Varnel", "Vexa");
+    RegistryKeyPath key(store, HKEY_LOCAL_MACHINE, "Varnel", "Vexa");
     EXPECT_EQ(key.readInt("View", "Columns", 256), 32);
     EXPECT_EQ(key.readInt("view", "ROWS", 1), 8);
-    EXPECT_EQ(key.readString("View", "Title", ""), "My \"palette\"");
     EXPECT_EQ(readFile(path), original);  // reading existing keys writes nothing
 
     ASSERT_TRUE(key.writeInt("View", "Borders", 1));
@@ -231,6 +228,9 @@ TEST_F(RegistryFileStoreTest, AHandWrittenCrLfFileIsReadAndKeptByteExactThroughA
     EXPECT_TRUE(parsed.clean);
     const RegistryNode* view = parsed.tree.find(splitKeyPath(vexaKey + "\\View"));
     ASSERT_TRUE(view);
+    const std::string title = "My \"palette\"";
+    EXPECT_EQ(view->value("Title")->data,
+              std::vector<std::uint8_t>(title.c_str(), title.c_str() + title.size() + 1));
     EXPECT_EQ(view->value("Names")->type, 7u);
     EXPECT_EQ(view->value("Names")->data, (Bytes{'a', 'b', 0, 'c', 0, 0}));
     EXPECT_EQ(view->value("Blob")->type, REG_BINARY);
@@ -250,7 +250,7 @@ TEST_F(RegistryFileStoreTest, AStoreThatIsALinkIsWrittenThroughTheLink) {
               "REGEDIT4\n\n[" + vexaKey + "\\View]\n\"Columns\"=dword:00000010\n");
     fs::create_symlink(elsewhere + "/system.reg", path);
     RegistryFileStore store(path);
-    RegistryKeyPath key(store, HKEY_LOCAL_MACHINE, "Software", "Varnel", "Vexa");
+    RegistryKeyPath key(store, HKEY_LOCAL_MACHINE, "Varnel", "Vexa");
     EXPECT_EQ(key.readInt("View", "Columns", 256), 16);
     ASSERT_TRUE(key.writeInt("View", "Rows", 16));
     ASSERT_TRUE(fs::is_symlink(path));
@@ -272,7 +272,7 @@ TEST_F(RegistryFileStoreTest, ACorruptFileIsKeptAsideBeforeTheFirstChangeReplace
                                  "\"Rows\"=dword:xyz\n";
     writeStore(original);
     RegistryFileStore store(path);
-    RegistryKeyPath key(store, HKEY_LOCAL_MACHINE, "Software", "Varnel", "Vexa");
+    RegistryKeyPath key(store, HKEY_LOCAL_MACHINE, "Varnel", "Vexa");
     EXPECT_EQ(key.readInt("View", "Columns", 256), 16);  // the lines that parse are used
     EXPECT_EQ(key.readInt("View", "Rows", 1), 1);
     EXPECT_EQ(listing(folder), (std::vector<std::string>{"system.reg"}));
@@ -299,7 +299,7 @@ TEST_F(RegistryFileStoreTest, SurvivesSigkillInTheMiddleOfAStreamOfWrites) {
     for (int round = 0; round < 6; ++round) {
         pid_t child = spawn([&] {
             RegistryFileStore store(path);
-            RegistryKeyPath key(store, HKEY_LOCAL_MACHINE, "Software", "Varnel", "Vexa");
+            RegistryKeyPath key(store, HKEY_LOCAL_MACHINE, "Varnel", "Vexa");
             for (std::int32_t i = key.readInt("Stress", "A", 0) + 1;; ++i)
                 if (!key.writeInt("Stress", "A", i) || !key.writeInt("Stress", "B", i)) return 3;
         });
@@ -330,7 +330,7 @@ TEST_F(RegistryFileStoreTest, SurvivesSigkillInTheMiddleOfAStreamOfWrites) {
         EXPECT_TRUE(name == "system.reg" || name == "system.reg.tmp") << name;
     // A temporary file left by a killed writer does not stand in the way.
     RegistryFileStore store(path);
-    RegistryKeyPath key(store, HKEY_LOCAL_MACHINE, "Software", "Varnel", "Vexa");
+    RegistryKeyPath key(store, HKEY_LOCAL_MACHINE, "Varnel", "Vexa");
     EXPECT_TRUE(key.writeInt("Stress", "A", -1));
     EXPECT_EQ(key.readInt("Stress", "A", 0), -1);
     EXPECT_EQ(listing(folder), (std::vector<std::string>{"system.reg"}));
@@ -347,7 +347,7 @@ TEST_F(RegistryFileStoreTest, TwoProcessesWritingAtOnceBothKeepTheirValues) {
             char c;
             if (::read(gate[0], &c, 1) != 0) return 5;  // both start when the gate closes
             RegistryFileStore store(path);
-            RegistryKeyPath key(store, HKEY_LOCAL_MACHINE, "Software", "Varnel", "Vexa");
+            RegistryKeyPath key(store, HKEY_LOCAL_MACHINE, "Varnel", "Vexa");
             for (int i = 0; i < perWriter; ++i)
                 if (!key.writeInt("Race", "P" + std::to_string(w) + "." + std::to_string(i),
                                   w * 1000 + i))
@@ -360,7 +360,7 @@ TEST_F(RegistryFileStoreTest, TwoProcessesWritingAtOnceBothKeepTheirValues) {
     for (pid_t pid : writers) EXPECT_EQ(exitStatus(pid), 0);
 
     RegistryFileStore store(path);
-    RegistryKeyPath key(store, HKEY_LOCAL_MACHINE, "Software", "Varnel", "Vexa");
+    RegistryKeyPath key(store, HKEY_LOCAL_MACHINE, "Varnel", "Vexa");
     int found = 0;
     for (int w = 1; w <= 2; ++w)
         for (int i = 0; i < perWriter; ++i)
@@ -415,7 +415,7 @@ TEST_F(UnwritableStoreTest, AStoreTheUserCanWriteIsWritten) {
     EXPECT_EQ(runProbe(path),
               "stored=0 columns=256 rows=1 borders=0 state=0 bounds=0,0,0,0\nwrite=1\n");
     RegistryFileStore store(path);
-    RegistryKeyPath key(store, HKEY_LOCAL_MACHINE, "Software", "Varnel", "Vexa");
+    RegistryKeyPath key(store, HKEY_LOCAL_MACHINE, "Varnel", "Vexa");
     EXPECT_EQ(key.readInt("CurrentVersion", "Version", 0), 65542);
     EXPECT_EQ(key.readInt("View", "Columns", 0), 8);
 }

@@ -5,31 +5,18 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/registry_file_store.h"
-#include "settings/app_identity.h"
+#include "platform/store/registry_file_store.h"
 #include "settings/view_settings.h"
-
-namespace {
-
-class ProbeApp : public vexa::AppIdentity {
-  public:
-    std::string companyName() const override { return "Varnel"; }
-    std::string profileName() const override { return "Vexa"; }
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s STORE-FILE [save]\n", argv[0]);
         return 2;
     }
-    ProbeApp app;
-    vexa::setCurrentApp(&app);
     vexa::RegistryFileStore store(argv[1]);
     vexa::ViewSettings settings(store);
     settings.currentVersion = 65542;
-    settings.key.bind(settings.key.root());
+    settings.key.bind(settings.key.root(), "Varnel", "Vexa");
     settings.reset();
     settings.load();
     std::printf("stored=%u columns=%d rows=%d borders=%d state=%d bounds=%d,%d,%d,%d\n",
@@ -44,6 +31,5 @@ int main(int argc, char** argv) {
         settings.save();
         std::printf("write=%d\n", settings.putInt("View", "Probe", 1) ? 1 : 0);
     }
-    vexa::setCurrentApp(nullptr);
     return 0;
 }

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "recording_registry.h"
-#include "test_app.h"
 
 namespace vexa {
 namespace {
@@ -16,7 +15,7 @@ using Calls = std::vector<std::string>;
 const std::string software = "HKEY_LOCAL_MACHINE\\Software";
 const std::string vexaKey = software + "\\Varnel\\Vexa";
 
-TEST(RegistryKeyPathBind, DefaultsAreTakenFromTheRunningApplicationAtTheMomentOfTheCall) {
+TEST(RegistryKeyPathBind, TakesTheNamesItIsGivenAndRootZeroUnbinds) {
     RecordingRegistry registry;
     RegistryKeyPath key(registry, HKEY_LOCAL_MACHINE);
     EXPECT_EQ(key.root(), HKEY_LOCAL_MACHINE);
@@ -24,29 +23,22 @@ TEST(RegistryKeyPathBind, DefaultsAreTakenFromTheRunningApplicationAtTheMomentOf
     EXPECT_EQ(key.company(), "");
     EXPECT_EQ(key.application(), "");
 
-    test::TestApp app("", "Vexa");
-    key.bind(key.root());
+    key.bind(key.root(), "", "Vexa");
     EXPECT_EQ(key.company(), "");
     EXPECT_EQ(key.application(), "Vexa");
-    app.setCompany("Varnel");
-    key.bind(key.root());
+    key.bind(key.root(), "Varnel", "Vexa");
     EXPECT_EQ(key.company(), "Varnel");
-    EXPECT_EQ(key.subKey(), "");
 
-    key.bind(HKEY_LOCAL_MACHINE, "Soft", "Co", "App", "Sub");
-    EXPECT_EQ(key.software() + key.company() + key.application() + key.subKey(), "SoftCoAppSub");
-
-    key.bind(0, "Soft", "Co", "App", "Sub");
+    key.bind(0, "Co", "App");
     EXPECT_EQ(key.root(), 0u);
-    EXPECT_EQ(key.software() + key.company() + key.application() + key.subKey(), "");
+    EXPECT_EQ(key.software() + key.company() + key.application(), "");
     EXPECT_TRUE(registry.calls().empty());
 }
 
 class RegistryKeyPathTest : public ::testing::Test {
   protected:
-    test::TestApp app{"Varnel", "Vexa"};
     RecordingRegistry registry;
-    RegistryKeyPath key{registry, HKEY_LOCAL_MACHINE};
+    RegistryKeyPath key{registry, HKEY_LOCAL_MACHINE, "Varnel", "Vexa"};
 };
 
 TEST_F(RegistryKeyPathTest, FirstReadCreatesTheLevelsAndSectionAndClosesEveryHandle) {
@@ -81,10 +73,10 @@ TEST_F(RegistryKeyPathTest, IntegersRoundTripAsSignedLittleEndianDwords) {
 
 TEST_F(RegistryKeyPathTest, IntegerReadsOfOtherValuesFollowTheirBytes) {
     // Five bytes with the terminator: too long for the 4-byte buffer.
-    ASSERT_TRUE(key.writeString("View", "Long", "abcd"));
+    registry.putBytes(vexaKey + "\\View", "Long", REG_SZ, {'a', 'b', 'c', 'd', 0});
     EXPECT_EQ(key.readInt("View", "Long", 77), 77);
     // Exactly four bytes are read whatever their type.
-    ASSERT_TRUE(key.writeString("View", "Short", "abc"));
+    registry.putBytes(vexaKey + "\\View", "Short", REG_SZ, {'a', 'b', 'c', 0});
     EXPECT_EQ(key.readInt("View", "Short", 77), 0x00636261);
     // A shorter value leaves the high bytes zero.
     registry.putBytes(vexaKey + "\\View", "Two", REG_BINARY, {0x34, 0x12});
@@ -92,34 +84,10 @@ TEST_F(RegistryKeyPathTest, IntegerReadsOfOtherValuesFollowTheirBytes) {
     EXPECT_EQ(key.readInt("View", "Absent", -9), -9);
 }
 
-TEST_F(RegistryKeyPathTest, TextsRoundTripAndAnEmptyTextIsNotTheDefault) {
-    EXPECT_TRUE(key.writeString("Files", "Last", "C:\\palette \"one\".bmp"));
-    EXPECT_EQ(key.readString("Files", "Last", "x"), "C:\\palette \"one\".bmp");
-
-    EXPECT_TRUE(key.writeString("Files", "Empty", ""));
-    auto stored = registry.value(vexaKey + "\\Files", "Empty");
-    ASSERT_TRUE(stored);
-    EXPECT_EQ(stored->type, REG_SZ);
-    EXPECT_EQ(stored->data, (std::vector<std::uint8_t>{0}));
-    EXPECT_EQ(key.readString("Files", "Empty", "default"), "");
-    EXPECT_EQ(key.readString("Files", "Absent", "default"), "default");
-
-    // A text ends at its first NUL, in both directions.
-    EXPECT_TRUE(key.writeString("Files", "Cut", std::string("ab\0cd", 5)));
-    EXPECT_EQ(registry.value(vexaKey + "\\Files", "Cut")->data,
-              (std::vector<std::uint8_t>{'a', 'b', 0}));
-    registry.putBytes(vexaKey + "\\Files", "Raw", REG_BINARY, {'x', 'y', 0, 'z'});
-    EXPECT_EQ(key.readString("Files", "Raw", "d"), "xy");
-    registry.putBytes(vexaKey + "\\Files", "Unterminated", REG_SZ, {'x', 'y'});
-    EXPECT_EQ(key.readString("Files", "Unterminated", "d"), "xy");
-}
-
 TEST_F(RegistryKeyPathTest, AnUnboundKeyReadsDefaultsWritesNothingAndCreatesNoKey) {
     key.unbind();
     EXPECT_EQ(key.readInt("View", "Columns", 256), 256);
-    EXPECT_EQ(key.readString("View", "Name", "d"), "d");
     EXPECT_FALSE(key.writeInt("View", "Columns", 16));
-    EXPECT_FALSE(key.writeString("View", "Name", "x"));
     EXPECT_FALSE(registry.hasKey(software + "\\Varnel"));
     EXPECT_EQ(registry.tree.find({"HKEY_LOCAL_MACHINE", "Software"})->children().size(), 0u);
     EXPECT_EQ(registry.openHandles(), 0u);
@@ -138,7 +106,7 @@ TEST_F(RegistryKeyPathTest, AFailureAtAnyCallGivesTheDefaultAndLeavesNoHandleOpe
     // One read goes through nine calls; failing each in turn must never leak a handle.
     for (std::size_t i = 0; i < 9; ++i) {
         RecordingRegistry fresh;
-        RegistryKeyPath k(fresh, HKEY_LOCAL_MACHINE);
+        RegistryKeyPath k(fresh, HKEY_LOCAL_MACHINE, "Varnel", "Vexa");
         fresh.putDword(vexaKey + "\\View", "Columns", 16);
         fresh.failCall(i);
         std::int32_t got = k.readInt("View", "Columns", 256);
@@ -147,21 +115,6 @@ TEST_F(RegistryKeyPathTest, AFailureAtAnyCallGivesTheDefaultAndLeavesNoHandleOpe
         // A failed close leaves its handle; every other handle is closed.
         EXPECT_EQ(fresh.openHandles(), closeFailed ? 1u : 0u) << fresh.calls()[i];
     }
-}
-
-TEST_F(RegistryKeyPathTest, SectionsSitBelowTheSubKeyWhenOneIsSet) {
-    key.bind(HKEY_LOCAL_MACHINE, {}, {}, {}, "Profiles");
-    EXPECT_TRUE(key.writeInt("View", "Columns", 32));
-    EXPECT_TRUE(registry.value(vexaKey + "\\Profiles\\View", "Columns"));
-    EXPECT_FALSE(registry.hasKey(vexaKey + "\\View"));
-    // The application key is closed before the call returns, before company and software.
-    const auto& calls = registry.calls();
-    auto at = [&](const std::string& line) {
-        return std::find(calls.begin(), calls.end(), line) - calls.begin();
-    };
-    EXPECT_LT(at("create " + vexaKey + "\\Profiles"), at("close " + vexaKey));
-    EXPECT_LT(at("close " + vexaKey), at("close " + software + "\\Varnel"));
-    EXPECT_EQ(registry.openHandles(), 0u);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include "fake_window.h"
 #include "recording_registry.h"
-#include "test_app.h"
 
 namespace vexa {
 namespace {
@@ -29,15 +28,13 @@ const Calls startReads = {
 class ViewSettingsTest : public ::testing::Test {
   protected:
     // The application object's settings exist before the company is registered.
-    test::TestApp app{"", "Vexa"};
     RecordingRegistry registry;
     ViewSettings settings{registry};
 
     // What start-up does: register the company, set the version, bind, reset, load.
     void start() {
-        app.setCompany("Varnel");
         settings.currentVersion = 65542;
-        settings.key.bind(settings.key.root());
+        settings.key.bind(settings.key.root(), "Varnel", "Vexa");
         settings.reset();
         settings.load();
     }
@@ -160,7 +157,7 @@ TEST_F(ViewSettingsTest, OneSaveWritesInItsOrder) {
     // The next start reads back what was saved.
     ViewSettings next(registry);
     next.currentVersion = 65542;
-    next.key.bind(next.key.root());
+    next.key.bind(next.key.root(), "Varnel", "Vexa");
     next.reset();
     next.load();
     EXPECT_EQ(next.storedVersion, 65542u);
@@ -222,7 +219,7 @@ TEST_F(ViewSettingsTest, AnUnchangedRunMarksNothingModified) {
     start();
     FakeWindow window;
     window.rect = {100, 100, 400, 300};
-    ASSERT_TRUE(settings.restoreWindowPlacement(&window, 0, false));
+    ASSERT_TRUE(settings.restoreWindowPlacement(&window));
     settings.captureWindowState(&window);
     EXPECT_FALSE(settings.modified);
 

@@ -41,17 +41,17 @@ class WindowStateTest : public ::testing::Test {
 TEST_F(WindowStateTest, NothingStoredLeavesTheWindowAlone) {
     for (Rect r : {Rect{}, Rect{100, 100, 100, 300}, Rect{100, 100, 400, 50}}) {
         settings.bounds = r;
-        EXPECT_FALSE(settings.restoreWindowPlacement(&window, 0, true));
+        EXPECT_FALSE(settings.restoreWindowPlacement(&window));
     }
     EXPECT_TRUE(window.actions.empty());
 }
 
 TEST_F(WindowStateTest, NoLiveWindowMeansNothingHappens) {
     settings.bounds = {100, 100, 400, 300};
-    EXPECT_FALSE(settings.restoreWindowPlacement(nullptr, 0, false));
+    EXPECT_FALSE(settings.restoreWindowPlacement(nullptr));
     window.alive = false;
     window.minimised = true;
-    EXPECT_FALSE(settings.restoreWindowPlacement(&window, 0, false));
+    EXPECT_FALSE(settings.restoreWindowPlacement(&window));
     settings.captureWindowState(&window);
     settings.captureWindowState(nullptr);
     EXPECT_TRUE(window.actions.empty());
@@ -61,7 +61,7 @@ TEST_F(WindowStateTest, NoLiveWindowMeansNothingHappens) {
 
 TEST_F(WindowStateTest, RestorePlacesShiftedActivatesAndChangesNoSetting) {
     settings.bounds = {900, 700, 1200, 900};
-    EXPECT_TRUE(settings.restoreWindowPlacement(&window, 0, false));
+    EXPECT_TRUE(settings.restoreWindowPlacement(&window));
     ASSERT_EQ(window.placements.size(), 1u);
     EXPECT_EQ(window.placements[0].r, (Rect{724, 568, 1024, 768}));
     EXPECT_FALSE(window.placements[0].topmost);
@@ -74,16 +74,16 @@ TEST_F(WindowStateTest, RestorePlacesShiftedActivatesAndChangesNoSetting) {
 TEST_F(WindowStateTest, BoundsBelowTheMinimumAreEnlargedAroundTheirCentreThenShifted) {
     // A 1-pixel sliver left by an earlier run: 263 x 51 around its centre (500, 410).
     settings.bounds = {500, 400, 501, 420};
-    EXPECT_TRUE(settings.restoreWindowPlacement(&window, 0, false, 263, 51));
+    EXPECT_TRUE(settings.restoreWindowPlacement(&window, 263, 51));
     ASSERT_EQ(window.placements.size(), 1u);
     EXPECT_EQ(window.placements[0].r, (Rect{369, 385, 632, 436}));
     // Near the corner the enlarged rectangle is shifted back onto the desktop.
     settings.bounds = {0, 0, 10, 10};
-    EXPECT_TRUE(settings.restoreWindowPlacement(&window, 0, false, 263, 51));
+    EXPECT_TRUE(settings.restoreWindowPlacement(&window, 263, 51));
     EXPECT_EQ(window.placements[1].r, (Rect{0, 0, 263, 51}));
     // Large enough already: placed as stored.
     settings.bounds = {100, 100, 400, 300};
-    EXPECT_TRUE(settings.restoreWindowPlacement(&window, 0, false, 263, 51));
+    EXPECT_TRUE(settings.restoreWindowPlacement(&window, 263, 51));
     EXPECT_EQ(window.placements[2].r, (Rect{100, 100, 400, 300}));
     EXPECT_EQ(settings.bounds, (Rect{100, 100, 400, 300}));
     EXPECT_FALSE(settings.modified);
@@ -92,40 +92,12 @@ TEST_F(WindowStateTest, BoundsBelowTheMinimumAreEnlargedAroundTheirCentreThenShi
 TEST_F(WindowStateTest, OnTopMakesTheWindowTopmost) {
     settings.bounds = {100, 100, 400, 300};
     settings.onTop = 1;
-    settings.restoreWindowPlacement(&window, 0, false);
+    settings.restoreWindowPlacement(&window);
     settings.onTop = 0;
-    settings.restoreWindowPlacement(&window, 0, false);
+    settings.restoreWindowPlacement(&window);
     ASSERT_EQ(window.placements.size(), 2u);
     EXPECT_TRUE(window.placements[0].topmost);
     EXPECT_FALSE(window.placements[1].topmost);
-}
-
-TEST_F(WindowStateTest, AStoredMinimisedStateIsAppliedOnlyWhenAskedFor) {
-    settings.bounds = {100, 100, 400, 300};
-    settings.showState = 2;
-    settings.restoreWindowPlacement(&window, 0, false);
-    EXPECT_EQ(window.actions, (Actions{"place", "foreground"}));
-    window.actions.clear();
-    settings.restoreWindowPlacement(&window, 0, true);
-    EXPECT_EQ(window.actions, (Actions{"place", "minimise", "foreground"}));
-    window.actions.clear();
-    settings.showState = 0;
-    settings.restoreWindowPlacement(&window, 0, true);
-    EXPECT_EQ(window.actions, (Actions{"place", "foreground"}));
-}
-
-TEST_F(WindowStateTest, FlagsThatKeepZOrderOrActivationKeepTheForeground) {
-    settings.bounds = {100, 100, 400, 300};
-    for (unsigned flags :
-         {SWP_NOZORDER, SWP_NOACTIVATE, SWP_NOOWNERZORDER, SWP_NOACTIVATE | SWP_NOSIZE}) {
-        window.actions.clear();
-        EXPECT_TRUE(settings.restoreWindowPlacement(&window, flags, false));
-        EXPECT_EQ(window.actions, (Actions{"place"})) << flags;
-        EXPECT_EQ(window.placements.back().flags, flags);
-    }
-    window.actions.clear();
-    settings.restoreWindowPlacement(&window, SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW, false);
-    EXPECT_EQ(window.actions, (Actions{"place", "foreground"}));
 }
 
 TEST_F(WindowStateTest, CaptureTakesANormalWindowsRectangle) {
@@ -157,7 +129,7 @@ TEST_F(WindowStateTest, CaptureOfAMinimisedWindowKeepsTheLoadedBounds) {
 }
 
 TEST_F(WindowStateTest, AFirstRunClosedMinimisedSavesStateButNoBounds) {
-    settings.key.bind(HKEY_LOCAL_MACHINE, "Software", "Varnel", "Vexa");
+    settings.key.bind(HKEY_LOCAL_MACHINE, "Varnel", "Vexa");
     window.minimised = true;
     settings.captureWindowState(&window);
     EXPECT_TRUE(settings.modified);

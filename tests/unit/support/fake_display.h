@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "palette_io/command_failure.h"
+#include "base/command_failure.h"
 #include "platform/display.h"
 
 namespace vexa::testing {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/registry.h"
-#include "platform/registry_tree.h"
+#include "platform/store/registry_tree.h"
 
 namespace vexa::test {
 

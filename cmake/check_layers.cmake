@@ -1,0 +1,67 @@
+# Fails when a source under src/ includes against the layer graph of the libraries:
+# app -> ui -> palette, settings -> platform -> base; platform/x11 and platform/store
+# implement platform's interfaces and use base. Xlib and XCB only in platform/x11; FLTK
+# only in ui, platform/x11 and app.
+# Run as: cmake -DSOURCE_DIR=<repo>/src -DSTAMP=<file> -P check_layers.cmake
+cmake_minimum_required(VERSION 3.20)
+
+set(allowed_base base)
+set(allowed_platform platform base)
+set(allowed_platform/store platform/store platform base)
+set(allowed_platform/x11 platform/x11 platform base)
+set(allowed_palette palette platform base)
+set(allowed_settings settings platform base)
+set(allowed_ui ui palette settings platform base)
+set(allowed_app app ui palette settings platform platform/x11 platform/store base)
+set(layers app ui palette settings platform/x11 platform/store platform base)
+set(fltk_layers app ui platform/x11)
+
+# The layer of a path relative to src/: its folder, platform/x11 and platform/store apart.
+function(layer_of path out)
+    set(${out} "" PARENT_SCOPE)
+    foreach(layer IN LISTS layers)
+        if(path MATCHES "^${layer}/[^/]+$")
+            set(${out} ${layer} PARENT_SCOPE)
+            return()
+        endif()
+    endforeach()
+endfunction()
+
+file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*.h" "${SOURCE_DIR}/*.cpp")
+set(failures "")
+foreach(source IN LISTS sources)
+    layer_of("${source}" from)
+    if(from STREQUAL "")
+        list(APPEND failures "src/${source}: not in a layer folder")
+        continue()
+    endif()
+    file(STRINGS "${SOURCE_DIR}/${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+    foreach(line IN LISTS includes)
+        string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]+)[>\"].*$" "\\1" header
+                             "${line}")
+        # FL/x.H is FLTK's door to Xlib: it counts as Xlib.
+        if(header MATCHES "^(X11|xcb)/" OR header STREQUAL "FL/x.H")
+            if(NOT from STREQUAL "platform/x11")
+                list(APPEND failures "src/${source}: includes ${header}: Xlib and XCB belong to platform/x11")
+            endif()
+        elseif(header MATCHES "^FL/")
+            if(NOT from IN_LIST fltk_layers)
+                list(APPEND failures "src/${source}: includes ${header}: FLTK belongs to app, ui, platform/x11")
+            endif()
+        elseif(EXISTS "${SOURCE_DIR}/${header}")
+            layer_of("${header}" to)
+            if(NOT to IN_LIST allowed_${from})
+                string(REPLACE ";" ", " may "${allowed_${from}}")
+                list(APPEND failures "src/${source}: includes ${header}: ${from} may use only ${may}")
+            endif()
+        endif()
+    endforeach()
+endforeach()
+
+if(failures)
+    list(JOIN failures "\n  " text)
+    message(FATAL_ERROR "Includes against the layer graph:\n  ${text}")
+endif()
+if(STAMP)
+    file(TOUCH "${STAMP}")
+endif()

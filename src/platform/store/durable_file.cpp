@@ -1,0 +1,150 @@
+#include "platform/store/durable_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+#include <utility>
+
+#include "base/file_io.h"
+
+namespace vexa {
+
+namespace {
+
+class Descriptor {
+  public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
+
+  private:
+    int fd_;
+};
+
+bool writeAll(int fd, const std::string& text) {
+    const char* p = text.data();
+    std::size_t left = text.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Writes, flushes and closes; false with errno set on the first failure.
+bool writeFlushed(Descriptor& fd, const std::string& text) {
+    if (!writeAll(fd.get(), text) || ::fsync(fd.get()) != 0) return false;
+    return ::close(fd.release()) == 0;
+}
+
+}  // namespace
+
+RegResult resultFromFileError(FileErrorKind kind) {
+    switch (kind) {
+        case FileErrorKind::noError:
+            return ERROR_SUCCESS;
+        case FileErrorKind::accessDenied:
+            return ERROR_ACCESS_DENIED;
+        case FileErrorKind::diskFull:
+            return ERROR_DISK_FULL;
+        default:
+            return ERROR_REGISTRY_IO_FAILED;
+    }
+}
+
+RegResult resultFromErrno(int error) {
+    return resultFromFileError(classifyErrno(error));
+}
+
+RegResult readWholeFile(const std::string& path, std::string& text, bool& exists) {
+    text.clear();
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    exists = fd.get() >= 0;
+    if (!exists) return errno == ENOENT ? ERROR_SUCCESS : resultFromErrno(errno);
+    char buffer[8192];
+    for (;;) {
+        ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (n == 0) return ERROR_SUCCESS;
+        if (n > 0)
+            text.append(buffer, static_cast<std::size_t>(n));
+        else if (errno != EINTR)
+            return resultFromErrno(errno);
+    }
+}
+
+int makeFolders(const std::string& folder) {
+    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        std::string part = folder.substr(0, slash);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return errno;
+        if (slash == std::string::npos) return 0;
+    }
+}
+
+RegResult replaceFile(const std::string& path, const std::string& text) {
+    try {
+        SaveFile file(path, TemporaryName::fixed, 0600);
+        file.write(text);
+        file.commit();
+        return ERROR_SUCCESS;
+    } catch (const CommandFailure& failure) {
+        return resultFromFileError(failure.fileErrorKind());
+    }
+}
+
+RegResult keepAside(const std::string& path, const std::string& text) {
+    char stamp[32];
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    for (int n = 0; n < 1000; ++n) {
+        std::string name = path + ".corrupt-" + stamp + (n ? "-" + std::to_string(n) : "");
+        Descriptor fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (fd.get() < 0) {
+            if (errno == EEXIST) continue;
+            return resultFromErrno(errno);
+        }
+        if (!writeFlushed(fd, text)) {
+            int error = errno;
+            ::unlink(name.c_str());
+            return resultFromErrno(error);
+        }
+        return ERROR_SUCCESS;
+    }
+    return ERROR_REGISTRY_IO_FAILED;
+}
+
+FolderLock::FolderLock(const std::string& folder)
+    : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (fd_ < 0) {
+        result_ = resultFromErrno(errno);
+        return;
+    }
+    while (::flock(fd_, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            result_ = resultFromErrno(errno);
+            return;
+        }
+    }
+}
+
+FolderLock::~FolderLock() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+}  // namespace vexa

@@ -1,0 +1,47 @@
+// Whole-file I/O for the registry file store: reading a file, replacing it so that a crash
+// leaves either the old or the new contents (through SaveFile), keeping a copy aside, and an
+// exclusive lock on the folder that serialises the writers. Errors come back as registry
+// results, from the one errno classification of base.
+#pragma once
+
+#include <string>
+
+#include "base/command_failure.h"
+#include "platform/registry.h"
+
+namespace vexa {
+
+// The registry result of a file error, and of a POSIX error number.
+RegResult resultFromFileError(FileErrorKind kind);
+RegResult resultFromErrno(int error);
+
+// The whole file; `exists` false, with success, when there is none.
+RegResult readWholeFile(const std::string& path, std::string& text, bool& exists);
+
+// mkdir -p; folders it makes are private to the user. Returns 0 or an errno value.
+int makeFolders(const std::string& folder);
+
+// Writes `text` to path + ".tmp", flushes it and renames it over `path`, keeping the mode
+// of the file it replaces (a new one is private to the user). When `path` is a symbolic
+// link, the file it points to is replaced and the link kept. Call it under a FolderLock.
+RegResult replaceFile(const std::string& path, const std::string& text);
+
+// Writes `text`, flushed, to a new file path + ".corrupt-<date>-<time>", never over another.
+RegResult keepAside(const std::string& path, const std::string& text);
+
+// An exclusive flock on a folder, held until destruction.
+class FolderLock {
+  public:
+    explicit FolderLock(const std::string& folder);
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    RegResult result() const { return result_; }
+
+  private:
+    int fd_ = -1;
+    RegResult result_ = ERROR_SUCCESS;
+};
+
+}  // namespace vexa

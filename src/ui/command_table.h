@@ -1,0 +1,56 @@
+// A window's command table: command ids (single or a range) mapped to member functions, and
+// the dispatch that runs a handler so that a CommandFailure it raises is shown once, at the
+// action, and counts as handled. Adding a command to a window is one line in its table.
+#pragma once
+
+#include <functional>
+#include <new>
+#include <span>
+
+#include "base/command_failure.h"
+
+namespace vexa {
+
+template <class Target>
+struct CommandEntry {
+    using Plain = void (Target::*)();
+    using Ranged = void (Target::*)(int id);
+
+    constexpr CommandEntry(int id, Plain handler) : first(id), last(id), plain(handler) {}
+    constexpr CommandEntry(int firstId, int lastId, Ranged handler)
+        : first(firstId), last(lastId), ranged(handler) {}
+
+    int first;
+    int last;
+    Plain plain = nullptr;
+    Ranged ranged = nullptr;
+};
+
+// Runs the handler that `table` lists for `id` on `target`; false when it lists none.
+template <class Target>
+bool dispatchCommand(std::span<const CommandEntry<Target>> table, Target& target, int id) {
+    for (const CommandEntry<Target>& entry : table) {
+        if (id < entry.first || id > entry.last) continue;
+        if (entry.plain)
+            (target.*entry.plain)();
+        else
+            (target.*entry.ranged)(id);
+        return true;
+    }
+    return false;
+}
+
+// Runs `work`; a CommandFailure it raises is handed to `show` unless it is silent, and
+// running out of memory is reported as the OutOfMemory failure. Nothing escapes.
+inline void runReportingFailures(const std::function<void()>& work,
+                                 const std::function<void(const CommandFailure&)>& show) {
+    try {
+        work();
+    } catch (const CommandFailure& failure) {
+        if (failure.shown()) show(failure);
+    } catch (const std::bad_alloc&) {
+        show(CommandFailure::outOfMemory());
+    }
+}
+
+}  // namespace vexa

@@ -1,0 +1,153 @@
+#include "base/file_io.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "base/command_failure.h"
+#include "support/temp_dir.h"
+
+namespace vexa {
+namespace {
+
+using testing::readFile;
+using testing::TempDir;
+using testing::writeFile;
+
+template <typename F>
+std::string failureOf(F&& f) {
+    try {
+        f();
+    } catch (const CommandFailure& e) {
+        return e.message();
+    }
+    return "no failure";
+}
+
+TEST(SaveFileTest, OnlyACommittedSaveReplacesTheFileAndKeepsItsMode) {
+    TempDir dir;
+    const std::string path = dir.file("out.txt");
+    writeFile(path, "old");
+    ::chmod(path.c_str(), 0640);
+    SaveFile(path).write(std::string_view("abandoned"));
+    EXPECT_EQ(readFile(path), "old");
+    {
+        SaveFile file(path);
+        file.write(std::string_view("new"));
+        file.commit();
+    }
+    EXPECT_EQ(readFile(path), "new");
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(dir.entries(), std::set<std::string>{"out.txt"});
+}
+
+// A file size limit makes the kernel refuse the write part-way, as a full disk does.
+TEST(SaveFileTest, WriteFailingPartWayKeepsTheOldFile) {
+    TempDir dir;
+    const std::string path = dir.file("big.bmp");
+    writeFile(path, "the old palette");
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small{4096, saved.rlim_max};
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::string message = failureOf([&] {
+        SaveFile file(path);
+        file.write(std::string(10000, 'x'));
+        file.commit();
+    });
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, handler);
+    EXPECT_EQ(message, "An unknown error occurred while accessing " + path + ".");
+    EXPECT_EQ(readFile(path), "the old palette");
+    EXPECT_EQ(dir.entries(), std::set<std::string>{"big.bmp"});
+}
+
+TEST(SaveFileTest, UnsuitableTargetsAreRefusedNamingThePath) {
+    TempDir dir;
+    ::mkfifo(dir.file("pipe").c_str(), 0644);
+    EXPECT_EQ(failureOf([&] { SaveFile f(dir.path()); }),
+              "Access to " + dir.path() + " was denied.");
+    EXPECT_EQ(failureOf([&] { SaveFile f(dir.file("pipe")); }),
+              "An unknown error occurred while accessing " + dir.file("pipe") + ".");
+    EXPECT_EQ(failureOf([&] { SaveFile f(dir.file("no/a.bmp")); }),
+              dir.file("no/a.bmp") + " was not found.");
+    writeFile(dir.file("ro.txt"), "kept");
+    ::chmod(dir.file("ro.txt").c_str(), 0444);
+    if (::geteuid() != 0) {  // root may write any file
+        EXPECT_EQ(failureOf([&] { SaveFile f(dir.file("ro.txt")); }),
+                  "Access to " + dir.file("ro.txt") + " was denied.");
+    }
+}
+
+// Runs `save` in a child process as a user who may write the file but not create files
+// in its folder (root may do both, so the child drops to nobody); true when it succeeded.
+template <typename F>
+bool savedByFileOnlyWriter(const TempDir& dir, const std::string& path, F&& save) {
+    ::chmod(dir.path().c_str(), 0755);  // folder: readable, not writable, for the child
+    ::chmod(path.c_str(), 0666);        // file: writable for everyone
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+        if (::geteuid() != 0) ::chmod(dir.path().c_str(), 0555);
+        try {
+            save();
+        } catch (const CommandFailure&) {
+            ::_exit(1);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::chmod(dir.path().c_str(), 0700);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A file the user may write is saved even where no new file can be created next to it:
+// then it is written in place, and a failure keeps what was written.
+TEST(SaveFileTest, AWritableFileInAFolderWithoutWritePermissionIsWrittenInPlace) {
+    TempDir dir;
+    const std::string path = dir.file("shared.bmp");
+    writeFile(path, "the old palette, longer than the new one");
+    EXPECT_TRUE(savedByFileOnlyWriter(dir, path, [&] {
+        SaveFile file(path);
+        file.write(std::string_view("new"));
+        file.commit();
+    }));
+    EXPECT_EQ(readFile(path), "new");
+    EXPECT_EQ(dir.entries(), std::set<std::string>{"shared.bmp"});
+
+    EXPECT_FALSE(savedByFileOnlyWriter(dir, path, [&] {
+        SaveFile file(path);
+        file.write(std::string_view("partial"));
+        throw CommandFailure::resourceUnavailable();  // as a failed palette read does
+    }));
+    EXPECT_EQ(readFile(path), "partial");
+    EXPECT_EQ(dir.entries(), std::set<std::string>{"shared.bmp"});
+}
+
+TEST(ReadFileStartTest, ReadsOnlyRegularFilesAndNeverBlocks) {
+    TempDir dir;
+    writeFile(dir.file("data"), "0123456789");
+    EXPECT_EQ(readFileStart(dir.file("data"), 4), (std::vector<std::uint8_t>{'0', '1', '2', '3'}));
+    EXPECT_EQ(readFileStart(dir.file("data"), 100).size(), 10u);
+    // A FIFO without a writer would block a plain open; a device would read forever.
+    ::mkfifo(dir.file("pipe.bmp").c_str(), 0644);
+    EXPECT_EQ(failureOf([&] { readFileStart(dir.file("pipe.bmp"), 14); }),
+              "An unknown error occurred while accessing " + dir.file("pipe.bmp") + ".");
+    EXPECT_EQ(failureOf([&] { readFileStart("/dev/zero", 14); }),
+              "An unknown error occurred while accessing /dev/zero.");
+    EXPECT_EQ(failureOf([&] { readFileStart(dir.path(), 14); }),
+              "Access to " + dir.path() + " was denied.");
+    EXPECT_EQ(failureOf([&] { readFileStart(dir.file("gone"), 14); }),
+              dir.file("gone") + " was not found.");
+}
+
+}  // namespace
+}  // namespace vexa

@@ -1,0 +1,102 @@
+#include "palette/file_commands.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "base/command_failure.h"
+#include "palette/palette_model.h"
+#include "support/fake_display.h"
+
+namespace vexa {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FakeDisplay;
+
+std::vector<std::uint8_t> fileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class SaveTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("vexa-save-" + std::to_string(::getpid()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+    fs::path dir_;
+    FakeDisplay display_;
+};
+
+bool isPaletteBitmapOf(const std::vector<std::uint8_t>& bytes, const FakeDisplay& display) {
+    if (bytes.size() != 9270 || bytes[0] != 'B' || bytes[1] != 'M') return false;
+    for (int i = 0; i < 256; ++i) {
+        const PaletteEntry& e = display.hardware[i];
+        const std::uint8_t* q = &bytes[54 + 4 * i];
+        if (q[0] != e.blue || q[1] != e.green || q[2] != e.red || q[3] != 0) return false;
+    }
+    return true;
+}
+
+bool isTextDump(const std::vector<std::uint8_t>& bytes) {
+    const std::string text(bytes.begin(), bytes.end());
+    return text.rfind("Vexa - Win32 Color Palette Tool\r\n", 0) == 0;
+}
+
+TEST(SaveFormat, OnlyTheFinalNamesExtensionBmpInAnyCaseGivesABitmap) {
+    for (const char* name : {"SysPal.bmp", "a.BMP", "a.Bmp", "/x/y/a.bMp", "/t.txt/a.bmp"})
+        EXPECT_EQ(saveFormatFor(name), SaveFormat::paletteBitmap) << name;
+    for (const char* name : {"a.txt", "a.dat", "a", "a.bmp.txt", "/d.bmp/a", "a.", "bmp"})
+        EXPECT_EQ(saveFormatFor(name), SaveFormat::textDump) << name;
+}
+
+TEST_F(SaveTest, BitmapNamesGetThePaletteBitmapOfTheDisplay) {
+    PaletteModel model(display_);
+    for (const char* name : {"one.bmp", "two.BMP", "three.Bmp"}) {
+        savePalette(path(name), model);
+        EXPECT_TRUE(isPaletteBitmapOf(fileBytes(path(name)), display_)) << name;
+    }
+}
+
+TEST_F(SaveTest, OtherNamesGetTheTextDumpWithTheDisplaysColours) {
+    display_.hardware[7] = PaletteEntry{192, 192, 192, 0};
+    PaletteModel model(display_);
+    for (const char* name : {"one.txt", "two.dat", "three"}) {
+        savePalette(path(name), model);
+        const auto bytes = fileBytes(path(name));
+        EXPECT_TRUE(isTextDump(bytes)) << name;
+        const std::string text(bytes.begin(), bytes.end());
+        EXPECT_NE(text.find("\r\n  7: 192, 192, 192\r\n"), std::string::npos) << name;
+    }
+}
+
+TEST_F(SaveTest, FailuresReachTheCallerNamingThePath) {
+    PaletteModel model(display_);
+    const std::string missing = path("no-such-folder/pal.bmp");
+    try {
+        savePalette(missing, model);
+        FAIL() << "saving into a missing folder succeeded";
+    } catch (const CommandFailure& failure) {
+        EXPECT_EQ(failure.category(), FailureCategory::FileError);
+        EXPECT_EQ(failure.path(), missing);
+    }
+    display_.screenUnreachable = true;
+    try {
+        savePalette(path("pal.bmp"), model);
+        FAIL() << "saving without a screen succeeded";
+    } catch (const CommandFailure& failure) {
+        EXPECT_EQ(failure.category(), FailureCategory::ResourceUnavailable);
+    }
+    EXPECT_FALSE(fs::exists(path("pal.bmp")));
+}
+
+}  // namespace
+}  // namespace vexa

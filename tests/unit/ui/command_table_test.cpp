@@ -1,0 +1,87 @@
+#include "ui/command_table.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace vexa {
+namespace {
+
+// A window with a few commands that records what ran and can fail on request.
+struct Recorder {
+    std::vector<std::string> calls;
+    FailureCategory failWith = FailureCategory::SilentFailure;
+    bool fail = false;
+
+    void single() { calls.push_back("single"); }
+    void ranged(int id) { calls.push_back("ranged " + std::to_string(id)); }
+    void failing() {
+        calls.push_back("failing");
+        if (fail) throw CommandFailure(failWith);
+        calls.push_back("finished");
+    }
+};
+
+const std::array<CommandEntry<Recorder>, 3> kTable{{
+    {2001, &Recorder::single},
+    {2002, 2007, &Recorder::ranged},
+    {57604, &Recorder::failing},
+}};
+
+TEST(CommandTable, RoutesSingleIdsAndRangesToTheirHandlers) {
+    Recorder r;
+    EXPECT_TRUE(dispatchCommand<Recorder>(kTable, r, 2001));
+    EXPECT_TRUE(dispatchCommand<Recorder>(kTable, r, 2002));
+    EXPECT_TRUE(dispatchCommand<Recorder>(kTable, r, 2007));
+    EXPECT_EQ(r.calls, (std::vector<std::string>{"single", "ranged 2002", "ranged 2007"}));
+}
+
+TEST(CommandTable, IdsOutsideTheTableAreLeftForTheNextTable) {
+    Recorder r;
+    EXPECT_FALSE(dispatchCommand<Recorder>(kTable, r, 2000));
+    EXPECT_FALSE(dispatchCommand<Recorder>(kTable, r, 2008));
+    EXPECT_FALSE(dispatchCommand<Recorder>(kTable, r, 57664));
+    EXPECT_TRUE(r.calls.empty());
+}
+
+TEST(CommandDispatch, AShownFailureIsReportedOnceAndWorkBeforeItStays) {
+    Recorder r;
+    r.fail = true;
+    r.failWith = FailureCategory::ResourceUnavailable;
+    std::vector<std::string> shown;
+    runReportingFailures([&] { dispatchCommand<Recorder>(kTable, r, 57604); },
+                         [&](const CommandFailure& f) { shown.push_back(f.message()); });
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], "A required resource was unavailable.");
+    EXPECT_EQ(r.calls, std::vector<std::string>{"failing"});
+}
+
+TEST(CommandDispatch, ASilentFailureShowsNothing) {
+    Recorder r;
+    r.fail = true;
+    int shown = 0;
+    runReportingFailures([&] { dispatchCommand<Recorder>(kTable, r, 57604); },
+                         [&](const CommandFailure&) { ++shown; });
+    EXPECT_EQ(shown, 0);
+}
+
+TEST(CommandDispatch, RunningOutOfMemoryIsReportedAsTheMemoryFailure) {
+    std::vector<FailureCategory> shown;
+    runReportingFailures([] { throw std::bad_alloc(); },
+                         [&](const CommandFailure& f) { shown.push_back(f.category()); });
+    EXPECT_EQ(shown, std::vector<FailureCategory>{FailureCategory::OutOfMemory});
+}
+
+TEST(CommandDispatch, ASuccessfulCommandShowsNothing) {
+    Recorder r;
+    int shown = 0;
+    runReportingFailures([&] { dispatchCommand<Recorder>(kTable, r, 57604); },
+                         [&](const CommandFailure&) { ++shown; });
+    EXPECT_EQ(shown, 0);
+    EXPECT_EQ(r.calls, (std::vector<std::string>{"failing", "finished"}));
+}
+
+}  // namespace
+}  // namespace vexa
