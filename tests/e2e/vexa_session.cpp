@@ -147,7 +147,16 @@ std::optional<int> VexaProcess::waitForExit(std::chrono::milliseconds timeout) {
 }
 
 bool chooseMenu(Window window, const std::vector<std::string>& keys) {
-    if (!xdotool({"windowfocus", "--sync", std::to_string(window)})) return false;
+    // xdotool's --sync waits for a focus change that never comes when the window has the
+    // focus already (as it has under openbox once activated).
+    Window focus = 0;
+    int revert = 0;
+    {
+        XConnection x;
+        XGetInputFocus(x, &focus, &revert);
+    }
+    if (focus != window && !xdotool({"windowfocus", "--sync", std::to_string(window)}))
+        return false;
     for (const std::string& key : keys)
         if (!xdotool({"key", "--delay", "60", key})) return false;
     return true;
