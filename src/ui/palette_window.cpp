@@ -91,15 +91,17 @@ void PaletteWindow::runModal() {
     prepareWindowColormap();
     // A window placed by the program, even at (0, 0), which FLTK takes for "not placed".
     force_position(1);
-    const bool frameKnown = windowOps_->showPlaced([this] { initDialog(); });
-    if (!frameKnown) {
-        // This window manager tells its frame only once the window is in it: place the
-        // window again around the frame it got.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-        while (shown() && !windowOps_->framed() && std::chrono::steady_clock::now() < deadline)
-            Fl::wait(0.05);
-        placeWindow();
-    }
+    Rect placed;
+    const bool frameKnown = windowOps_->showPlaced([&] {
+        initDialog();
+        placed = windowOps_->windowRect();
+    });
+    // A window manager that tells its frame only once the window is in it, or that took
+    // the window in elsewhere: place the window again around the frame it got.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (shown() && !windowOps_->framed() && std::chrono::steady_clock::now() < deadline)
+        Fl::wait(0.05);
+    if (!frameKnown || windowOps_->windowRect() != placed) placeWindow();
     while (shown()) Fl::wait();
 }
 
