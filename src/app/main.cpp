@@ -11,6 +11,7 @@
 #include "app/platform_check.h"
 #include "platform/clipboard.h"
 #include "platform/store/registry_file_store.h"
+#include "platform/x11/fltk_preferences.h"
 #include "platform/x11/interface_colours.h"
 #include "platform/x11/open_display.h"
 #include "platform/x11/program_colormap.h"
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
         case vexa::CommandLineAction::run:
             break;
     }
+    vexa::readFltkOptionsWithoutUserFile();
     // Through DISPLAY, as FLTK's own -display option does.
     if (!command.display.empty()) Fl::display(command.display.c_str());
     ::Display* connection = vexa::openDisplay();
@@ -50,5 +52,5 @@ int main(int argc, char** argv) {
     app.setStartOptions(command.start);
     app.startUp();
     vexa::closeClipboard();
-    return 0;
+    return app.exitStatus();
 }

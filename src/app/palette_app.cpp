@@ -1,5 +1,6 @@
 #include "app/palette_app.h"
 
+#include <cstdio>
 #include <exception>
 #include <memory>
 
@@ -21,7 +22,7 @@ PaletteApp::PaletteApp(Registry& registry, Display& display, std::uint32_t platf
 
 void PaletteApp::startUp() {
     if (!platformSupported(platformVersion_)) {
-        showMessageBox(kPlatformMessage, MessageIcon::stop);
+        reportStartFailure(kPlatformMessage);
         return;
     }
     settings_.currentVersion = kProgramVersion;
@@ -35,10 +36,9 @@ void PaletteApp::startUp() {
         window = std::make_unique<PaletteWindow>(settings_, appName_, display_, startOptions_,
                                                  [this](int id) { onCommand(id); });
     } catch (const PaletteModelError& error) {
-        showMessageBox(error.notPaletteDevice() ? kPaletteModeMessage : kNoMemoryMessage,
-                       MessageIcon::stop);
+        reportStartFailure(error.notPaletteDevice() ? kPaletteModeMessage : kNoMemoryMessage);
     } catch (const std::exception&) {
-        showMessageBox(kNoMemoryMessage, MessageIcon::stop);
+        reportStartFailure(kNoMemoryMessage);
     }
     if (window) {
         mainWindow_ = window.get();
@@ -46,6 +46,15 @@ void PaletteApp::startUp() {
         mainWindow_ = nullptr;
     }
     if (settings_.modified) settings_.save();
+}
+
+// The box is for the user; standard error and the exit status are for a script that
+// started the program and sees no box.
+void PaletteApp::reportStartFailure(const char* message) {
+    startFailed_ = true;
+    std::fprintf(stderr, "vexa: %s\n", message);
+    std::fflush(stderr);
+    showMessageBox(message, MessageIcon::stop);
 }
 
 std::span<const CommandEntry<PaletteApp>> PaletteApp::commandTable() {
