@@ -12,6 +12,7 @@
 #include "app/run_end.h"
 #include "platform/clipboard.h"
 #include "platform/store/registry_file_store.h"
+#include "platform/x11/fltk_preferences.h"
 #include "platform/x11/interface_colours.h"
 #include "platform/x11/open_display.h"
 #include "platform/x11/program_colormap.h"
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
         case vexa::CommandLineAction::run:
             break;
     }
+    vexa::readFltkOptionsWithoutUserFile();
     // Through DISPLAY, as FLTK's own -display option does.
     if (!command.display.empty()) Fl::display(command.display.c_str());
     ::Display* connection = vexa::openDisplay();
@@ -53,5 +55,5 @@ int main(int argc, char** argv) {
     vexa::saveAndExitOnLostDisplay(app);
     app.startUp();
     vexa::closeClipboard();
-    return 0;
+    return app.exitStatus();
 }

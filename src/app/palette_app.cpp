@@ -3,6 +3,7 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
 
+#include <cstdio>
 #include <exception>
 #include <memory>
 
@@ -25,7 +26,7 @@ PaletteApp::PaletteApp(Registry& registry, Display& display, std::uint32_t platf
 
 void PaletteApp::startUp() {
     if (!platformSupported(platformVersion_)) {
-        showMessageBox(kPlatformMessage, MessageIcon::stop);
+        reportStartFailure(kPlatformMessage);
         return;
     }
     settings_.currentVersion = kProgramVersion;
@@ -42,10 +43,9 @@ void PaletteApp::startUp() {
         window = std::make_unique<PaletteWindow>(settings_, appName_, display_, startOptions_,
                                                  [this](int id) { onCommand(id); });
     } catch (const PaletteModelError& error) {
-        showMessageBox(error.notPaletteDevice() ? kPaletteModeMessage : kNoMemoryMessage,
-                       MessageIcon::stop);
+        reportStartFailure(error.notPaletteDevice() ? kPaletteModeMessage : kNoMemoryMessage);
     } catch (const std::exception&) {
-        showMessageBox(kNoMemoryMessage, MessageIcon::stop);
+        reportStartFailure(kNoMemoryMessage);
     }
     if (window) {
         mainWindow_ = window.get();
@@ -56,6 +56,15 @@ void PaletteApp::startUp() {
         SettingsBatch batch(settings_.key);
         settings_.save();
     }
+}
+
+// The box is for the user; standard error and the exit status are for a script that
+// started the program and sees no box.
+void PaletteApp::reportStartFailure(const char* message) {
+    startFailed_ = true;
+    std::fprintf(stderr, "vexa: %s\n", message);
+    std::fflush(stderr);
+    showMessageBox(message, MessageIcon::stop);
 }
 
 std::span<const CommandEntry<PaletteApp>> PaletteApp::commandTable() {

@@ -48,6 +48,16 @@ class Display {
     // The colour of the screen pixel at (x, y) in root coordinates.
     // Throws CommandFailure (ResourceUnavailable) when the screen cannot be reached.
     virtual ColorRef screenPixel(int x, int y) = 0;
+
+    // What the pixel readout needs for one pointer position: the colour of the screen pixel
+    // at (x, y) and, with `withPalette`, the system palette of the same moment (as
+    // readSystemPaletteEntries(0, 256) gives it); without, the palette's count is 0.
+    // Throws CommandFailure (ResourceUnavailable) when the screen cannot be reached.
+    struct ScreenSample {
+        ColorRef colour = 0;
+        SystemPaletteSnapshot palette;
+    };
+    virtual ScreenSample sampleScreen(int x, int y, bool withPalette);
 };
 
 }  // namespace vexa

@@ -2,12 +2,15 @@
 
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
+#include <FL/fl_draw.H>
 
 #include <new>
 #include <utility>
 
+#include "palette/grid_raster.h"
 #include "palette/palette_model.h"
 #include "palette/pixel_readout.h"
+#include "platform/display.h"
 #include "platform/message_box.h"
 #include "platform/pixel_painter.h"
 #include "ui/command_table.h"
@@ -48,17 +51,29 @@ void PaletteGridView::resize(int x, int y, int width, int height) {
 }
 
 void PaletteGridView::draw() {
-    draw_box();
+    // The damaged part of the client area goes to the screen as one image of pixel values:
+    // one request, where a fill per tile and frame would take hundreds.
+    int X = 0, Y = 0, W = 0, H = 0;
+    fl_clip_box(x(), y(), w(), h(), X, Y, W, H);
+    if (W <= 0 || H <= 0) return;
+    const Rect area{X - x(), Y - y(), X - x() + W, Y - y() + H};
+    const std::size_t size = static_cast<std::size_t>(W) * H;
     // A failure while painting is never shown: what was not drawn stays undrawn.
     try {
+        const std::vector<PaintStep> plan = grid_.paintPlan(model_.entryCount());
+        const unsigned long background = fltkColourPixel(Fl::box_color(color()));
         const unsigned long black = blackPixel();
-        for (const PaintStep& step : grid_.paintPlan(model_.entryCount())) {
-            const Rect& r = step.rect;
-            if (step.kind == PaintStep::Kind::fill)
-                fillPixelRect(x() + r.left, y() + r.top, r.width(), r.height(),
-                              static_cast<unsigned long>(step.index));
-            else
-                framePixelRect(x() + r.left, y() + r.top, r.width(), r.height(), black);
+        if (pixelsFitInBytes() && background <= 0xFF && black <= 0xFF) {
+            std::vector<std::uint8_t>& pixels = bytePixels_;
+            pixels.resize(size);
+            rasterisePaintPlan<std::uint8_t>(plan, area, static_cast<std::uint8_t>(background),
+                                             static_cast<std::uint8_t>(black), pixels.data());
+            putPixelBlock(X, Y, W, H, pixels.data());
+        } else {
+            std::vector<std::uint32_t> pixels(size);
+            rasterisePaintPlan<std::uint32_t>(plan, area, static_cast<std::uint32_t>(background),
+                                              static_cast<std::uint32_t>(black), pixels.data());
+            putPixelBlock(X, Y, W, H, pixels.data());
         }
     } catch (const CommandFailure&) {
     } catch (const std::bad_alloc&) {
@@ -108,9 +123,11 @@ void PaletteGridView::inspectPointer() {
             const int cy = Fl::event_y() - y();
             const bool inClient = cx >= 0 && cy >= 0 && cx < w() && cy < h();
             const int index = inClient ? grid_.hitTest(cx, cy) : -1;
-            const ColorRef colour = display_.screenPixel(Fl::event_x_root(), Fl::event_y_root());
-            const std::string text = formatReadout(restingTitle_, colour, index,
-                                                   [&] { return model_.readSystemPalette(); });
+            // Off the grid the colour is looked up in the palette, read with the pixel.
+            const Display::ScreenSample sample =
+                display_.sampleScreen(Fl::event_x_root(), Fl::event_y_root(), index < 0);
+            const std::string text =
+                formatReadout(restingTitle_, sample.colour, index, [&] { return sample.palette; });
             setTitleIfChanged(text);
         },
         [](const CommandFailure& failure) { showMessageBox(failure.message(), failure.icon()); });

@@ -7,7 +7,9 @@
 
 #include <FL/Fl_Widget.H>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "palette/grid_geometry.h"
 
@@ -50,6 +52,8 @@ class PaletteGridView : public Fl_Widget {
     // releasing another button meanwhile neither takes nor ends it; FLTK would otherwise hand
     // its pushed widget to that button.
     bool holdsCapture_ = false;
+    // The last repaint's pixels, kept so that a repaint does not allocate.
+    std::vector<std::uint8_t> bytePixels_;
 };
 
 }  // namespace vexa

@@ -63,6 +63,14 @@ class PaletteWindow : public Fl_Window {
     bool shrinkToFit();
 
     void initDialog();
+    // Restores the stored placement, or sizes, fits and centres the window; then the
+    // command line's geometry.
+    void placeWindow();
+    // The client area that keeps every tile at least 1 pixel and the menu bar whole.
+    Size minimumClient() const;
+    int menuBarWidth() const;
+    // Makes minimumClient() the window's smallest size, growing the window when needed.
+    void applyMinimumSize();
     // The frame around the window and the menu bar above the client area.
     WindowChrome chrome() const;
     void centreInWorkArea();

@@ -28,6 +28,8 @@ class X11Display : public Display {
     std::unique_ptr<PaletteObject> createPalette(const LogicalPalette& palette) override;
     void realisePalette(const PaletteObject& palette) override;
     ColorRef screenPixel(int x, int y) override;
+    // In at most two exchanges with the server (see screen_sample.cpp).
+    ScreenSample sampleScreen(int x, int y, bool withPalette) override;
 
     // Called with each realised colormap after its colours are stored and before it is
     // installed. A window manager with colormap focus installs the colormap of the focused
@@ -45,6 +47,9 @@ class X11Display : public Display {
 
     ::Display* connection_;
     Colormap realised_ = None;
+    // The colormap the last sample found installed: only a guess for the next sample's
+    // first exchange, which the same exchange confirms or refutes.
+    Colormap lastInstalled_ = None;
     std::function<void(Colormap)> onRealise_;
 };
 

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# run-all.sh: every end-to-end benchmark in turn (readout, repaint, start-up), each on its
+# own private Xvfb. Numbers are ratios to yardsticks measured in the same run; they are not
+# tests and nothing gates on them.
+set -euo pipefail
+here=$(dirname "$0")
+"$here/readout.sh" </dev/null
+echo
+"$here/repaint.sh" </dev/null
+echo
+"$here/startup.sh" </dev/null
