@@ -9,6 +9,7 @@
 #include "app/command_line.h"
 #include "app/palette_app.h"
 #include "app/platform_check.h"
+#include "app/run_end.h"
 #include "platform/clipboard.h"
 #include "platform/store/registry_file_store.h"
 #include "platform/x11/fltk_preferences.h"
@@ -50,6 +51,8 @@ int main(int argc, char** argv) {
     vexa::ProgramColormap colormap(display);
     vexa::PaletteApp app(registry, display, vexa::runningPlatformVersion());
     app.setStartOptions(command.start);
+    vexa::endRunOnSignals(app);
+    vexa::saveAndExitOnLostDisplay(app);
     app.startUp();
     vexa::closeClipboard();
     return app.exitStatus();

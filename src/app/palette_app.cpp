@@ -1,11 +1,15 @@
 #include "app/palette_app.h"
 
+#include <FL/Fl.H>
+#include <FL/Fl_Window.H>
+
 #include <cstdio>
 #include <exception>
 #include <memory>
 
 #include "app/platform_check.h"
 #include "platform/message_box.h"
+#include "settings/settings_batch.h"
 #include "ui/about_window.h"
 #include "ui/help_window.h"
 #include "ui/palette_window.h"
@@ -27,8 +31,11 @@ void PaletteApp::startUp() {
     }
     settings_.currentVersion = kProgramVersion;
     settings_.key.bind(settings_.key.root(), kCompanyName, appName_);
-    settings_.reset();
-    settings_.load();
+    {
+        SettingsBatch batch(settings_.key);
+        settings_.reset();
+        settings_.load();
+    }
     // The guard covers building the window; a failure of a running command is shown by the
     // window's dispatch.
     std::unique_ptr<PaletteWindow> window;
@@ -45,7 +52,10 @@ void PaletteApp::startUp() {
         window->runModal();
         mainWindow_ = nullptr;
     }
-    if (settings_.modified) settings_.save();
+    if (settings_.modified) {
+        SettingsBatch batch(settings_.key);
+        settings_.save();
+    }
 }
 
 // The box is for the user; standard error and the exit status are for a script that
@@ -76,6 +86,19 @@ void PaletteApp::about() {
 
 void PaletteApp::help() {
     showHelp(mainWindow_, appName_, helpShowing_);
+}
+
+void PaletteApp::endRun() {
+    if (mainWindow_) mainWindow_->endDialog();
+    // Dialogs run loops of their own until their window goes.
+    while (Fl_Window* open = Fl::first_window()) open->hide();
+}
+
+void PaletteApp::saveWithoutDisplay() {
+    if (mainWindow_) mainWindow_->handBackWithoutDisplay();
+    if (!settings_.modified) return;
+    SettingsBatch batch(settings_.key);
+    settings_.save();
 }
 
 // Exit closes the main window as its close box does.

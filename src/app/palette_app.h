@@ -47,6 +47,12 @@ class PaletteApp {
     void setStartOptions(const StartOptions& start) { startOptions_ = start; }
     const StartOptions& startOptions() const { return startOptions_; }
 
+    // Ends the run as the close box does, closing any dialog open above the window.
+    void endRun();
+    // The display is gone: keeps what the run changed (the placement last seen and the
+    // view) in the settings store. Makes no call to the display.
+    void saveWithoutDisplay();
+
     // Handles the commands the palette window passes on; others are ignored.
     void onCommand(int id);
 

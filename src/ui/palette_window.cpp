@@ -212,6 +212,11 @@ void PaletteWindow::toggleBorder() {
     gridView_.toggleBorder();
 }
 
+void PaletteWindow::resize(int x, int y, int width, int height) {
+    Fl_Window::resize(x, y, width, height);
+    if (shown() && !ended_ && !windowOps_->isMinimised()) lastKnownRect_ = windowOps_->windowRect();
+}
+
 int PaletteWindow::handle(int event) {
     if (event == FL_PUSH && Fl::event_button() != FL_LEFT_MOUSE && gridView_.holdsCapture()) {
         // Another button pressed during a readout, wherever the pointer is: the grid keeps
@@ -244,6 +249,17 @@ void PaletteWindow::endDialog() {
 
 void PaletteWindow::handBack() {
     settings_.captureWindowState(windowOps_.get());
+    handBackView();
+}
+
+void PaletteWindow::handBackWithoutDisplay() {
+    if (ended_) return;
+    ended_ = true;
+    if (!lastKnownRect_.empty()) settings_.updateBounds(lastKnownRect_);
+    handBackView();
+}
+
+void PaletteWindow::handBackView() {
     const GridGeometry& grid = gridView_.grid();
     settings_.takeGridPreferences(grid.columns, grid.rows, grid.border);
 }

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+#include "base/typed_path.h"
 #include "platform/file_name_rules.h"
 #include "platform/window_colormap.h"
 #include "platform/x11/fltk_preferences.h"
@@ -87,18 +88,6 @@ void setNameField(Fl_Group& window, const std::string& name) {
         ok->activate();
 }
 
-// The chosen name as a full path: relative to the folder the chooser shows, "~" expanded.
-std::string fullPath(Fl_File_Chooser& chooser, const char* value) {
-    char expanded[FL_PATH_MAX];
-    fl_filename_expand(expanded, sizeof expanded, value);
-    if (expanded[0] == '/') return expanded;
-    std::string folder = chooser.directory() ? chooser.directory() : ".";
-    if (folder.empty() || folder.back() != '/') folder += '/';
-    char absolute[FL_PATH_MAX];
-    fl_filename_absolute(absolute, sizeof absolute, (folder + expanded).c_str());
-    return absolute;
-}
-
 std::optional<std::string> runDialog(const char* title, const char* filters, int filterCount,
                                      int type, const char* initialName, bool saving) {
     const char* folder = lastFolder().empty() ? "." : lastFolder().c_str();
@@ -121,10 +110,11 @@ std::optional<std::string> runDialog(const char* title, const char* filters, int
         const char* value = chooser.value();
         if (!value || !*value) return std::nullopt;
         name = value;
-        const std::string chosen = fullPath(chooser, value);
-        const DialogDecision decision =
-            saving ? decideSaveName(chosen, kDefaultExtension, probeFileSystem)
-                   : decideOpenName(chosen, kDefaultExtension, probeFileSystem);
+        const std::string chosen =
+            typedNameToPath(value, chooser.directory() ? chooser.directory() : ".");
+        DialogDecision decision = saving
+                                      ? decideSaveName(chosen, kDefaultExtension, probeFileSystem)
+                                      : decideOpenName(chosen, kDefaultExtension, probeFileSystem);
         switch (decision.step) {
             case DialogStep::accept:
                 lastFolder() = folderOf(decision.path);
@@ -143,6 +133,11 @@ std::optional<std::string> runDialog(const char* title, const char* filters, int
             case DialogStep::refuseNoFolder:
             case DialogStep::refuseNoFile:
             case DialogStep::refuseEmpty:
+                showNotice(title, dialogQuestionText(decision));
+                break;
+            case DialogStep::refuseInvalidPath:
+                // The name as typed: the path made of it may be too long to read anyway.
+                decision.path = name;
                 showNotice(title, dialogQuestionText(decision));
                 break;
         }
