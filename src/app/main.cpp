@@ -9,8 +9,10 @@
 #include "app/command_line.h"
 #include "app/palette_app.h"
 #include "app/platform_check.h"
+#include "app/run_end.h"
 #include "platform/clipboard.h"
 #include "platform/store/registry_file_store.h"
+#include "platform/x11/fltk_preferences.h"
 #include "platform/x11/interface_colours.h"
 #include "platform/x11/open_display.h"
 #include "platform/x11/program_colormap.h"
@@ -33,6 +35,7 @@ int main(int argc, char** argv) {
         case vexa::CommandLineAction::run:
             break;
     }
+    vexa::readFltkOptionsWithoutUserFile();
     // Through DISPLAY, as FLTK's own -display option does.
     if (!command.display.empty()) Fl::display(command.display.c_str());
     ::Display* connection = vexa::openDisplay();
@@ -53,7 +56,9 @@ int main(int argc, char** argv) {
     vexa::ProgramColormap colormap(display);
     vexa::PaletteApp app(registry, display, vexa::runningPlatformVersion());
     app.setStartOptions(command.start);
+    vexa::endRunOnSignals(app);
+    vexa::saveAndExitOnLostDisplay(app);
     app.startUp();
     vexa::closeClipboard();
-    return 0;
+    return app.exitStatus();
 }

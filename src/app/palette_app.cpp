@@ -1,10 +1,15 @@
 #include "app/palette_app.h"
 
+#include <FL/Fl.H>
+#include <FL/Fl_Window.H>
+
+#include <cstdio>
 #include <exception>
 #include <memory>
 
 #include "app/platform_check.h"
 #include "platform/message_box.h"
+#include "settings/settings_batch.h"
 #include "ui/about_window.h"
 #include "ui/help_window.h"
 #include "ui/palette_window.h"
@@ -21,13 +26,16 @@ PaletteApp::PaletteApp(Registry& registry, Display& display, std::uint32_t platf
 
 void PaletteApp::startUp() {
     if (!platformSupported(platformVersion_)) {
-        showMessageBox(kPlatformMessage, MessageIcon::stop);
+        reportStartFailure(kPlatformMessage);
         return;
     }
     settings_.currentVersion = kProgramVersion;
     settings_.key.bind(settings_.key.root(), kCompanyName, appName_);
-    settings_.reset();
-    settings_.load();
+    {
+        SettingsBatch batch(settings_.key);
+        settings_.reset();
+        settings_.load();
+    }
     // The guard covers building the window; a failure of a running command is shown by the
     // window's dispatch.
     std::unique_ptr<PaletteWindow> window;
@@ -35,17 +43,28 @@ void PaletteApp::startUp() {
         window = std::make_unique<PaletteWindow>(settings_, appName_, display_, startOptions_,
                                                  [this](int id) { onCommand(id); });
     } catch (const PaletteModelError& error) {
-        showMessageBox(error.notPaletteDevice() ? kPaletteModeMessage : kNoMemoryMessage,
-                       MessageIcon::stop);
+        reportStartFailure(error.notPaletteDevice() ? kPaletteModeMessage : kNoMemoryMessage);
     } catch (const std::exception&) {
-        showMessageBox(kNoMemoryMessage, MessageIcon::stop);
+        reportStartFailure(kNoMemoryMessage);
     }
     if (window) {
         mainWindow_ = window.get();
         window->runModal();
         mainWindow_ = nullptr;
     }
-    if (settings_.modified) settings_.save();
+    if (settings_.modified) {
+        SettingsBatch batch(settings_.key);
+        settings_.save();
+    }
+}
+
+// The box is for the user; standard error and the exit status are for a script that
+// started the program and sees no box.
+void PaletteApp::reportStartFailure(const char* message) {
+    startFailed_ = true;
+    std::fprintf(stderr, "vexa: %s\n", message);
+    std::fflush(stderr);
+    showMessageBox(message, MessageIcon::stop);
 }
 
 std::span<const CommandEntry<PaletteApp>> PaletteApp::commandTable() {
@@ -67,6 +86,19 @@ void PaletteApp::about() {
 
 void PaletteApp::help() {
     showHelp(mainWindow_, appName_, helpShowing_);
+}
+
+void PaletteApp::endRun() {
+    if (mainWindow_) mainWindow_->endDialog();
+    // Dialogs run loops of their own until their window goes.
+    while (Fl_Window* open = Fl::first_window()) open->hide();
+}
+
+void PaletteApp::saveWithoutDisplay() {
+    if (mainWindow_) mainWindow_->handBackWithoutDisplay();
+    if (!settings_.modified) return;
+    SettingsBatch batch(settings_.key);
+    settings_.save();
 }
 
 // Exit closes the main window as its close box does.

@@ -36,6 +36,9 @@ class PaletteApp {
 
     // The whole life of the program: checks, loads the settings, runs the window, saves.
     void startUp();
+    // 1 when start-up ended with one of its messages instead of running the window, so
+    // that a script can tell that the program did not run; 0 otherwise.
+    int exitStatus() const { return startFailed_ ? 1 : 0; }
 
     // "Vexa": message box caption, resting title, application level of the registry key.
     const std::string& appName() const { return appName_; }
@@ -43,6 +46,12 @@ class PaletteApp {
     // Where the command line asks the window to go; nothing by default.
     void setStartOptions(const StartOptions& start) { startOptions_ = start; }
     const StartOptions& startOptions() const { return startOptions_; }
+
+    // Ends the run as the close box does, closing any dialog open above the window.
+    void endRun();
+    // The display is gone: keeps what the run changed (the placement last seen and the
+    // view) in the settings store. Makes no call to the display.
+    void saveWithoutDisplay();
 
     // Handles the commands the palette window passes on; others are ignored.
     void onCommand(int id);
@@ -52,12 +61,14 @@ class PaletteApp {
     void about();
     void help();
     void exitApp();
+    void reportStartFailure(const char* message);
 
     std::string appName_;
     ViewSettings settings_;
     Display& display_;
     std::uint32_t platformVersion_;
     PaletteWindow* mainWindow_ = nullptr;
+    bool startFailed_ = false;
     StartOptions startOptions_;
     // True while a Help window is open: at most one exists.
     bool helpShowing_ = false;

@@ -1,5 +1,7 @@
 #include "palette/grid_geometry.h"
 
+#include <algorithm>
+
 namespace vexa {
 namespace {
 
@@ -32,10 +34,15 @@ GridGeometry GridGeometry::fromPreferences(int columns, int rows, bool border) {
 }
 
 void GridGeometry::layoutGrid(int clientWidth, int clientHeight) {
-    tileHeight = clientHeight / rows;
-    tileWidth = clientWidth / columns;
-    originY = (clientHeight - rows * tileHeight) / 2;
-    originX = (clientWidth - columns * tileWidth) / 2;
+    tileHeight = std::max(1, clientHeight / rows);
+    tileWidth = std::max(1, clientWidth / columns);
+    originY = std::max(0, (clientHeight - rows * tileHeight) / 2);
+    originX = std::max(0, (clientWidth - columns * tileWidth) / 2);
+}
+
+Size GridGeometry::shrinkTarget(Size minimum) const {
+    return Size{std::max(tileWidth * columns, minimum.width),
+                std::max(tileHeight * rows, minimum.height)};
 }
 
 Point GridGeometry::tileOrigin(int i) const {

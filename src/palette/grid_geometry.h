@@ -60,7 +60,9 @@ struct GridGeometry {
     static GridGeometry fromPreferences(int columns, int rows, bool border);
 
     // Tile size and origin for a client area of the given size; the grid is centred,
-    // the smaller half of the leftover pixels before it.
+    // the smaller half of the leftover pixels before it. A tile is never narrower or lower
+    // than 1 pixel: a client area smaller than columns x rows shows the grid from its
+    // top-left corner and cuts it off on the right or at the bottom.
     void layoutGrid(int clientWidth, int clientHeight);
 
     // Top-left corner of tile i; the tile covers [origin, origin + tile size).
@@ -78,8 +80,11 @@ struct GridGeometry {
     // widened by one pixel to the right and down, so neighbours share one black line.
     std::vector<PaintStep> paintPlan(int entryCount) const;
 
-    // The client size that holds the grid with no margin (Shrink to Fit).
-    Size shrinkTarget() const { return Size{tileWidth * columns, tileHeight * rows}; }
+    // The client size that holds the grid with no margin (Shrink to Fit), never below
+    // `minimum`.
+    Size shrinkTarget(Size minimum = {}) const;
+    // The smallest client area that shows every tile at least 1 pixel wide and high.
+    Size minimumClient() const { return Size{columns, rows}; }
 };
 
 // The View > Set Columns commands.

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <optional>
+
+#include "base/command_failure.h"
 
 namespace vexa {
 namespace {
@@ -51,12 +54,15 @@ DialogDecision decideSaveName(const std::string& chosen, const std::string& defa
                               const PathProbe& probe) {
     if (chosen.empty()) return {DialogStep::refuseEmpty, chosen};
     const PathFacts typed = probe(chosen);
+    if (typed.invalid) return {DialogStep::refuseInvalidPath, chosen};
     if (auto decision = folderOrNoName(chosen, typed)) return *decision;
 
     const std::string path = withDefaultExtension(chosen, defaultExtension);
     const PathFacts folder = probe(folderOf(path));
+    if (folder.invalid) return {DialogStep::refuseInvalidPath, chosen};
     if (!folder.isDirectory) return {DialogStep::refuseNoFolder, path};
     const PathFacts target = path == chosen ? typed : probe(path);
+    if (target.invalid) return {DialogStep::refuseInvalidPath, chosen};
     if (target.isDirectory) return {DialogStep::enterFolder, path};
     return {target.exists ? DialogStep::askReplace : DialogStep::askCreate, path};
 }
@@ -65,11 +71,14 @@ DialogDecision decideOpenName(const std::string& chosen, const std::string& defa
                               const PathProbe& probe) {
     if (chosen.empty()) return {DialogStep::refuseEmpty, chosen};
     const PathFacts typed = probe(chosen);
+    if (typed.invalid) return {DialogStep::refuseInvalidPath, chosen};
     if (auto decision = folderOrNoName(chosen, typed)) return *decision;
     if (typed.exists) return {DialogStep::accept, chosen};
 
     const std::string path = withDefaultExtension(chosen, defaultExtension);
-    if (!probe(folderOf(path)).isDirectory) return {DialogStep::refuseNoFolder, path};
+    const PathFacts folder = probe(folderOf(path));
+    if (folder.invalid) return {DialogStep::refuseInvalidPath, chosen};
+    if (!folder.isDirectory) return {DialogStep::refuseNoFolder, path};
     if (path != chosen) {
         const PathFacts extended = probe(path);
         if (extended.isDirectory) return {DialogStep::enterFolder, path};
@@ -91,6 +100,8 @@ std::string dialogQuestionText(const DialogDecision& decision) {
             return path + "\nFile not found.\nCheck the file name and try again.";
         case DialogStep::refuseEmpty:
             return "Type a file name or choose a file from the list.";
+        case DialogStep::refuseInvalidPath:
+            return fileErrorMessage(FileErrorKind::invalidPath, path);
         case DialogStep::accept:
         case DialogStep::enterFolder:
             break;
@@ -100,7 +111,11 @@ std::string dialogQuestionText(const DialogDecision& decision) {
 
 PathFacts probeFileSystem(const std::string& path) {
     struct stat info {};
-    if (stat(path.c_str(), &info) != 0) return {};
+    if (stat(path.c_str(), &info) != 0) {
+        PathFacts facts;
+        facts.invalid = errno == ENAMETOOLONG || errno == ENOTDIR;
+        return facts;
+    }
     return {true, S_ISDIR(info.st_mode)};
 }
 

@@ -15,6 +15,8 @@ namespace vexa {
 struct PathFacts {
     bool exists = false;
     bool isDirectory = false;
+    // The system cannot take the path at all (too long, a file used as a folder).
+    bool invalid = false;
 };
 using PathProbe = std::function<PathFacts(const std::string& path)>;
 
@@ -28,13 +30,14 @@ bool hasExtension(const std::string& path, const std::string& extension);
 std::string withDefaultExtension(const std::string& path, const std::string& extension);
 
 enum class DialogStep {
-    accept,          // hand `path` to the command
-    askReplace,      // `path` exists: ask before replacing it
-    askCreate,       // `path` does not exist yet: ask before creating it
-    enterFolder,     // `path` is a folder: show its contents and let the user go on
-    refuseNoFolder,  // the folder of `path` does not exist
-    refuseNoFile,    // Open: `path` does not exist
-    refuseEmpty,     // nothing was chosen
+    accept,             // hand `path` to the command
+    askReplace,         // `path` exists: ask before replacing it
+    askCreate,          // `path` does not exist yet: ask before creating it
+    enterFolder,        // `path` is a folder: show its contents and let the user go on
+    refuseNoFolder,     // the folder of `path` does not exist
+    refuseNoFile,       // Open: `path` does not exist
+    refuseEmpty,        // nothing was chosen
+    refuseInvalidPath,  // the system cannot take `path` as a file name
 };
 
 struct DialogDecision {

@@ -3,6 +3,7 @@
 // a frame without a maximise button.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "platform/window_ops.h"
@@ -23,6 +24,15 @@ class MainWindowOps : public WindowOps {
   public:
     // True once the window is mapped and viewable (under a window manager: in its frame).
     virtual bool viewable() const = 0;
+    // True once a window manager has taken the window into its frame (also when it keeps
+    // the window minimised), or the window is viewable.
+    virtual bool framed() const = 0;
+    // Shows the window for the first time: creates it, runs `place` while neither the
+    // screen nor a window manager has seen it (the no-maximise hints already set), then
+    // maps it, so that it appears once, where and as large as `place` made it. True when
+    // frameExtents() held the real frame while `place` ran: no window manager, or one
+    // that tells its frame before mapping.
+    virtual bool showPlaced(const std::function<void()>& place) = 0;
     // The frame the window manager draws around the window.
     virtual FrameExtents frameExtents() const = 0;
     // Asks the window manager for a frame without a maximise button or function; the

@@ -19,4 +19,15 @@ void clampToDesktop(Rect& r, const Rect& desktop) {
     if (r.top < desktop.top) offset(r, 0, desktop.top - r.top);
 }
 
+void enlargeAroundCentre(Rect& r, std::int32_t minWidth, std::int32_t minHeight) {
+    if (r.width() < minWidth) {
+        r.left -= (minWidth - r.width()) / 2;
+        r.right = r.left + minWidth;
+    }
+    if (r.height() < minHeight) {
+        r.top -= (minHeight - r.height()) / 2;
+        r.bottom = r.top + minHeight;
+    }
+}
+
 }  // namespace vexa

@@ -24,6 +24,10 @@ struct Rect {
 // a rectangle larger than the desktop keeps its left or top edge on the desktop's edge.
 void clampToDesktop(Rect& r, const Rect& desktop);
 
+// Widens and heightens `r` to at least minWidth x minHeight, keeping its centre (the odd
+// pixel goes to the right or bottom).
+void enlargeAroundCentre(Rect& r, std::int32_t minWidth, std::int32_t minHeight);
+
 // Placement flags, with the values of the window system they come from.
 inline constexpr unsigned SWP_NOSIZE = 0x0001;
 inline constexpr unsigned SWP_NOMOVE = 0x0002;

@@ -85,8 +85,9 @@ bool RegistryKeyPath::writeInt(const std::string& section, const std::string& en
                                    static_cast<std::uint8_t>(u >> 16),
                                    static_cast<std::uint8_t>(u >> 24)};
     RegResult result = registry_->setValue(key, entry, REG_DWORD, bytes, sizeof bytes);
-    registry_->closeKey(key);
-    return result == ERROR_SUCCESS;
+    // A store may write the value only when its key closes.
+    RegResult closed = registry_->closeKey(key);
+    return result == ERROR_SUCCESS && closed == ERROR_SUCCESS;
 }
 
 }  // namespace vexa

@@ -30,6 +30,7 @@ class RegistryKeyPath {
                          std::int32_t defaultValue) const;
     bool writeInt(const std::string& section, const std::string& entry, std::int32_t value) const;
 
+    Registry& registry() const { return *registry_; }
     RegKey root() const { return root_; }
     const std::string& software() const { return software_; }
     const std::string& company() const { return company_; }

@@ -41,4 +41,17 @@ void ViewSettings::save() {
     WindowSettings::save();
 }
 
+void ViewSettings::takeGridPreferences(std::int32_t newColumns, std::int32_t newRows, bool border) {
+    if (newColumns != columns || newRows != rows) {
+        columns = newColumns;
+        rows = newRows;
+        modified = true;
+    }
+    const std::int32_t flag = border ? 1 : 0;
+    if (flag != borders) {
+        borders = flag;
+        modified = true;
+    }
+}
+
 }  // namespace vexa

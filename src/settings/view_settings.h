@@ -19,6 +19,11 @@ class ViewSettings : public WindowSettings {
     void load() override;
     void save() override;
 
+    // The palette window's grid preferences at its close. A pair of counts or a border
+    // flag that differs from what is held replaces it and marks the settings modified; the
+    // border is compared with the raw stored value, so a stored 2 is rewritten as 1.
+    void takeGridPreferences(std::int32_t newColumns, std::int32_t newRows, bool border);
+
     std::int32_t columns = 256;
     std::int32_t rows = 1;
     std::int32_t borders = 0;

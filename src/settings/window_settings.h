@@ -38,8 +38,10 @@ class WindowSettings : public SettingsStore {
     void updateBounds(const Rect& r);
     // Places the window at the stored bounds shifted into the desktop, topmost when onTop,
     // and brings it to the foreground; the stored show state is not applied. False, leaving
-    // the window alone, when there is no live window or no stored bounds.
-    bool restoreWindowPlacement(WindowOps* window);
+    // the window alone, when there is no live window or no stored bounds. Bounds smaller
+    // than minWidth x minHeight are first enlarged around their centre.
+    bool restoreWindowPlacement(WindowOps* window, std::int32_t minWidth = 0,
+                                std::int32_t minHeight = 0);
 
     std::uint32_t storedVersion = 0;
     std::uint32_t currentVersion = 0;

@@ -32,10 +32,12 @@ void WindowSettings::updateBounds(const Rect& r) {
     modified = true;
 }
 
-bool WindowSettings::restoreWindowPlacement(WindowOps* window) {
+bool WindowSettings::restoreWindowPlacement(WindowOps* window, std::int32_t minWidth,
+                                            std::int32_t minHeight) {
     if (!live(window)) return false;
     if (bounds.width() <= 0 || bounds.height() <= 0) return false;
     Rect r = bounds;
+    enlargeAroundCentre(r, minWidth, minHeight);
     clampToDesktop(r, window->desktopRect());
     window->setPosition(r, onTop != 0, 0);
     window->bringToForeground();

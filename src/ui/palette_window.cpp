@@ -2,6 +2,7 @@
 
 #include <FL/Fl.H>
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -56,7 +57,6 @@ PaletteWindow::PaletteWindow(ViewSettings& settings, const std::string& appName,
     setAppIcons(*this);
     menuBar_.menu(paletteMenu());
     resizable(gridView_);
-    size_range(1, kMenuHeight);
     callback(closeBoxPressed);
 }
 
@@ -86,19 +86,34 @@ void PaletteWindow::onCommand(int id) {
 }
 
 void PaletteWindow::runModal() {
+    applyMinimumSize();
     prepareWindowColormap();
-    show();
-    windowOps_->removeMaximise();
-    // The frame of a window manager is known once the window is mapped inside it.
+    // A window placed by the program, even at (0, 0), which FLTK takes for "not placed".
+    force_position(1);
+    Rect placed;
+    const bool frameKnown = windowOps_->showPlaced([&] {
+        initDialog();
+        placed = windowOps_->windowRect();
+    });
+    // A window manager that tells its frame only once the window is in it, or that took
+    // the window in elsewhere: place the window again around the frame it got.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    while (shown() && !windowOps_->viewable() && std::chrono::steady_clock::now() < deadline)
+    while (shown() && !windowOps_->framed() && std::chrono::steady_clock::now() < deadline)
         Fl::wait(0.05);
-    initDialog();
+    if (!frameKnown || windowOps_->windowRect() != placed) placeWindow();
     while (shown()) Fl::wait();
 }
 
 void PaletteWindow::initDialog() {
-    if (!settings_.restoreWindowPlacement(windowOps_.get())) {
+    placeWindow();
+    if (start_.iconic) windowOps_->showMinimised();
+    if (settings_.storedVersion != settings_.currentVersion)
+        Fl::add_timeout(0.0, postedAbout, this);
+}
+
+void PaletteWindow::placeWindow() {
+    const Size minimum = windowSizeForClient(minimumClient(), chrome());
+    if (!settings_.restoreWindowPlacement(windowOps_.get(), minimum.width, minimum.height)) {
         const Size size = defaultWindowSize(windowOps_->desktopRect());
         windowOps_->setPosition({0, 0, size.width, size.height}, false,
                                 SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOREDRAW);
@@ -108,11 +123,38 @@ void PaletteWindow::initDialog() {
     }
     // The window's own record: a window manager may not have carried out the placement yet.
     const FrameExtents e = windowOps_->frameExtents();
+    StartOptions geometryOnly = start_;
+    geometryOnly.iconic = false;
     applyStartOptions(*windowOps_,
                       {x() - e.left, y() - e.top, x() + w() + e.right, y() + h() + e.bottom},
-                      {w(), h()}, start_);
-    if (settings_.storedVersion != settings_.currentVersion)
-        Fl::add_timeout(0.0, postedAbout, this);
+                      {w(), h()}, geometryOnly);
+}
+
+Size PaletteWindow::minimumClient() const {
+    const Size grid = gridView_.grid().minimumClient();
+    return {std::max(grid.width, menuBarWidth()), grid.height};
+}
+
+// Fl_Menu_Bar lays its items out from 6 pixels in, each 16 pixels wider than its label.
+int PaletteWindow::menuBarWidth() const {
+    int width = 6;
+    for (const Fl_Menu_Item* item = menuBar_.menu(); item && item->label(); item = item->next())
+        width += item->measure(nullptr, &menuBar_) + 16;
+    return width;
+}
+
+void PaletteWindow::applyMinimumSize() {
+    const Size minimum = minimumClient();
+    size_range(minimum.width, kMenuHeight + minimum.height);
+    if (!shown()) return;
+    // FLTK rewrites the window manager hints with the size range.
+    windowOps_->removeMaximise();
+    if (gridView_.w() >= minimum.width && gridView_.h() >= minimum.height) return;
+    const Size size = windowSizeForClient(
+        {std::max(gridView_.w(), minimum.width), std::max(gridView_.h(), minimum.height)},
+        chrome());
+    windowOps_->setPosition({0, 0, size.width, size.height}, false,
+                            SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
 WindowChrome PaletteWindow::chrome() const {
@@ -128,7 +170,7 @@ void PaletteWindow::centreInWorkArea() {
 }
 
 bool PaletteWindow::shrinkToFit() {
-    const Size target = gridView_.grid().shrinkTarget();
+    const Size target = gridView_.grid().shrinkTarget(minimumClient());
     if (gridView_.w() == target.width && gridView_.h() == target.height) return false;
     const Size size = windowSizeForClient(target, chrome());
     windowOps_->setPosition({0, 0, size.width, size.height}, false,
@@ -161,10 +203,17 @@ void PaletteWindow::setColumns(int id) {
     const std::optional<GridShape> shape = setColumnsShape(id);
     if (!shape) return;
     gridView_.setShape(*shape);
+    // More rows than the client area has pixels: the window grows to keep every tile.
+    applyMinimumSize();
 }
 
 void PaletteWindow::toggleBorder() {
     gridView_.toggleBorder();
+}
+
+void PaletteWindow::resize(int x, int y, int width, int height) {
+    Fl_Window::resize(x, y, width, height);
+    if (shown() && !ended_ && !windowOps_->isMinimised()) lastKnownRect_ = windowOps_->windowRect();
 }
 
 int PaletteWindow::handle(int event) {
@@ -198,19 +247,20 @@ void PaletteWindow::endDialog() {
 }
 
 void PaletteWindow::handBack() {
-    ViewSettings& settings = settings_;
-    settings.captureWindowState(windowOps_.get());
+    settings_.captureWindowState(windowOps_.get());
+    handBackView();
+}
+
+void PaletteWindow::handBackWithoutDisplay() {
+    if (ended_) return;
+    ended_ = true;
+    if (!lastKnownRect_.empty()) settings_.updateBounds(lastKnownRect_);
+    handBackView();
+}
+
+void PaletteWindow::handBackView() {
     const GridGeometry& grid = gridView_.grid();
-    if (grid.columns != settings.columns || grid.rows != settings.rows) {
-        settings.columns = grid.columns;
-        settings.rows = grid.rows;
-        settings.modified = true;
-    }
-    const int border = grid.border ? 1 : 0;
-    if (border != (settings.borders != 0 ? 1 : 0)) {
-        settings.borders = border;
-        settings.modified = true;
-    }
+    settings_.takeGridPreferences(grid.columns, grid.rows, grid.border);
 }
 
 }  // namespace vexa

@@ -37,12 +37,16 @@ class PaletteWindow : public Fl_Window {
     void runModal();
     // Ends the run: hands state back to the settings and hides the window.
     void endDialog();
+    // The hand-back of endDialog when the display is gone: the placement last seen and the
+    // view, with no call to the display.
+    void handBackWithoutDisplay();
 
     // Routes a menu command: the window's own table first, then the application's.
     // A failure raised by the handler is shown here and the window keeps running.
     void onCommand(int id);
 
     int handle(int event) override;
+    void resize(int x, int y, int w, int h) override;
 
   private:
     static const std::span<const CommandEntry<PaletteWindow>> commandTable();
@@ -59,10 +63,19 @@ class PaletteWindow : public Fl_Window {
     bool shrinkToFit();
 
     void initDialog();
+    // Restores the stored placement, or sizes, fits and centres the window; then the
+    // command line's geometry.
+    void placeWindow();
+    // The client area that keeps every tile at least 1 pixel and the menu bar whole.
+    Size minimumClient() const;
+    int menuBarWidth() const;
+    // Makes minimumClient() the window's smallest size, growing the window when needed.
+    void applyMinimumSize();
     // The frame around the window and the menu bar above the client area.
     WindowChrome chrome() const;
     void centreInWorkArea();
     void handBack();
+    void handBackView();
 
     ViewSettings& settings_;
     StartOptions start_;
@@ -72,6 +85,8 @@ class PaletteWindow : public Fl_Window {
     PaletteGridView gridView_;
     std::unique_ptr<MainWindowOps> windowOps_;
     bool ended_ = false;
+    // The frame rectangle at the last move or resize, for a hand-back without the display.
+    Rect lastKnownRect_{};
 };
 
 }  // namespace vexa

@@ -1,6 +1,7 @@
 // The command line of the real binary: answers that need no display, usage errors, and the
 // X toolkit options -display and -geometry on a private 8-bit Xvfb.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -75,6 +76,10 @@ TEST(CommandLineE2E, GeometryWinsOverTheStoredPlacementForThatRun) {
         ASSERT_NE(window, 0u);
         EXPECT_TRUE(vexa.waitForGeometry(x, window, {30, 40, 320, 240}))
             << toString(windowGeometry(x, window));
+        // Ended without the hand-back (SIGTERM would save this placement like the close
+        // box), so the stored placement is still the seeded one below.
+        ::kill(vexa.pid(), SIGKILL);
+        EXPECT_TRUE(vexa.waitForExit().has_value());
     }
     {
         // From the right and bottom edges of the 1024 x 768 screen, keeping the stored size.

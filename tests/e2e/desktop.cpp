@@ -104,6 +104,13 @@ bool waitForSteadyGeometry(::Display* display, Window window) {
     Geometry last;
     auto since = std::chrono::steady_clock::now();
     return waitFor([&] {
+        // Vexa places its window before mapping it: an unmapped window is not there yet.
+        XWindowAttributes attributes{};
+        if (!XGetWindowAttributes(display, window, &attributes) ||
+            attributes.map_state != IsViewable) {
+            since = std::chrono::steady_clock::now();
+            return false;
+        }
         const Geometry now = windowGeometry(display, window);
         const auto time = std::chrono::steady_clock::now();
         if (now != last || now.width == 0) {

@@ -38,7 +38,7 @@ bool turnTo(::Display* display, Desktop desktop, Window window);
 // client itself on a bare server).
 Geometry frameOf(::Display* display, Window client);
 
-// Waits until `window` has been shown and has stopped moving: a window placed after it was
+// Waits until `window` is mapped and has stopped moving: a window placed after it was
 // mapped would otherwise move away from the pointer that a test put into it.
 bool waitForSteadyGeometry(::Display* display, Window window);
 

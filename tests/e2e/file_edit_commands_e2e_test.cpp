@@ -261,6 +261,36 @@ TEST_F(FileEditE2E, OpenShowsTheFailuresOfUnsuitableFiles) {
     EXPECT_NE(chooserFor({"alt+f", "o"}, "Open"), 0u);
 }
 
+// Names past the old 2047-byte buffers: one the system can take is written under exactly
+// that name; one it cannot is refused with the name as typed, and nothing is written.
+TEST_F(FileEditE2E, ANameOf2100CharactersIsUsedWholeOrRefusedAsAnInvalidPath) {
+    holdColours(5);
+    startVexa();
+    std::string folders;
+    for (char level = 'a'; level < 'i'; ++level) folders += std::string(250, level) + "/";
+    fs::create_directories(path(folders));
+    const std::string longName = folders + std::string(2100 - folders.size() - 4, 'p') + ".bmp";
+    ASSERT_EQ(longName.size(), 2100u);
+    auto type = [&](const std::string& name) {
+        const Window chooser = chooserFor({"alt+f", "s"}, "Save As");
+        return xdotool({"windowfocus", "--sync", std::to_string(chooser)}) &&
+               xdotool({"key", "--clearmodifiers", "ctrl+a"}) &&
+               xdotool({"type", "--delay", "2", "--clearmodifiers", "--", name}) &&
+               xdotool({"key", "Return"});
+    };
+    ASSERT_TRUE(type(longName));
+    EXPECT_EQ(answer("Save As", "Return"),
+              path(longName) + " does not exist.\nDo you want to create it?");
+    EXPECT_TRUE(waitForFile(path(longName), 9270));
+
+    const std::string tooLong(2100, 'q');
+    ASSERT_TRUE(type(tooLong));
+    EXPECT_EQ(answer("Save As", "Return"), tooLong + " contains an invalid path.");
+    ASSERT_TRUE(pressKeys(waitForChooser(x_, "Save As"), "Escape"));
+    EXPECT_EQ(fs::directory_iterator(dir_)->path().filename().string(), std::string(250, 'a'));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+
 TEST_F(FileEditE2E, SavingIntoAFolderWithoutWritePermissionIsDenied) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root to run Vexa as an unprivileged user";
     fs::create_directories(path("locked"));  // root's, 0755: nobody may not write

@@ -13,7 +13,11 @@ namespace {
 TEST(StartUpE2E, ATrueColorDisplayGetsThePaletteModeMessageAfterTheVersionWasStored) {
     XConnection x;
     ConfigHome home;
-    VexaProcess vexa(home);
+    // Standard error comes through the child's output pipe.
+    setenv("XDG_CONFIG_HOME", home.path().c_str(), 1);
+    ChildProcess vexa({"sh", "-c", std::string("exec '") + VEXA_BINARY + "' 2>&1"});
+    EXPECT_EQ(vexa.readLine(10000ms),
+              "vexa: A color palette based display mode is needed for this application to run.");
     const Window box = findWindowByName(x, "Vexa", 10000ms);
     ASSERT_NE(box, 0u);
     EXPECT_EQ(readStringProperty(x, box, "VEXA_MESSAGE_TEXT"),
@@ -26,10 +30,13 @@ TEST(StartUpE2E, ATrueColorDisplayGetsThePaletteModeMessageAfterTheVersionWasSto
     EXPECT_NEAR(top + attributes.height / 2, 384, 2);
     // reset() ran before the window was built: the version record is already there.
     EXPECT_EQ(home.dword("CurrentVersion", "Version"), 65542u);
-    EXPECT_FALSE(vexa.waitForExit(300ms).has_value()) << "ended before the message was dismissed";
+    EXPECT_FALSE(vexa.wait(300ms).has_value()) << "ended before the message was dismissed";
 
     ASSERT_TRUE(xdotool({"windowfocus", "--sync", std::to_string(box), "key", "Return"}));
-    EXPECT_EQ(vexa.waitForExit(), 0);
+    // A script sees that the program did not run.
+    const std::optional<int> status = vexa.wait();
+    ASSERT_TRUE(status.has_value());
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1) << "status " << *status;
     // Nothing was marked modified, so nothing but the version record was written.
     EXPECT_FALSE(home.dword("View", "Columns").has_value());
     EXPECT_FALSE(home.dword("Window", "Bounds.left").has_value());

@@ -63,6 +63,7 @@ class VexaProcess {
     Window waitForWindow(::Display* display);
     // Waits until the window's geometry equals `expected`; false (after a timeout) otherwise.
     bool waitForGeometry(::Display* display, Window window, const Geometry& expected);
+    pid_t pid() const { return process_.pid(); }
     // The exit status once the program has ended, or nothing after the timeout.
     std::optional<int> waitForExit(std::chrono::milliseconds timeout = 5000ms);
 

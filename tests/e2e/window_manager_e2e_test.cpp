@@ -85,13 +85,14 @@ TEST(WindowManagerE2E, FirstStartSizesAndCentresTheFramedWindow) {
     const Window window = vexa.waitForWindow(x);
     ASSERT_NE(window, 0u);
     // The client area holds 256 one-pixel tiles; the frame keeps the default height of
-    // 768 / 8 and the window is centred by its frame.
+    // 768 / 8 and the window is centred by its frame. The window is placed before twm
+    // takes it in, so the frame is waited for as well.
     EXPECT_TRUE(waitFor([&] { return windowGeometry(x, window).width == 256; }))
         << "client " << toString(windowGeometry(x, window));
     Geometry frame;
     const bool placed = waitFor([&] {
         frame = frameOf(x, window);
-        return frame.height == 96 && frame.x == (1024 - frame.width) / 2 &&
+        return frame.width > 256 && frame.height == 96 && frame.x == (1024 - frame.width) / 2 &&
                frame.y == (768 - 96) / 2;
     });
     EXPECT_TRUE(placed) << "frame " << toString(frame) << ", client "

@@ -196,7 +196,7 @@ class FakeClipboardManager {
     explicit FakeClipboardManager(::Display* x)
         : x_(x), window_(XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 1, 1, 0, 0, 0)) {
         XSetSelectionOwner(x_, XInternAtom(x_, "CLIPBOARD_MANAGER", False), window_, CurrentTime);
-        XFlush(x_);
+        XSync(x_, False);  // the manager is in place before the owner is told to exit
     }
     ~FakeClipboardManager() { XDestroyWindow(x_, window_); }
 

@@ -51,11 +51,42 @@ class DialogTest : public ::testing::Test {
         return message->text;
     }
     std::string result() { return driver_->readLine().value_or("(no answer)"); }
+    // The chooser's name field as the user sees it: selected and copied to the clipboard.
+    std::string nameField(Window chooser) {
+        if (!pressKeys(chooser, "ctrl+a ctrl+c")) return "(keys failed)";
+        std::optional<SelectionReply> reply;
+        waitFor([&] {
+            reply = requestClipboard(x_, "UTF8_STRING");
+            return reply.has_value();
+        });
+        if (!reply) return "(nothing copied)";
+        return std::string(reply->bytes.begin(), reply->bytes.end());
+    }
 
     XConnection x_;
     fs::path dir_;
     std::unique_ptr<ChildProcess> driver_;
 };
+
+TEST_F(DialogTest, NameFieldsHoldTheNameAloneWhileTheChooserShowsTheFolder) {
+    fs::create_directories(path("sub"));
+    start("save", 2);
+    EXPECT_EQ(nameField(chooser("Save As")), "SysPal");
+    ASSERT_TRUE(typeFileName(chooser("Save As"), path("sub/p.bmp")));
+    answer("Save As", "Return");
+    EXPECT_EQ(result(), "CHOSEN " + path("sub/p.bmp"));
+    // The next dialog is in that folder, and its field still holds only the name.
+    EXPECT_EQ(nameField(chooser("Save As")), "SysPal");
+    ASSERT_TRUE(pressKeys(chooser("Save As"), "Escape"));
+    EXPECT_EQ(result(), "CANCELLED");
+
+    start("open");
+    // The field is empty: a typed letter is all it then holds.
+    ASSERT_TRUE(pressKeys(chooser("Open"), "x"));
+    EXPECT_EQ(nameField(chooser("Open")), "x");
+    ASSERT_TRUE(pressKeys(chooser("Open"), "Escape"));
+    EXPECT_EQ(result(), "CANCELLED");
+}
 
 TEST_F(DialogTest, SaveIntoAMissingFolderIsRefused) {
     start("save");

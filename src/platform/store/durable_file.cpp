@@ -5,9 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <thread>
 #include <utility>
 
 #include "base/file_io.h"
@@ -135,11 +138,21 @@ FolderLock::FolderLock(const std::string& folder)
         result_ = resultFromErrno(errno);
         return;
     }
-    while (::flock(fd_, LOCK_EX) != 0) {
-        if (errno != EINTR) {
+    // Another holder that never lets go must not hang this program: after the wait the
+    // store counts as one that cannot be written.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+    auto pause = std::chrono::milliseconds(1);
+    while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR) {
             result_ = resultFromErrno(errno);
             return;
         }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            result_ = ERROR_ACCESS_DENIED;
+            return;
+        }
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(20));
     }
 }
 

@@ -29,7 +29,8 @@ RegResult replaceFile(const std::string& path, const std::string& text);
 // Writes `text`, flushed, to a new file path + ".corrupt-<date>-<time>", never over another.
 RegResult keepAside(const std::string& path, const std::string& text);
 
-// An exclusive flock on a folder, held until destruction.
+// An exclusive flock on a folder, held until destruction. Waits for it a second and a half
+// at most, then fails with ERROR_ACCESS_DENIED.
 class FolderLock {
   public:
     explicit FolderLock(const std::string& folder);

@@ -13,7 +13,8 @@ namespace vexa {
 
 namespace {
 
-bool writableLevels(const std::vector<std::string>& levels) {
+bool writableLevels(const std::vector<std::string>& levels, std::size_t baseDepth) {
+    if (baseDepth + levels.size() > maxRegistryDepth) return false;
     for (const auto& level : levels)
         if (!representableName(level) || level.size() > 255) return false;
     return true;
@@ -21,8 +22,22 @@ bool writableLevels(const std::vector<std::string>& levels) {
 
 }  // namespace
 
+bool RegistryFileStore::Change::applyTo(RegistryTree& tree) const {
+    if (!isValue) {
+        bool created = false;
+        tree.ensure(path, &created);
+        return created;
+    }
+    RegistryNode* node = tree.find(path);
+    return node && node->setValue(name, type, data);
+}
+
 RegistryFileStore::RegistryFileStore(std::string path)
     : path_(std::move(path)), folder_(folderOf(path_)) {}
+
+RegistryFileStore::~RegistryFileStore() {
+    flush();
+}
 
 std::string RegistryFileStore::defaultPath() {
     std::string base;
@@ -40,17 +55,39 @@ std::string RegistryFileStore::defaultPath() {
     return base + "/vexa/system.reg";
 }
 
-RegResult RegistryFileStore::read(ParsedRegistry& out, bool* exists, std::string* text) const {
-    std::string content;
-    bool present = false;
-    if (RegResult r = readWholeFile(path_, content, present); r != ERROR_SUCCESS) return r;
-    if (exists) *exists = present;
-    out = parseRegistryText(content);
-    if (text) *text = std::move(content);
+RegResult RegistryFileStore::load(Snapshot& fresh) const {
+    StoreFileContents file;
+    if (RegResult r = readStoreFile(path_, maxRegistryTextSize, file); r != ERROR_SUCCESS) return r;
+    fresh.loaded = true;
+    fresh.kind = file.kind;
+    fresh.identity = file.identity;
+    fresh.tooLarge = file.tooLarge;
+    if (file.kind != StoreFileKind::regular) return ERROR_SUCCESS;
+    if (file.tooLarge) {
+        fresh.parsed.clean = false;
+        return ERROR_SUCCESS;
+    }
+    fresh.parsed = parseRegistryText(file.text);
+    if (!fresh.parsed.clean) fresh.unreadText = std::move(file.text);
+    return ERROR_SUCCESS;
+}
+
+RegResult RegistryFileStore::refresh() {
+    if (snapshot_.loaded) {
+        FileIdentity now;
+        StoreFileKind kind = statStoreFile(path_, now);
+        if (kind == snapshot_.kind && (kind != StoreFileKind::regular || now == snapshot_.identity))
+            return ERROR_SUCCESS;
+    }
+    Snapshot fresh;
+    if (RegResult r = load(fresh); r != ERROR_SUCCESS) return r;
+    for (const auto& change : waiting_) change.applyTo(fresh.parsed.tree);
+    snapshot_ = std::move(fresh);
     return ERROR_SUCCESS;
 }
 
 bool RegistryFileStore::writable() const {
+    if (snapshot_.kind == StoreFileKind::unusable) return false;
     if (::faccessat(AT_FDCWD, path_.c_str(), F_OK, AT_EACCESS) == 0 &&
         ::faccessat(AT_FDCWD, path_.c_str(), W_OK, AT_EACCESS) != 0)
         return false;
@@ -65,21 +102,40 @@ bool RegistryFileStore::writable() const {
     }
 }
 
-RegResult RegistryFileStore::change(const Edit& edit) {
-    if (int error = makeFolders(folder_)) return resultFromErrno(error);
-    FolderLock lock(folder_);
-    if (lock.result() != ERROR_SUCCESS) return lock.result();
+RegResult RegistryFileStore::record(Change change) {
+    if (!change.applyTo(snapshot_.parsed.tree)) return ERROR_SUCCESS;
+    waiting_.push_back(std::move(change));
+    return handles_.openCount() == 0 ? flush() : ERROR_SUCCESS;
+}
 
-    ParsedRegistry parsed;
-    bool exists = false;
-    std::string old;
-    if (RegResult r = read(parsed, &exists, &old); r != ERROR_SUCCESS) return r;
-    bool changed = false;
-    if (RegResult r = edit(parsed.tree, changed); r != ERROR_SUCCESS || !changed) return r;
-    if (exists && !parsed.clean)
-        if (RegResult r = keepAside(path_, old); r != ERROR_SUCCESS) return r;
-    // The rename is durable (SaveFile flushes the folder) before the lock is released.
-    return replaceFile(path_, formatRegistryText(parsed.tree));
+RegResult RegistryFileStore::flush() {
+    if (waiting_.empty()) return ERROR_SUCCESS;
+    RegResult result = [&] {
+        if (int error = makeFolders(folder_)) return resultFromErrno(error);
+        FolderLock lock(folder_);
+        if (lock.result() != ERROR_SUCCESS) return lock.result();
+        // Under the lock, the file is either still the one read or read again here.
+        if (RegResult r = refresh(); r != ERROR_SUCCESS) return r;
+        if (snapshot_.kind == StoreFileKind::unusable) return ERROR_ACCESS_DENIED;
+        if (snapshot_.kind == StoreFileKind::regular && !snapshot_.parsed.clean) {
+            RegResult kept = snapshot_.tooLarge ? keepAsideByLink(path_)
+                                                : keepAside(path_, snapshot_.unreadText);
+            if (kept != ERROR_SUCCESS) return kept;
+        }
+        // The rename is durable (SaveFile flushes the folder) before the lock is released.
+        if (RegResult r = replaceFile(path_, formatRegistryText(snapshot_.parsed.tree));
+            r != ERROR_SUCCESS)
+            return r;
+        snapshot_.kind = statStoreFile(path_, snapshot_.identity);
+        snapshot_.parsed.clean = true;
+        snapshot_.tooLarge = false;
+        snapshot_.unreadText.clear();
+        return ERROR_SUCCESS;
+    }();
+    waiting_.clear();
+    // A failed write leaves the changes unmade: the next look reads the file again.
+    if (result != ERROR_SUCCESS) snapshot_.loaded = false;
+    return result;
 }
 
 RegResult RegistryFileStore::openKey(RegKey parent, const std::string& name, std::uint32_t access,
@@ -88,14 +144,14 @@ RegResult RegistryFileStore::openKey(RegKey parent, const std::string& name, std
     *result = 0;
     auto base = handles_.resolve(parent);
     if (!base) return ERROR_INVALID_HANDLE;
-    ParsedRegistry parsed;
-    if (RegResult r = read(parsed); r != ERROR_SUCCESS) return r;
+    if (RegResult r = refresh(); r != ERROR_SUCCESS) return r;
     std::vector<std::string> path = base->path;
     for (auto& level : splitKeyPath(name)) path.push_back(std::move(level));
-    if (!parsed.tree.find(path)) return ERROR_FILE_NOT_FOUND;
+    const RegistryTree& tree = snapshot_.parsed.tree;
+    if (!tree.find(path)) return ERROR_FILE_NOT_FOUND;
     bool wantsWrite = (access & KEY_WRITE_BITS) != 0;
     if (wantsWrite && !writable()) return ERROR_ACCESS_DENIED;
-    *result = handles_.add({parsed.tree.storedSpelling(path), wantsWrite});
+    *result = handles_.add({tree.storedSpelling(path), wantsWrite});
     return ERROR_SUCCESS;
 }
 
@@ -106,29 +162,19 @@ RegResult RegistryFileStore::createKey(RegKey parent, const std::string& name, s
     auto base = handles_.resolve(parent);
     if (!base) return ERROR_INVALID_HANDLE;
     auto levels = splitKeyPath(name);
-    if (!writableLevels(levels)) return ERROR_INVALID_PARAMETER;
+    if (!writableLevels(levels, base->path.size())) return ERROR_INVALID_PARAMETER;
     std::vector<std::string> path = base->path;
     path.insert(path.end(), levels.begin(), levels.end());
 
-    ParsedRegistry parsed;
-    if (RegResult r = read(parsed); r != ERROR_SUCCESS) return r;
+    if (RegResult r = refresh(); r != ERROR_SUCCESS) return r;
     bool wantsWrite = (access & KEY_WRITE_BITS) != 0;
-    bool exists = parsed.tree.find(path) != nullptr;
+    bool exists = snapshot_.parsed.tree.find(path) != nullptr;
     if ((wantsWrite || !exists) && !writable()) return ERROR_ACCESS_DENIED;
     if (!exists) {
         if (!base->writable) return ERROR_ACCESS_DENIED;
-        std::vector<std::string> spelled;
-        RegResult r = change([&](RegistryTree& tree, bool& changed) {
-            tree.ensure(path, &changed);
-            spelled = tree.storedSpelling(path);
-            return ERROR_SUCCESS;
-        });
-        if (r != ERROR_SUCCESS) return r;
-        path = std::move(spelled);
-    } else {
-        path = parsed.tree.storedSpelling(path);
+        if (RegResult r = record({path, false, {}, REG_NONE, {}}); r != ERROR_SUCCESS) return r;
     }
-    *result = handles_.add({std::move(path), wantsWrite});
+    *result = handles_.add({snapshot_.parsed.tree.storedSpelling(path), wantsWrite});
     return ERROR_SUCCESS;
 }
 
@@ -136,9 +182,8 @@ RegResult RegistryFileStore::queryValue(RegKey key, const std::string& name, std
                                         std::uint8_t* data, std::uint32_t* size) {
     auto entry = handles_.resolve(key);
     if (!entry) return ERROR_INVALID_HANDLE;
-    ParsedRegistry parsed;
-    if (RegResult r = read(parsed); r != ERROR_SUCCESS) return r;
-    const RegistryNode* node = parsed.tree.find(entry->path);
+    if (RegResult r = refresh(); r != ERROR_SUCCESS) return r;
+    const RegistryNode* node = snapshot_.parsed.tree.find(entry->path);
     if (!node) return ERROR_KEY_DELETED;
     const RegistryValue* value = node->value(name);
     if (!value) return ERROR_FILE_NOT_FOUND;
@@ -151,17 +196,14 @@ RegResult RegistryFileStore::setValue(RegKey key, const std::string& name, std::
     if (!entry) return ERROR_INVALID_HANDLE;
     if (!entry->writable) return ERROR_ACCESS_DENIED;
     if (!representableName(name) || (size > 0 && !data)) return ERROR_INVALID_PARAMETER;
-    std::vector<std::uint8_t> bytes(data, data + size);
-    return change([&](RegistryTree& tree, bool& changed) {
-        RegistryNode* node = tree.find(entry->path);
-        if (!node) return ERROR_KEY_DELETED;
-        changed = node->setValue(name, type, bytes);
-        return ERROR_SUCCESS;
-    });
+    if (RegResult r = refresh(); r != ERROR_SUCCESS) return r;
+    if (!snapshot_.parsed.tree.find(entry->path)) return ERROR_KEY_DELETED;
+    return record({entry->path, true, name, type, std::vector<std::uint8_t>(data, data + size)});
 }
 
 RegResult RegistryFileStore::closeKey(RegKey key) {
-    return handles_.remove(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    if (!handles_.remove(key)) return ERROR_INVALID_HANDLE;
+    return handles_.openCount() == 0 ? flush() : ERROR_SUCCESS;
 }
 
 }  // namespace vexa

@@ -1,18 +1,23 @@
 // The registry on Linux: one REGEDIT4 file, system.reg in $XDG_CONFIG_HOME/vexa/ (by default
-// ~/.config/vexa/), holding the machine hive per user. Every operation reads the file afresh;
-// every change is a read-modify-write under an exclusive lock on the folder, written to a
-// temporary file, flushed and renamed over the old one, so a crash never leaves a half-written
-// store and two running programs never lose each other's values. A file with lines that
-// cannot be read is used for the lines that can, and kept aside under a new name before a
-// change replaces it.
+// ~/.config/vexa/), holding the machine hive per user. The store keeps the hive it last read
+// and reads the file again only when its identity, size or times say someone replaced it.
+// Changes wait in memory while any key is open and are written when the last one closes:
+// read-modify-write under an exclusive lock on the folder (the changes replayed onto the
+// file's current contents if another program wrote it meanwhile), written to a temporary
+// file, flushed and renamed over the old one, so a crash never leaves a half-written store
+// and two running programs never lose each other's values. A file with lines that cannot be
+// read is used for the lines that can, and kept aside under a new name before a change
+// replaces it. Only a regular file is read; anything else in its place (a FIFO, a device, a
+// folder) gives an empty hive and a store that cannot be written.
 #pragma once
 
-#include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/registry.h"
 #include "platform/store/registry_text.h"
 #include "platform/store/registry_tree.h"
+#include "platform/store/store_file.h"
 
 namespace vexa {
 
@@ -20,6 +25,10 @@ class RegistryFileStore : public Registry {
   public:
     // `path` is the store file; its folder is created on the first change.
     explicit RegistryFileStore(std::string path);
+    // Writes changes still waiting for a key to close.
+    ~RegistryFileStore() override;
+    RegistryFileStore(const RegistryFileStore&) = delete;
+    RegistryFileStore& operator=(const RegistryFileStore&) = delete;
 
     // $XDG_CONFIG_HOME/vexa/system.reg, or ~/.config/vexa/system.reg when that is unset.
     static std::string defaultPath();
@@ -36,18 +45,45 @@ class RegistryFileStore : public Registry {
     RegResult closeKey(RegKey key) override;
 
   private:
-    // An edit of the hive: sets `changed` when it changed anything worth writing.
-    using Edit = std::function<RegResult(RegistryTree&, bool& changed)>;
+    // A change waiting to be written: a key to create, or a value to set in a key.
+    struct Change {
+        std::vector<std::string> path;
+        bool isValue = false;
+        std::string name;
+        std::uint32_t type = REG_NONE;
+        std::vector<std::uint8_t> data;
+        // Applies the change; false when it changed nothing.
+        bool applyTo(RegistryTree& tree) const;
+    };
 
-    RegResult read(ParsedRegistry& out, bool* exists = nullptr, std::string* text = nullptr) const;
-    // Whether this user may replace the file: the file, if present, and its folder (or the
-    // nearest folder that exists) are writable.
+    // What the file held when last read, with the changes made since.
+    struct Snapshot {
+        bool loaded = false;
+        StoreFileKind kind = StoreFileKind::absent;
+        FileIdentity identity;
+        ParsedRegistry parsed;
+        // The text of a file that did not parse cleanly, to keep aside before replacing it.
+        std::string unreadText;
+        bool tooLarge = false;
+    };
+
+    // Brings the snapshot up to date with the file, replaying the waiting changes onto it
+    // when the file was replaced.
+    RegResult refresh();
+    RegResult load(Snapshot& fresh) const;
+    // Whether this user may replace the file: the file, if present, is a regular file, and
+    // it and its folder (or the nearest folder that exists) are writable.
     bool writable() const;
-    RegResult change(const Edit& edit);
+    // Applies `change` and writes it at once when no key is open.
+    RegResult record(Change change);
+    // Writes the waiting changes.
+    RegResult flush();
 
     std::string path_;
     std::string folder_;
     RegistryHandles handles_;
+    Snapshot snapshot_;
+    std::vector<Change> waiting_;
 };
 
 }  // namespace vexa

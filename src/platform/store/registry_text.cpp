@@ -1,5 +1,6 @@
 #include "platform/store/registry_text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <vector>
@@ -122,41 +123,92 @@ std::optional<RegistryValue> parseValueLine(std::string_view line) {
     return v;
 }
 
-std::optional<std::vector<std::string>> parseSectionLine(std::string_view line) {
+// The levels of a section line "[HKEY_...\\...]", or nothing when it is not one.
+std::optional<std::vector<std::string_view>> parseSectionLine(std::string_view line) {
     if (line.size() < 2 || line.back() != ']') return std::nullopt;
-    auto levels = splitKeyPath(line.substr(1, line.size() - 2));
-    if (levels.empty() || levels.front().rfind("HKEY_", 0) != 0) return std::nullopt;
+    // Deeper than any real hive: unreadable, before a level of it is built.
+    if (static_cast<std::size_t>(std::count(line.begin(), line.end(), '\\')) >= maxRegistryDepth)
+        return std::nullopt;
+    std::vector<std::string_view> levels;
+    std::string_view path = line.substr(1, line.size() - 2);
+    for (std::size_t start = 0; start <= path.size();) {
+        std::size_t end = std::min(path.find('\\', start), path.size());
+        if (end > start) levels.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    if (levels.empty() || levels.front().substr(0, 5) != "HKEY_") return std::nullopt;
     return levels;
 }
 
-// A hex list continues on the next line when it ends with a backslash.
+// The key of each section, found from the previous section's path: files list keys in
+// order, so most levels are the ones just seen.
+class SectionKeys {
+  public:
+    explicit SectionKeys(RegistryTree& tree) : top_(tree.top()) {}
+
+    RegistryNode& key(const std::vector<std::string_view>& levels) {
+        std::size_t same = 0;
+        while (same < levels.size() && same < path_.size() &&
+               sameName(path_[same]->name(), levels[same]))
+            ++same;
+        path_.resize(same);
+        RegistryNode* node = same ? path_.back() : &top_;
+        for (std::size_t i = same; i < levels.size(); ++i) {
+            node = &node->childOrNew(levels[i]);
+            path_.push_back(node);
+        }
+        return *node;
+    }
+
+  private:
+    RegistryNode& top_;
+    std::vector<RegistryNode*> path_;
+};
+
+// A hex list continues on the next line when it ends with a backslash; a quoted text that
+// happens to end with one does not.
 bool continues(std::string_view line) {
     if (line.empty() || line.back() != '\\') return false;
-    std::size_t eq = line.find("=hex");
-    return eq != std::string_view::npos && line.find(':', eq) != std::string_view::npos;
+    std::string_view rest = trimmed(line);
+    if (!rest.empty() && rest.front() == '@')
+        rest.remove_prefix(1);
+    else if (!parseQuoted(rest))
+        return false;
+    rest = trimmed(rest);
+    if (rest.empty() || rest.front() != '=') return false;
+    return trimmed(rest.substr(1)).substr(0, 3) == "hex";
 }
 
-std::vector<std::string> logicalLines(std::string_view text) {
-    std::vector<std::string> lines;
-    bool joining = false;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(start, end - start);
+// The physical lines of a text joined into logical ones, one at a time.
+class LogicalLines {
+  public:
+    explicit LogicalLines(std::string_view text) : text_(text) {}
+
+    bool next(std::string& line) {
+        if (at_ >= text_.size()) return false;
+        line.assign(physical());
+        if (!continues(line)) return true;
+        while (!line.empty() && line.back() == '\\' && at_ < text_.size()) {
+            line.pop_back();
+            line += trimmed(physical());
+        }
+        return true;
+    }
+
+  private:
+    std::string_view physical() {
+        std::size_t end = text_.find('\n', at_);
+        if (end == std::string_view::npos) end = text_.size();
+        std::string_view line = text_.substr(at_, end - at_);
+        at_ = end + 1;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         while (!line.empty() && blank(line.back())) line.remove_suffix(1);
-        if (joining) {
-            lines.back().pop_back();
-            lines.back() += trimmed(line);
-        } else {
-            lines.emplace_back(line);
-        }
-        joining = continues(lines.back());
-        start = end + 1;
+        return line;
     }
-    return lines;
-}
+
+    std::string_view text_;
+    std::size_t at_ = 0;
+};
 
 void appendQuoted(std::string& out, std::string_view text) {
     out += '"';
@@ -205,14 +257,35 @@ void appendValue(std::string& out, const RegistryValue& v) {
     out += '\n';
 }
 
-void appendKey(std::string& out, const RegistryNode& node, const std::string& path, int depth) {
-    // Root keys get a section of their own only when they hold values.
-    if (depth > 1 || !node.values().empty()) {
-        out += "\n[" + path + "]\n";
-        for (const auto& v : node.values()) appendValue(out, v);
+// A key gets a section when it holds values or has no children; the path of any other key
+// is implied by its descendants' sections. So each key's path is written at most once and
+// a deep chain costs its depth, not the square of it.
+void appendKeys(std::string& out, const RegistryNode& top) {
+    struct Level {
+        const RegistryNode* node;
+        std::size_t next;
+        std::size_t pathLength;
+    };
+    std::string path;
+    std::vector<Level> stack{{&top, 0, 0}};
+    while (!stack.empty()) {
+        Level& level = stack.back();
+        if (level.next == level.node->children().size()) {
+            stack.pop_back();
+            continue;
+        }
+        const RegistryNode& node = *level.node->children()[level.next++];
+        path.resize(level.pathLength);
+        if (!path.empty()) path += '\\';
+        path += node.name();
+        if (!node.values().empty() || node.children().empty()) {
+            out += "\n[";
+            out += path;
+            out += "]\n";
+            for (const auto& v : node.values()) appendValue(out, v);
+        }
+        stack.push_back({&node, 0, path.size()});
     }
-    for (const auto& child : node.children())
-        appendKey(out, child, path + "\\" + child.name(), depth + 1);
 }
 
 }  // namespace
@@ -225,11 +298,18 @@ bool representableName(std::string_view name) {
 
 ParsedRegistry parseRegistryText(std::string_view text) {
     ParsedRegistry parsed;
+    if (text.size() > maxRegistryTextSize) {
+        parsed.clean = false;
+        return parsed;
+    }
     bool headerSeen = false;
     bool anything = false;
     RegistryNode* section = nullptr;
     bool inBadSection = false;
-    for (const auto& raw : logicalLines(text)) {
+    LogicalLines lines(text);
+    SectionKeys keys(parsed.tree);
+    std::string raw;
+    while (lines.next(raw)) {
         std::string_view line = trimmed(raw);
         if (line.empty() || line.front() == ';') continue;
         if (!headerSeen && !anything && line == "REGEDIT4") {
@@ -239,7 +319,7 @@ ParsedRegistry parseRegistryText(std::string_view text) {
         anything = true;
         if (line.front() == '[') {
             auto levels = parseSectionLine(line);
-            section = levels ? &parsed.tree.ensure(*levels) : nullptr;
+            section = levels ? &keys.key(*levels) : nullptr;
             inBadSection = !levels;
             if (!levels) parsed.clean = false;
             continue;
@@ -259,7 +339,7 @@ ParsedRegistry parseRegistryText(std::string_view text) {
 
 std::string formatRegistryText(const RegistryTree& tree) {
     std::string out = "REGEDIT4\n";
-    for (const auto& root : tree.top().children()) appendKey(out, root, root.name(), 1);
+    appendKeys(out, tree.top());
     return out;
 }
 

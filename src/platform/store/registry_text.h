@@ -16,6 +16,11 @@
 
 namespace vexa {
 
+// Beyond these a file is no hive a person or program made: a section deeper than this many
+// levels cannot be read, and a longer text is not read at all.
+inline constexpr std::size_t maxRegistryDepth = 512;
+inline constexpr std::size_t maxRegistryTextSize = 64u << 20;
+
 struct ParsedRegistry {
     RegistryTree tree;
     // False when the header is missing or any line could not be used; the lines that
@@ -26,7 +31,8 @@ struct ParsedRegistry {
 // Reads LF or CR LF text. A new, empty hive when `text` is empty.
 ParsedRegistry parseRegistryText(std::string_view text);
 
-// One section per key below the roots, each followed by its values, LF line ends.
+// One section per key that holds values or has no children (the others are implied by the
+// paths below them), each followed by its values, LF line ends.
 std::string formatRegistryText(const RegistryTree& tree);
 
 // Whether `name` can be written as a key or value name in this form.

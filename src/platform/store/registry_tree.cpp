@@ -11,6 +11,20 @@ char lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// A short list is scanned; past this many entries lookups go through an index by name.
+constexpr std::size_t indexFrom = 16;
+
+// Records the entry just appended to `list`, building the index when the list outgrows a scan.
+template <typename Index, typename List, typename NameOf>
+void indexLast(std::unique_ptr<Index>& index, const List& list, NameOf nameOf) {
+    if (!index) {
+        if (list.size() < indexFrom) return;
+        index = std::make_unique<Index>();
+        for (std::size_t i = 0; i + 1 < list.size(); ++i) index->emplace(nameOf(list[i]), i);
+    }
+    index->emplace(nameOf(list.back()), list.size() - 1);
+}
+
 }  // namespace
 
 bool sameName(std::string_view a, std::string_view b) {
@@ -44,9 +58,29 @@ std::optional<std::string> rootKeyName(RegKey root) {
     return std::nullopt;
 }
 
+std::size_t RegistryNode::NameHash::operator()(std::string_view name) const {
+    std::size_t h = 14695981039346656037u;
+    for (char c : name) h = (h ^ static_cast<unsigned char>(lower(c))) * 1099511628211u;
+    return h;
+}
+
+RegistryNode::~RegistryNode() {
+    std::vector<std::unique_ptr<RegistryNode>> pending = std::move(children_);
+    while (!pending.empty()) {
+        std::unique_ptr<RegistryNode> node = std::move(pending.back());
+        pending.pop_back();
+        for (auto& c : node->children_) pending.push_back(std::move(c));
+        node->children_.clear();
+    }
+}
+
 RegistryNode* RegistryNode::child(std::string_view name) {
+    if (childIndex_) {
+        auto it = childIndex_->find(name);
+        return it == childIndex_->end() ? nullptr : children_[it->second].get();
+    }
     for (auto& c : children_)
-        if (sameName(c.name_, name)) return &c;
+        if (sameName(c->name_, name)) return c.get();
     return nullptr;
 }
 
@@ -57,10 +91,16 @@ const RegistryNode* RegistryNode::child(std::string_view name) const {
 RegistryNode& RegistryNode::childOrNew(std::string_view name, bool* created) {
     if (RegistryNode* existing = child(name)) return *existing;
     if (created) *created = true;
-    return children_.emplace_back(std::string(name));
+    children_.push_back(std::make_unique<RegistryNode>(std::string(name)));
+    indexLast(childIndex_, children_, [](const auto& c) -> const std::string& { return c->name_; });
+    return *children_.back();
 }
 
 const RegistryValue* RegistryNode::value(std::string_view name) const {
+    if (valueIndex_) {
+        auto it = valueIndex_->find(name);
+        return it == valueIndex_->end() ? nullptr : &values_[it->second];
+    }
     for (const auto& v : values_)
         if (sameName(v.name, name)) return &v;
     return nullptr;
@@ -68,14 +108,14 @@ const RegistryValue* RegistryNode::value(std::string_view name) const {
 
 bool RegistryNode::setValue(std::string_view name, std::uint32_t type,
                             std::vector<std::uint8_t> data) {
-    for (auto& v : values_) {
-        if (!sameName(v.name, name)) continue;
-        if (v.type == type && v.data == data) return false;
-        v.type = type;
-        v.data = std::move(data);
+    if (auto* v = const_cast<RegistryValue*>(value(name))) {
+        if (v->type == type && v->data == data) return false;
+        v->type = type;
+        v->data = std::move(data);
         return true;
     }
     values_.push_back({std::string(name), type, std::move(data)});
+    indexLast(valueIndex_, values_, [](const auto& v) -> const std::string& { return v.name; });
     return true;
 }
 
@@ -84,7 +124,7 @@ RegistryTree::RegistryTree() {
 }
 
 RegistryNode* RegistryTree::find(const std::vector<std::string>& path) {
-    RegistryNode* node = &top_;
+    RegistryNode* node = top_.get();
     for (const auto& level : path)
         if (!(node = node->child(level))) return nullptr;
     return node;
@@ -95,14 +135,14 @@ const RegistryNode* RegistryTree::find(const std::vector<std::string>& path) con
 }
 
 RegistryNode& RegistryTree::ensure(const std::vector<std::string>& path, bool* created) {
-    RegistryNode* node = &top_;
+    RegistryNode* node = top_.get();
     for (const auto& level : path) node = &node->childOrNew(level, created);
     return *node;
 }
 
 std::vector<std::string> RegistryTree::storedSpelling(const std::vector<std::string>& path) const {
     std::vector<std::string> spelled;
-    const RegistryNode* node = &top_;
+    const RegistryNode* node = top_.get();
     for (const auto& level : path) {
         node = node ? node->child(level) : nullptr;
         spelled.push_back(node ? node->name() : level);

@@ -1,14 +1,16 @@
 // A registry hive in memory: keys and typed values, names compared without regard to case
-// and kept in the case they were created with. The file store loads one from its file for
-// every operation; the unit tests' fake keeps one. Also the handle table both hand out.
+// and kept in the case they were created with, children and values in the order they came.
+// The file store keeps the one its file holds; the unit tests' fake keeps one. Also the
+// handle table both hand out. Nothing here recurses: a hive from a file may be arbitrarily deep.
 #pragma once
 
 #include <cstdint>
-#include <list>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/registry.h"
@@ -35,9 +37,13 @@ struct RegistryValue {
 class RegistryNode {
   public:
     explicit RegistryNode(std::string name) : name_(std::move(name)) {}
+    // Takes the subtree apart level by level, so depth costs no stack.
+    ~RegistryNode();
+    RegistryNode(const RegistryNode&) = delete;
+    RegistryNode& operator=(const RegistryNode&) = delete;
 
     const std::string& name() const { return name_; }
-    const std::list<RegistryNode>& children() const { return children_; }
+    const std::vector<std::unique_ptr<RegistryNode>>& children() const { return children_; }
     const std::vector<RegistryValue>& values() const { return values_; }
 
     RegistryNode* child(std::string_view name);
@@ -51,9 +57,23 @@ class RegistryNode {
     bool setValue(std::string_view name, std::uint32_t type, std::vector<std::uint8_t> data);
 
   private:
+    // Hashing and equality of names without regard to case, for lookups by string_view.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const;
+    };
+    struct NameEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const { return sameName(a, b); }
+    };
+    // Positions by name, built once a list outgrows a plain scan.
+    using Index = std::unordered_map<std::string, std::size_t, NameHash, NameEqual>;
+
     std::string name_;
-    std::list<RegistryNode> children_;
+    std::vector<std::unique_ptr<RegistryNode>> children_;
     std::vector<RegistryValue> values_;
+    std::unique_ptr<Index> childIndex_;
+    std::unique_ptr<Index> valueIndex_;
 };
 
 // The root keys by name below a nameless top. A new tree holds HKEY_LOCAL_MACHINE\Software,
@@ -61,8 +81,11 @@ class RegistryNode {
 class RegistryTree {
   public:
     RegistryTree();
+    RegistryTree(RegistryTree&&) = default;
+    RegistryTree& operator=(RegistryTree&&) = default;
 
-    const RegistryNode& top() const { return top_; }
+    const RegistryNode& top() const { return *top_; }
+    RegistryNode& top() { return *top_; }
     RegistryNode* find(const std::vector<std::string>& path);
     const RegistryNode* find(const std::vector<std::string>& path) const;
     // The key, created with any missing level when absent.
@@ -71,7 +94,7 @@ class RegistryTree {
     std::vector<std::string> storedSpelling(const std::vector<std::string>& path) const;
 
   private:
-    RegistryNode top_{""};
+    std::unique_ptr<RegistryNode> top_ = std::make_unique<RegistryNode>("");
 };
 
 // RegQueryValueExA's copying rules applied to one stored value.

@@ -49,6 +49,7 @@ class ClipboardOwner {
     void handle(const XEvent& event);
     void serviceEvents();
     static void onReadable(int, void* self) { static_cast<ClipboardOwner*>(self)->serviceEvents(); }
+    static void onTurn(void* self) { static_cast<ClipboardOwner*>(self)->serviceEvents(); }
     void answer(const XSelectionRequestEvent& request);
     bool convert(Window requestor, Atom target, Atom property);
     void convertMultiple(Window requestor, Atom property);
@@ -94,6 +95,7 @@ void ClipboardOwner::close() {
     if (!connection_) return;
     handOver();
     Fl::remove_fd(ConnectionNumber(connection_));
+    Fl::remove_timeout(&ClipboardOwner::onTurn, this);
     dropContent();
     XCloseDisplay(connection_);  // the server clears our ownership with the connection
     connection_ = nullptr;
@@ -177,12 +179,20 @@ void ClipboardOwner::handle(const XEvent& event) {
     }
 }
 
+// A share of the queued requests per turn of the event loop: a flood of them must not keep
+// the window from its own events. The rest waits for the next turn.
 void ClipboardOwner::serviceEvents() {
-    while (connection_ && XPending(connection_)) {
+    constexpr int eventsPerTurn = 64;
+    for (int n = 0; n < eventsPerTurn && connection_ && XPending(connection_); ++n) {
         XEvent event;
         XNextEvent(connection_, &event);
         handle(event);
     }
+    // Events already read from the socket wake no file handler: come back for them on the
+    // next turn. (A timeout of 0 would be run again within the same turn.)
+    Fl::remove_timeout(&ClipboardOwner::onTurn, this);
+    if (connection_ && XQLength(connection_) > 0)
+        Fl::add_timeout(0.001, &ClipboardOwner::onTurn, this);
 }
 
 // The copy would end with the program. A running clipboard manager is asked to keep it

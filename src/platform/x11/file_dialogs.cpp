@@ -9,8 +9,12 @@
 #include <FL/Fl_Window.H>
 #include <FL/filename.H>
 
+#include <memory>
+
+#include "base/typed_path.h"
 #include "platform/file_name_rules.h"
 #include "platform/window_colormap.h"
+#include "platform/x11/fltk_preferences.h"
 #include "platform/x11/question_box.h"
 
 namespace vexa {
@@ -113,39 +117,48 @@ void plainNameField(Fl_Group& window) {
     field->callback(nameFieldChanged, ok);
 }
 
-// The chosen name as a full path: relative to the folder the chooser shows, "~" expanded.
-std::string fullPath(Fl_File_Chooser& chooser, const char* value) {
-    char expanded[FL_PATH_MAX];
-    fl_filename_expand(expanded, sizeof expanded, value);
-    if (expanded[0] == '/') return expanded;
-    std::string folder = chooser.directory() ? chooser.directory() : ".";
-    if (folder.empty() || folder.back() != '/') folder += '/';
-    char absolute[FL_PATH_MAX];
-    fl_filename_absolute(absolute, sizeof absolute, (folder + expanded).c_str());
-    return absolute;
+// The name field holds the name alone; the folder is the chooser's directory, whose
+// files its list shows.
+void setNameField(Fl_Group& window, const std::string& name) {
+    auto* field = findWidget<Fl_File_Input>(window);
+    auto* ok = findWidget<Fl_Return_Button>(window);
+    if (!field || !ok) return;
+    field->value(name.c_str());
+    field->position(0, field->size());
+    if (field->size() == 0)
+        ok->deactivate();
+    else
+        ok->activate();
 }
 
 std::optional<std::string> runDialog(const char* title, const char* filters, int filterCount,
                                      int type, const char* initialName, bool saving) {
     const char* folder = lastFolder().empty() ? "." : lastFolder().c_str();
-    Fl_File_Chooser chooser(folder, filters, type, title);
+    const auto owned = withoutFltkUserPreferences(
+        [&] { return std::make_unique<Fl_File_Chooser>(folder, filters, type, title); });
+    Fl_File_Chooser& chooser = *owned;
     Fl_Group& window = *chooser.newButton->window();
+    // A bitmap has no text to preview: the preview would show its first bytes as text.
     chooser.preview(0);
+    chooser.previewButton->hide();
     FilterChoice filterChoice;
     keepOnlyFilters(window, chooser, filterCount, filterChoice);
     plainNameField(window);
-    // FLTK resolves a bare initial name against the working directory: give it the folder.
-    if (initialName) chooser.value((std::string(folder) + "/" + initialName).c_str());
+    std::string name = initialName ? initialName : "";
     for (;;) {
         prepareWindowColormap();
         chooser.show();
+        // Showing rescans the folder and puts the folder's path into an empty name field.
+        setNameField(window, name);
         while (chooser.shown()) Fl::wait();
         const char* value = chooser.value();
         if (!value || !*value) return std::nullopt;
-        const std::string chosen = fullPath(chooser, value);
-        const DialogDecision decision =
-            saving ? decideSaveName(chosen, kDefaultExtension, probeFileSystem)
-                   : decideOpenName(chosen, kDefaultExtension, probeFileSystem);
+        name = value;
+        const std::string chosen =
+            typedNameToPath(value, chooser.directory() ? chooser.directory() : ".");
+        DialogDecision decision = saving
+                                      ? decideSaveName(chosen, kDefaultExtension, probeFileSystem)
+                                      : decideOpenName(chosen, kDefaultExtension, probeFileSystem);
         switch (decision.step) {
             case DialogStep::accept:
                 lastFolder() = folderOf(decision.path);
@@ -159,10 +172,16 @@ std::optional<std::string> runDialog(const char* title, const char* filters, int
                 break;
             case DialogStep::enterFolder:
                 chooser.directory(decision.path.c_str());
+                name.clear();
                 break;
             case DialogStep::refuseNoFolder:
             case DialogStep::refuseNoFile:
             case DialogStep::refuseEmpty:
+                showNotice(title, dialogQuestionText(decision));
+                break;
+            case DialogStep::refuseInvalidPath:
+                // The name as typed: the path made of it may be too long to read anyway.
+                decision.path = name;
                 showNotice(title, dialogQuestionText(decision));
                 break;
         }

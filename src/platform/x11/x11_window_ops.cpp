@@ -4,11 +4,14 @@
 #include <FL/x.H>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <memory>
 #include <vector>
+
+#include "platform/x11/map_hold.h"
 
 namespace vexa {
 namespace {
@@ -169,8 +172,16 @@ void X11WindowOps::setPosition(const Rect& r, bool topmost, unsigned flags) {
     const int top = (flags & SWP_NOMOVE) ? window_.y() - e.top : r.top;
     const int width = (flags & SWP_NOSIZE) ? window_.w() + e.left + e.right : r.width();
     const int height = (flags & SWP_NOSIZE) ? window_.h() + e.top + e.bottom : r.height();
-    window_.resize(left + e.left, top + e.top, std::max(1, width - e.left - e.right),
-                   std::max(1, height - e.top - e.bottom));
+    const int clientX = left + e.left, clientY = top + e.top;
+    const int clientWidth = std::max(1, width - e.left - e.right);
+    const int clientHeight = std::max(1, height - e.top - e.bottom);
+    window_.resize(clientX, clientY, clientWidth, clientHeight);
+    // FLTK sends only what differs from its record, and the record can be wrong: FLTK
+    // creates a window 1 pixel off the left edge and 20 off the top without noting it, and
+    // a window manager may have moved the window since. The whole geometry goes out.
+    if (isWindow())
+        XMoveResizeWindow(fl_display, fl_xid(&window_), clientX, clientY, clientWidth,
+                          clientHeight);
     XFlush(fl_display);
 }
 
@@ -219,12 +230,65 @@ bool X11WindowOps::viewable() const {
     return window_.shown() && isViewable(fl_xid(&window_));
 }
 
+bool X11WindowOps::framed() const {
+    if (!window_.shown()) return false;
+    const Window xid = fl_xid(&window_);
+    return isViewable(xid) || topLevelAncestor(xid) != xid;
+}
+
+bool X11WindowOps::showPlaced(const std::function<void()>& place) {
+    MapHold hold;
+    window_.show();
+    removeMaximise();
+    const bool frameKnown = requestFrameExtents();
+    place();
+    return frameKnown;
+}
+
 std::unique_ptr<MainWindowOps> mainWindowOps(Fl_Window& window) {
     return std::make_unique<X11WindowOps>(window);
 }
 
 void X11WindowOps::showMinimised() {
-    if (isWindow()) window_.iconize();
+    if (!isWindow()) return;
+    const Window xid = fl_xid(&window_);
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(fl_display, xid, &attributes);
+    if (attributes.map_state != IsUnmapped) {
+        window_.iconize();
+        return;
+    }
+    // Not mapped yet: the window manager takes it in minimised.
+    XWMHints* hints = XGetWMHints(fl_display, xid);
+    XWMHints fresh{};
+    XWMHints& h = hints ? *hints : fresh;
+    h.flags |= StateHint;
+    h.initial_state = IconicState;
+    XSetWMHints(fl_display, xid, &h);
+    if (hints) XFree(hints);
+}
+
+bool X11WindowOps::managed() const {
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(fl_display, rootWindow(), &attributes);
+    return (attributes.all_event_masks & SubstructureRedirectMask) != 0;
+}
+
+bool X11WindowOps::requestFrameExtents() {
+    if (!isWindow()) return false;
+    if (!managed()) return true;
+    if (!managerSupports("_NET_REQUEST_FRAME_EXTENTS")) return false;
+    const Window xid = fl_xid(&window_);
+    const Atom extents = atom("_NET_FRAME_EXTENTS");
+    sendToRoot(xid, atom("_NET_REQUEST_FRAME_EXTENTS"), {0, 0, 0, 0});
+    // The answer is a property on the window; the window's event mask has no property
+    // changes, so it is looked for a few times.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        XSync(fl_display, False);
+        if (!readLongs(xid, extents, XA_CARDINAL, 4).empty()) return true;
+        usleep(10000);
+    }
+    return false;
 }
 
 void X11WindowOps::bringToForeground() {

@@ -22,6 +22,8 @@ class X11WindowOps : public MainWindowOps {
     void bringToForeground() override;
 
     bool viewable() const override;
+    bool framed() const override;
+    bool showPlaced(const std::function<void()>& place) override;
     // _NET_FRAME_EXTENTS where the window manager gives them, else the reparenting frame's
     // geometry, else nothing.
     FrameExtents frameExtents() const override;
@@ -31,6 +33,12 @@ class X11WindowOps : public MainWindowOps {
 
   private:
     void setAbove(bool above);
+    // True while a window manager runs on the screen.
+    bool managed() const;
+    // Before the window is mapped: asks the window manager for the frame it will put
+    // around it and waits a moment for the answer. True when frameExtents() now holds the
+    // frame (also when there is no manager and so no frame).
+    bool requestFrameExtents();
 
     Fl_Window& window_;
     // A reparenting frame's extents, measured once per frame: while the window manager

@@ -30,15 +30,31 @@ TEST(GridGeometryTest, LayoutCentresTheGridAndHitTestInvertsIt) {
     EXPECT_EQ(laidOut(16, 16, 160, 160).hitTest(159, 19), 31);  // beyond a 16-entry palette
 }
 
-TEST(GridGeometryTest, TooSmallClientHasNoHitsAndBordersCollapseOntoOneLine) {
+TEST(GridGeometryTest, TooSmallClientKeepsOnePixelTilesFromTheTopLeftCorner) {
+    // 250 pixels for 256 columns: the grid starts at the left edge and the last six tiles
+    // lie beyond the client area; hits still find the tiles that show.
     GridGeometry g = laidOut(256, 1, 250, 100, true);
-    EXPECT_EQ(g.tileWidth, 0);
-    EXPECT_EQ(g.originX, 125);
-    for (int x : {0, 125, 249}) EXPECT_EQ(g.hitTest(x, 50), -1);
-    for (const PaintStep& step : g.paintPlan(256))
-        EXPECT_EQ(step.rect, (step.kind == PaintStep::Kind::fill ? Rect{125, 0, 125, 100}
-                                                                 : Rect{125, 0, 126, 101}));
-    EXPECT_EQ(laidOut(16, 16, 0, 0).hitTest(0, 0), -1);
+    EXPECT_EQ((Rect{g.originX, g.originY, g.tileWidth, g.tileHeight}), (Rect{0, 0, 1, 100}));
+    EXPECT_EQ(g.hitTest(0, 50), 0);
+    EXPECT_EQ(g.hitTest(249, 50), 249);
+    EXPECT_EQ(g.paintPlan(256).back(),
+              (PaintStep{PaintStep::Kind::frame, 255, {255, 0, 257, 101}}));
+    // A minimised window's empty client area.
+    GridGeometry none = laidOut(16, 16, 0, 0);
+    EXPECT_EQ((Rect{none.originX, none.originY, none.tileWidth, none.tileHeight}),
+              (Rect{0, 0, 1, 1}));
+    EXPECT_EQ(none.hitTest(0, 0), 0);
+    EXPECT_EQ(none.hitTest(16, 0), -1);
+}
+
+TEST(GridGeometryTest, ShrinkToFitKeepsAtLeastOnePixelPerTileAndTheGivenMinimum) {
+    GridGeometry g = laidOut(256, 1, 200, 10);
+    EXPECT_EQ(g.minimumClient(), (Size{256, 1}));
+    EXPECT_EQ(g.shrinkTarget(g.minimumClient()), (Size{256, 10}));
+    // Room for a menu bar wider than the grid.
+    g = laidOut(8, 32, 20, 40);
+    EXPECT_EQ(g.shrinkTarget({180, 32}), (Size{180, 32}));
+    EXPECT_EQ(laidOut(8, 32, 400, 100).shrinkTarget({180, 32}), (Size{400, 96}));
 }
 
 TEST(GridGeometryTest, PaintPlanFollowsTileOrderAndEntryCount) {

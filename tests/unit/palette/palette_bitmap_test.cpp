@@ -275,7 +275,10 @@ TEST(PaletteBitmapTest, EveryCorpusFileLoadsTheTableADecoderReads) {
         loaded[name] = display.hardware;
     }
     EXPECT_GE(verdicts.size(), 100u);
-    EXPECT_EQ(std::ranges::count(verdicts | std::views::values, "accepted"), 41);
+    // (No views over the map: clang 14 cannot compile them with libstdc++ 12.)
+    EXPECT_EQ(std::count_if(verdicts.begin(), verdicts.end(),
+                            [](const auto& v) { return v.second == "accepted"; }),
+              41);
     for (auto [name, v] :
          std::map<std::string, std::string>{{"g/pal8v5.bmp", "accepted"},
                                             {"g/pal8os2.bmp", "accepted"},

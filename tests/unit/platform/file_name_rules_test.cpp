@@ -15,6 +15,8 @@ PathFacts fakeProbe(const std::string& path) {
                                                 "/home/u/pics/Sky.BMP"};
     if (folders.count(path)) return {true, true};
     if (files.count(path)) return {true, false};
+    // A file used as a folder, or a name longer than the system takes.
+    if (path.rfind("/home/u/notes/", 0) == 0 || path.size() > 255) return {false, false, true};
     return {};
 }
 
@@ -71,6 +73,19 @@ TEST(SaveName, MissingFolderAndEmptyNameAreRefused) {
     EXPECT_EQ(d.path, "/home/u/gone/SysPal.bmp");
     EXPECT_EQ(decideSaveName("", "bmp", fakeProbe).step, DialogStep::refuseEmpty);
     EXPECT_EQ(decideSaveName("/home/u/gone/", "bmp", fakeProbe).step, DialogStep::refuseEmpty);
+}
+
+TEST(SaveAndOpenName, ANameTheSystemCannotTakeIsRefusedAsAnInvalidPath) {
+    const std::string longName = "/home/u/" + std::string(300, 'x');
+    for (const std::string& chosen :
+         {longName, std::string("/home/u/notes/a.bmp"), std::string("/home/u/notes/a")}) {
+        for (const auto& d :
+             {decideSaveName(chosen, "bmp", fakeProbe), decideOpenName(chosen, "bmp", fakeProbe)}) {
+            EXPECT_EQ(d.step, DialogStep::refuseInvalidPath) << chosen;
+            EXPECT_EQ(d.path, chosen);
+            EXPECT_EQ(dialogQuestionText(d), chosen + " contains an invalid path.");
+        }
+    }
 }
 
 TEST(OpenName, AcceptsOnlyAnExistingFileInAnExistingFolder) {

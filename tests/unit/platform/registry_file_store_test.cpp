@@ -163,13 +163,6 @@ TEST_F(RegistryFileStoreTest, NamesCompareWithoutCaseAndKeepTheirFirstSpelling) 
     const std::uint8_t one[4] = {1, 0, 0, 0}, two[4] = {0x20, 0, 0, 0};
     EXPECT_EQ(store.setValue(b, "Columns", REG_DWORD, one, 4), ERROR_SUCCESS);
     EXPECT_EQ(store.setValue(b, "COLUMNS", REG_DWORD, two, 4), ERROR_SUCCESS);
-    std::string text = readFile(path);
-    EXPECT_NE(
-        text.find("[HKEY_LOCAL_MACHINE\\Software\\Varnel\\Vexa]\n\"Columns\"=dword:00000020\n"),
-        std::string::npos)
-        << text;
-    EXPECT_EQ(text.find("VARNEL"), std::string::npos);
-    EXPECT_EQ(text.find("COLUMNS"), std::string::npos);
     std::uint8_t buffer[4] = {};
     std::uint32_t size = 4, type = 0;
     EXPECT_EQ(store.queryValue(a, "vexa", &type, buffer, &size), ERROR_FILE_NOT_FOUND);
@@ -179,6 +172,13 @@ TEST_F(RegistryFileStoreTest, NamesCompareWithoutCaseAndKeepTheirFirstSpelling) 
     EXPECT_EQ(type, REG_DWORD);
     EXPECT_EQ(buffer[0], 0x20);
     for (RegKey k : {a, b, c}) EXPECT_EQ(store.closeKey(k), ERROR_SUCCESS);
+    std::string text = readFile(path);
+    EXPECT_NE(
+        text.find("[HKEY_LOCAL_MACHINE\\Software\\Varnel\\Vexa]\n\"Columns\"=dword:00000020\n"),
+        std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("VARNEL"), std::string::npos);
+    EXPECT_EQ(text.find("COLUMNS"), std::string::npos);
 }
 
 TEST_F(RegistryFileStoreTest, QueriesFollowTheRegistrysSizeRulesAndReadOnlyHandlesCannotSet) {

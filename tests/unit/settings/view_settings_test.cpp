@@ -231,6 +231,32 @@ TEST_F(ViewSettingsTest, AnUnchangedRunMarksNothingModified) {
     EXPECT_EQ(settings.showState, 0);
 }
 
+TEST_F(ViewSettingsTest, GridHandBackComparesTheRawStoredBorderValue) {
+    registry.putDword(viewKey, "Borders", 2);
+    start();
+    // Border on, as a stored 2 shows it: still a change, written back as 1.
+    settings.takeGridPreferences(256, 1, true);
+    EXPECT_TRUE(settings.modified);
+    EXPECT_EQ(settings.borders, 1);
+
+    registry.putDword(viewKey, "Borders", 1);
+    start();
+    settings.takeGridPreferences(256, 1, true);
+    EXPECT_FALSE(settings.modified);
+    settings.takeGridPreferences(16, 16, true);
+    EXPECT_TRUE(settings.modified);
+    EXPECT_EQ(settings.columns, 16);
+    EXPECT_EQ(settings.rows, 16);
+
+    registry.putDword(viewKey, "Borders", 0);
+    start();
+    settings.takeGridPreferences(256, 1, false);
+    EXPECT_FALSE(settings.modified);
+    settings.takeGridPreferences(256, 1, true);
+    EXPECT_TRUE(settings.modified);
+    EXPECT_EQ(settings.borders, 1);
+}
+
 TEST_F(ViewSettingsTest, ResetAndLoadClearModifiedAndDestructionWritesNothing) {
     {
         ViewSettings other(registry);

@@ -71,6 +71,24 @@ TEST_F(WindowStateTest, RestorePlacesShiftedActivatesAndChangesNoSetting) {
     EXPECT_FALSE(settings.modified);
 }
 
+TEST_F(WindowStateTest, BoundsBelowTheMinimumAreEnlargedAroundTheirCentreThenShifted) {
+    // A 1-pixel sliver left by an earlier run: 263 x 51 around its centre (500, 410).
+    settings.bounds = {500, 400, 501, 420};
+    EXPECT_TRUE(settings.restoreWindowPlacement(&window, 263, 51));
+    ASSERT_EQ(window.placements.size(), 1u);
+    EXPECT_EQ(window.placements[0].r, (Rect{369, 385, 632, 436}));
+    // Near the corner the enlarged rectangle is shifted back onto the desktop.
+    settings.bounds = {0, 0, 10, 10};
+    EXPECT_TRUE(settings.restoreWindowPlacement(&window, 263, 51));
+    EXPECT_EQ(window.placements[1].r, (Rect{0, 0, 263, 51}));
+    // Large enough already: placed as stored.
+    settings.bounds = {100, 100, 400, 300};
+    EXPECT_TRUE(settings.restoreWindowPlacement(&window, 263, 51));
+    EXPECT_EQ(window.placements[2].r, (Rect{100, 100, 400, 300}));
+    EXPECT_EQ(settings.bounds, (Rect{100, 100, 400, 300}));
+    EXPECT_FALSE(settings.modified);
+}
+
 TEST_F(WindowStateTest, OnTopMakesTheWindowTopmost) {
     settings.bounds = {100, 100, 400, 300};
     settings.onTop = 1;

@@ -1,0 +1,47 @@
+// The clipboard under a flood of requests: another client asks for the copied palette
+// 100,000 times at once; the window must still answer a menu command within half a second.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "vexa_session.h"
+
+namespace vexa::testing {
+namespace {
+
+TEST(ClipboardFloodE2E, AMenuCommandIsAnsweredWithinHalfASecondDuringAFloodOfRequests) {
+    XConnection x;
+    ConfigHome home;
+    home.seedVersion();
+    VexaProcess vexa(home);
+    const Window window = vexa.waitForWindow(x);
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(chooseMenu(window, {"alt+v", "c", "1"}));
+    ASSERT_TRUE(chooseMenu(window, {"alt+e", "c"}));
+    const Atom clipboard = XInternAtom(x, "CLIPBOARD", False);
+    ASSERT_TRUE(waitFor([&] { return XGetSelectionOwner(x, clipboard) != None; }));
+    const int height = windowGeometry(x, window).height;
+
+    XConnection flood;
+    const Window requestor =
+        XCreateSimpleWindow(flood, DefaultRootWindow(flood.get()), 0, 0, 1, 1, 0, 0, 0);
+    const Atom targets = XInternAtom(flood, "TARGETS", False);
+    const Atom property = XInternAtom(flood, "VEXA_FLOOD", False);
+    for (int i = 0; i < 100000; ++i) {
+        XConvertSelection(flood, clipboard, targets, property, requestor, CurrentTime);
+        if (i % 1000 == 999) XFlush(flood);
+    }
+    XSync(flood, False);
+
+    // Shrink to Fit: 16 rows of 4 pixels make the window lower.
+    ASSERT_TRUE(chooseMenu(window, {"alt+v", "s"}));
+    const auto asked = std::chrono::steady_clock::now();
+    ASSERT_TRUE(waitFor([&] { return windowGeometry(x, window).height != height; }));
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(500));
+
+    ASSERT_TRUE(chooseMenu(window, {"Escape"}));
+    EXPECT_EQ(vexa.waitForExit(std::chrono::seconds(60)), 0);
+}
+
+}  // namespace
+}  // namespace vexa::testing

@@ -1,0 +1,78 @@
+// The ends of a run other than the close box: SIGTERM, SIGINT and SIGHUP end it as the close
+// box does, saving the view; losing the X server saves the placement last seen and the view,
+// and exits with status 1 after one line on standard error.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "vexa_session.h"
+
+namespace vexa::testing {
+namespace {
+
+TEST(RunEndE2E, TermIntAndHupEachEndTheRunAndSaveAViewChange) {
+    XConnection x;
+    for (int number : {SIGTERM, SIGINT, SIGHUP}) {
+        ConfigHome home;
+        home.seedVersion();
+        VexaProcess vexa(home);
+        const Window window = vexa.waitForWindow(x);
+        ASSERT_NE(window, 0u);
+        // 16 columns, then Shrink to Fit: the new height proves both were done.
+        ASSERT_TRUE(chooseMenu(window, {"alt+v", "c", "1"}));
+        ASSERT_TRUE(chooseMenu(window, {"alt+v", "s"}));
+        ASSERT_TRUE(waitFor([&] { return windowGeometry(x, window).height != 96; }));
+        ASSERT_EQ(::kill(vexa.pid(), number), 0);
+        EXPECT_EQ(vexa.waitForExit(), 0) << strsignal(number);
+        EXPECT_EQ(home.dword("View", "Columns"), 16u) << strsignal(number);
+        EXPECT_EQ(home.dword("View", "Rows"), 16u) << strsignal(number);
+        EXPECT_TRUE(home.dword("Window", "Bounds.left").has_value()) << strsignal(number);
+    }
+}
+
+TEST(RunEndE2E, LosingTheServerAfterAMoveSavesThePlacementAndViewAndExitsWithOneLine) {
+    const char* server = std::getenv("VEXA_XVFB_PID");
+    ASSERT_NE(server, nullptr) << "runs under with-xvfb only";
+    // Never closed: the server is gone by the end, and Xlib must not be called again.
+    auto* x = new XConnection;
+    ConfigHome home;
+    home.seedVersion();
+    const std::string errors = home.path() + "/stderr";
+    setenv("XDG_CONFIG_HOME", home.path().c_str(), 1);
+    ChildProcess vexa(
+        {"/bin/sh", "-c", std::string("exec '") + VEXA_BINARY + "' 2>'" + errors + "'"});
+    const Window window = findWindowByName(*x, "Vexa", 10000ms);
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(chooseMenu(window, {"alt+v", "c", "1"}));
+    ASSERT_TRUE(chooseMenu(window, {"alt+v", "s"}));
+    ASSERT_TRUE(xdotool({"windowmove", std::to_string(window), "100", "200"}));
+    ASSERT_TRUE(waitFor([&] {
+        const Geometry g = windowGeometry(*x, window);
+        return g.x == 100 && g.y == 200 && g.height != 96;
+    }));
+    const Geometry last = windowGeometry(*x, window);
+
+    ASSERT_EQ(::kill(std::atoi(server), SIGKILL), 0);
+    const auto status = vexa.wait();
+    ASSERT_TRUE(status.has_value());
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1) << *status;
+    std::ifstream in(errors);
+    std::stringstream read;
+    read << in.rdbuf();
+    const std::string text = read.str();
+    EXPECT_EQ(text.rfind("vexa: lost the connection to display \":", 0), 0u) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+    EXPECT_EQ(home.dword("View", "Columns"), 16u);
+    EXPECT_EQ(home.dword("Window", "Bounds.left"), 100u);
+    EXPECT_EQ(home.dword("Window", "Bounds.top"), 200u);
+    EXPECT_EQ(home.dword("Window", "Bounds.right"), static_cast<std::uint32_t>(100 + last.width));
+    EXPECT_EQ(home.dword("Window", "Bounds.bottom"), static_cast<std::uint32_t>(200 + last.height));
+}
+
+}  // namespace
+}  // namespace vexa::testing
