@@ -32,6 +32,11 @@ CommandLine parseCommandLine(const std::vector<std::string_view>& arguments) {
             line.action = CommandLineAction::version;
             return line;
         }
+        std::string problem;
+        if (takeScriptOption(arguments, i, line.script, problem)) {
+            if (!problem.empty()) return usageError(problem);
+            continue;
+        }
         if (abbreviates(argument, "iconic", 1)) {
             line.start.iconic = true;
             continue;
@@ -52,11 +57,21 @@ CommandLine parseCommandLine(const std::vector<std::string_view>& arguments) {
                 return usageError("invalid geometry '" + std::string(value) + "'");
         }
     }
+    if (std::string problem = scriptCommandProblem(line.script); !problem.empty())
+        return usageError(problem);
+    if (line.script.action != ScriptAction::none) {
+        if (line.start.iconic || line.start.geometry)
+            return usageError("-geometry and -iconic place the window; scripts have none");
+        line.action = CommandLineAction::script;
+    }
     return line;
 }
 
 std::string usageText() {
     return "Usage: vexa [-display NAME] [-geometry WxH+X+Y] [-iconic]\n"
+           "       vexa [-display NAME] --save FILE\n"
+           "       vexa [-display NAME] --print [--format txt|gpl|pal|hex]\n"
+           "       vexa [-display NAME] --watch\n"
            "       vexa --help | --version\n"
            "Shows the shared colour palette of an 8-bit PseudoColor X display and reads,\n"
            "saves, loads, copies and clears it.\n"
@@ -64,8 +79,20 @@ std::string usageText() {
            "  -display NAME       the X display to use instead of $DISPLAY\n"
            "  -geometry WxH+X+Y   the window's size and position for this run\n"
            "  -iconic             start with the window minimised\n"
+           "      --save FILE     write the installed palette to FILE and exit, without a\n"
+           "                      window; the extension chooses the format as in Save As:\n"
+           "                      .bmp, .gpl, .pal, .act, .hex, any other the text listing\n"
+           "      --print         write the installed palette to standard output and exit\n"
+           "      --format F      with --print: txt (the listing, the default), gpl, pal, hex\n"
+           "      --watch         print a line with the time and the changed entries\n"
+           "                      (\"i: r, g, b\") whenever the installed colours change,\n"
+           "                      until interrupted\n"
            "  -h, --help          print this text and exit\n"
            "      --version       print the version and exit\n"
+           "\n"
+           "There is no --load: on X11 the colormap a program installs is freed when the\n"
+           "program ends, so a palette loaded from the command line cannot outlive it.\n"
+           "Open a palette in the window instead.\n"
            "\n"
            "The settings are kept in $XDG_CONFIG_HOME/vexa/system.reg; see vexa(1).\n";
 }

@@ -1,6 +1,7 @@
 // The command line, read before any window opens. Without arguments the program starts
 // as it always does; --help and --version answer and end without a display; the X
-// toolkit options -display, -geometry and -iconic change where the window goes; anything
+// toolkit options -display, -geometry and -iconic change where the window goes; --save,
+// --print and --watch run a command for scripts on the display without a window; anything
 // else is a usage error.
 #pragma once
 
@@ -9,17 +10,19 @@
 #include <string_view>
 #include <vector>
 
+#include "app/script_commands.h"
 #include "palette/start_geometry.h"
 
 namespace vexa {
 
-enum class CommandLineAction { run, help, version, usageError };
+enum class CommandLineAction { run, help, version, script, usageError };
 
 struct CommandLine {
     CommandLineAction action = CommandLineAction::run;
     std::string display;  // empty: $DISPLAY
     StartOptions start;
-    std::string error;  // what was wrong, for usageError
+    ScriptCommand script;  // for CommandLineAction::script
+    std::string error;     // what was wrong, for usageError
 };
 
 // The arguments after the program name. The X options may be shortened as the X toolkit

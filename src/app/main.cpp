@@ -1,6 +1,6 @@
-// Vexa's entry point: reads the command line, opens the display, builds the registry file
-// store, the X11 display services and the application object, and hands over to its
-// start-up routine.
+// Vexa's entry point: reads the command line, opens the display, runs a command for
+// scripts there or builds the registry file store, the X11 display services and the
+// application object, and hands over to its start-up routine.
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
 
@@ -31,6 +31,7 @@ int main(int argc, char** argv) {
         case vexa::CommandLineAction::usageError:
             std::fprintf(stderr, "vexa: %s\n%s", command.error.c_str(), vexa::usageText().c_str());
             return 2;
+        case vexa::CommandLineAction::script:
         case vexa::CommandLineAction::run:
             break;
     }
@@ -39,6 +40,10 @@ int main(int argc, char** argv) {
     if (!command.display.empty()) Fl::display(command.display.c_str());
     ::Display* connection = vexa::openDisplay();
     if (!connection) return 1;
+    if (command.action == vexa::CommandLineAction::script) {
+        vexa::X11Display display(connection);
+        return vexa::runScriptCommand(command.script, display, stdout, stderr);
+    }
     vexa::useCoreTextOnPaletteScreens(connection);
     Fl_Window::default_xclass("Vexa");
     // Every window from here on, message boxes and file choosers too, carries the icon.

@@ -1,6 +1,8 @@
-// What Save As and Open do once their dialog has named a file: Save As writes a palette
-// bitmap when the final name's extension is "bmp" in any letter case and a text dump
-// otherwise (the filter chosen in the dialog plays no part); Open loads the bitmap.
+// What Save As and Open do once their dialog has named a file. Save As chooses the format
+// by the final name's extension in any letter case (the filter chosen in the dialog plays
+// no part): "bmp" a palette bitmap, "gpl", "pal", "act" and "hex" those palette files,
+// anything else a text dump. Open recognises the file by its content: an 8-bit bitmap or
+// one of the palette files.
 #pragma once
 
 #include <string>
@@ -9,13 +11,20 @@ namespace vexa {
 
 class PaletteModel;
 
-enum class SaveFormat { paletteBitmap, textDump };
+// A palette file's format is the one palette_formats names for the extension.
+enum class SaveFormat { paletteBitmap, paletteFile, textDump };
 
 // The format a save to `path` writes.
 SaveFormat saveFormatFor(const std::string& path);
 
-// Saves the current system palette to `path` in the format its name asks for.
-// Throws CommandFailure.
+// Saves the current system palette to `path` in the format its name asks for; on any
+// failure the file at `path` is left as it was. Throws CommandFailure.
 void savePalette(const std::string& path, const PaletteModel& model);
+
+// Makes the colours of the bitmap or palette file at `path` the system palette (entries
+// 10 to 245 that the file has). A palette file that breaks its format, or a file named
+// like one that is none, is UnsupportedFormat; any other file is read as a bitmap. A
+// failed load leaves the system palette unchanged. Throws CommandFailure.
+void loadPalette(const std::string& path, const PaletteModel& model);
 
 }  // namespace vexa

@@ -131,12 +131,4 @@ void writePaletteBitmap(const std::string& path, const PaletteModel& model) {
     file.commit();
 }
 
-void loadPaletteBitmap(const std::string& path, const PaletteModel& model) {
-    const BitmapColourTable table =
-        readBitmapColourTable(readFileStart(path, kColourTableReadSize));
-    const LogicalPalette palette = buildLoadedPalette(table, model.readSystemPalette());
-    const std::unique_ptr<PaletteObject> object = model.createPalette(palette);
-    model.applyPalette(*object);
-}
-
 }  // namespace vexa

@@ -2,8 +2,8 @@
 // the system palette and whose every row is the bytes 0..255, so a viewer shows the
 // palette as 256 one-pixel columns. Loading takes the colour table of any 8-bit BMP, where
 // its header puts it and as long as the header says, and makes its entries 10 to 245 the
-// system palette. The byte work is done by pure functions on memory; the two last
-// functions add the file and the display.
+// system palette. The byte work is done by pure functions on memory; the last function
+// adds the file and the display (file_commands loads).
 #pragma once
 
 #include <array>
@@ -25,10 +25,6 @@ inline constexpr std::size_t kColourTableSize = std::size_t{256} * 4;
 inline constexpr std::size_t kPixelDataOffset =
     kBitmapFileHeaderSize + kBitmapInfoHeaderSize + kColourTableSize;                       // 1078
 inline constexpr std::size_t kPaletteImageSize = kPixelDataOffset + std::size_t{256} * 32;  // 9270
-// The most bytes a colour table can need from the start of a file: the longest header
-// (124 bytes), room for three bit masks and a full table.
-inline constexpr std::size_t kColourTableReadSize =
-    kBitmapFileHeaderSize + 124 + 12 + kColourTableSize;
 
 // The entries of the display's palette that loading leaves alone (its static colours).
 inline constexpr int kFirstLoadedEntry = 10;
@@ -72,9 +68,5 @@ LogicalPalette buildLoadedPalette(const BitmapColourTable& table,
 // Saves the current system palette as a palette bitmap; on any failure the file at
 // `path` is left as it was. Throws CommandFailure.
 void writePaletteBitmap(const std::string& path, const PaletteModel& model);
-
-// Makes the colour table of the 8-bit BMP at `path` the system palette (entries 10 to
-// 245). A failed load leaves the system palette unchanged. Throws CommandFailure.
-void loadPaletteBitmap(const std::string& path, const PaletteModel& model);
 
 }  // namespace vexa

@@ -8,7 +8,6 @@
 
 #include "palette/edit_commands.h"
 #include "palette/file_commands.h"
-#include "palette/palette_bitmap.h"
 #include "palette/start_geometry.h"
 #include "palette/window_placement.h"
 #include "platform/clipboard.h"
@@ -68,7 +67,7 @@ PaletteWindow::~PaletteWindow() {
 const std::span<const CommandEntry<PaletteWindow>> PaletteWindow::commandTable() {
     static const CommandEntry<PaletteWindow> table[] = {
         {ID_FILE_SAVE_AS, &PaletteWindow::saveAs},
-        {ID_FILE_OPEN, &PaletteWindow::openBitmap},
+        {ID_FILE_OPEN, &PaletteWindow::openPaletteFile},
         {ID_EDIT_COPY, &PaletteWindow::copyPalette},
         {ID_EDIT_CLEAR, &PaletteWindow::clearPalette},
         {ID_VIEW_SHRINK_TO_FIT, &PaletteWindow::shrinkToFitCommand},
@@ -183,8 +182,8 @@ void PaletteWindow::saveAs() {
     if (const auto path = runSaveAsDialog()) savePalette(*path, *model_);
 }
 
-void PaletteWindow::openBitmap() {
-    if (const auto path = runOpenDialog()) loadPaletteBitmap(*path, *model_);
+void PaletteWindow::openPaletteFile() {
+    if (const auto path = runOpenDialog()) loadPalette(*path, *model_);
 }
 
 // A clipboard that cannot be taken is a SilentFailure.

@@ -53,7 +53,7 @@ class PaletteWindow : public Fl_Window {
 
     // File and Edit commands.
     void saveAs();
-    void openBitmap();
+    void openPaletteFile();
     void copyPalette();
     void clearPalette();
     // View commands.

@@ -14,32 +14,6 @@
 namespace vexa::testing {
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
-
-// Runs vexa with `arguments` through the shell, with DISPLAY set to `display` (unset when
-// empty), to its end.
-Outcome runVexa(const ConfigHome& home, const std::string& display, const std::string& arguments) {
-    const std::string errors = home.path() + "/stderr";
-    const std::string command =
-        (display.empty() ? std::string("unset DISPLAY; ") : "DISPLAY='" + display + "' ") +
-        "XDG_CONFIG_HOME='" + home.path() + "' timeout 10 '" + VEXA_BINARY + "' " + arguments +
-        " 2>'" + errors + "'";
-    Outcome outcome;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return outcome;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe)) outcome.out += buffer;
-    const int status = pclose(pipe);
-    if (WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
-    std::stringstream err;
-    err << std::ifstream(errors).rdbuf();
-    outcome.err = err.str();
-    return outcome;
-}
-
 TEST(CommandLineE2E, HelpAndVersionAnswerWithoutADisplay) {
     ConfigHome home;
     const Outcome help = runVexa(home, "", "--help");

@@ -172,4 +172,24 @@ std::string waitForTitle(::Display* display, Window window, const std::string& e
     return seen;
 }
 
+Outcome runVexa(const ConfigHome& home, const std::string& display, const std::string& arguments) {
+    const std::string errors = home.path() + "/stderr";
+    const std::string command =
+        (display.empty() ? std::string("unset DISPLAY; ") : "DISPLAY='" + display + "' ") +
+        "XDG_CONFIG_HOME='" + home.path() + "' timeout 10 '" + VEXA_BINARY + "' " + arguments +
+        " 2>'" + errors + "'";
+    Outcome outcome;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return outcome;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        outcome.out.append(buffer, n);
+    const int status = pclose(pipe);
+    if (WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
+    std::stringstream err;
+    err << std::ifstream(errors).rdbuf();
+    outcome.err = err.str();
+    return outcome;
+}
+
 }  // namespace vexa::testing

@@ -71,6 +71,16 @@ class VexaProcess {
     ChildProcess process_;
 };
 
+// How a run of vexa to its end went: exit status (-1 when it did not exit) and output.
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+// Runs vexa with `arguments` (shell words) with its settings in `home` and DISPLAY set to
+// `display` (unset when empty), to its end or for at most 10 seconds.
+Outcome runVexa(const ConfigHome& home, const std::string& display, const std::string& arguments);
+
 // Chooses a menu item by its mnemonics (for example {"alt+v", "c", "1"}) in `window`.
 bool chooseMenu(Window window, const std::vector<std::string>& keys);
 

@@ -2,6 +2,7 @@
 
 #include <FL/Fl.H>
 #include <FL/Fl_Choice.H>
+#include <FL/Fl_File_Browser.H>
 #include <FL/Fl_File_Chooser.H>
 #include <FL/Fl_File_Input.H>
 #include <FL/Fl_Return_Button.H>
@@ -39,12 +40,54 @@ W* findWidget(Fl_Group& group) {
     return nullptr;
 }
 
+// FLTK matches "*.{a,b}" but not the "*.a;*.b" of a filter that lists several extensions:
+// the pattern of the chosen filter, with such a list in FLTK's form.
+std::string matchPattern(const std::string& label) {
+    const std::size_t open = label.find('('), close = label.rfind(')');
+    if (open == std::string::npos || close == std::string::npos || close < open) return label;
+    const std::string pattern = label.substr(open + 1, close - open - 1);
+    if (pattern.find(';') == std::string::npos) return pattern;
+    std::string alternatives;
+    for (std::size_t at = 0; at <= pattern.size();) {
+        std::size_t end = pattern.find(';', at);
+        if (end == std::string::npos) end = pattern.size();
+        const std::string one = pattern.substr(at, end - at);
+        if (one.rfind("*.", 0) != 0) return pattern;
+        alternatives += (alternatives.empty() ? "" : ",") + one.substr(2);
+        at = end + 1;
+    }
+    return "*.{" + alternatives + "}";
+}
+
+// The chooser's own handling of a filter choice, then the pattern in a form FLTK matches.
+struct FilterChoice {
+    Fl_Callback* chooserCallback = nullptr;
+    void* chooserData = nullptr;
+    Fl_File_Chooser* chooser = nullptr;
+    Fl_File_Browser* list = nullptr;
+
+    static void chosen(Fl_Widget* widget, void* data) {
+        auto& self = *static_cast<FilterChoice*>(data);
+        self.chooserCallback(widget, self.chooserData);
+        const char* label = static_cast<Fl_Choice*>(widget)->text();
+        if (!label || !self.list) return;
+        const std::string pattern = matchPattern(label);
+        if (self.list->filter() && pattern == self.list->filter()) return;
+        self.list->filter(pattern.c_str());
+        if (self.chooser->directory()) self.list->load(self.chooser->directory());
+    }
+};
+
 // FLTK adds "All Files (*)" and "Custom Filter" to the filters of every chooser; Vexa's
 // dialogs offer only their own.
-void keepOnlyFilters(Fl_Group& window, Fl_File_Chooser& chooser, int count) {
+void keepOnlyFilters(Fl_Group& window, Fl_File_Chooser& chooser, int count,
+                     FilterChoice& filterChoice) {
     auto* choice = findWidget<Fl_Choice>(window);
     if (!choice) return;
     while (choice->size() - 1 > count) choice->remove(choice->size() - 2);
+    filterChoice = {choice->callback(), choice->user_data(), &chooser,
+                    findWidget<Fl_File_Browser>(window)};
+    choice->callback(FilterChoice::chosen, &filterChoice);
     chooser.filter_value(0);
 }
 
@@ -98,7 +141,8 @@ std::optional<std::string> runDialog(const char* title, const char* filters, int
     // A bitmap has no text to preview: the preview would show its first bytes as text.
     chooser.preview(0);
     chooser.previewButton->hide();
-    keepOnlyFilters(window, chooser, filterCount);
+    FilterChoice filterChoice;
+    keepOnlyFilters(window, chooser, filterCount, filterChoice);
     plainNameField(window);
     std::string name = initialName ? initialName : "";
     for (;;) {
@@ -147,12 +191,15 @@ std::optional<std::string> runDialog(const char* title, const char* filters, int
 }  // namespace
 
 std::optional<std::string> runSaveAsDialog() {
-    return runDialog("Save As", "Bitmap (*.bmp)\tText (*.txt)", 2, Fl_File_Chooser::CREATE,
-                     "SysPal", true);
+    return runDialog("Save As",
+                     "Bitmap (*.bmp)\tText (*.txt)\tGIMP palette (*.gpl)\tJASC palette (*.pal)\t"
+                     "Adobe color table (*.act)\tHex list (*.hex)",
+                     6, Fl_File_Chooser::CREATE, "SysPal", true);
 }
 
 std::optional<std::string> runOpenDialog() {
-    return runDialog("Open", "Bitmap (*.bmp)", 1, Fl_File_Chooser::SINGLE, nullptr, false);
+    return runDialog("Open", "Bitmap (*.bmp)\tPalette files (*.gpl;*.pal;*.act;*.hex)", 2,
+                     Fl_File_Chooser::SINGLE, nullptr, false);
 }
 
 }  // namespace vexa

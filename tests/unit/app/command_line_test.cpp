@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace vexa {
 namespace {
 
@@ -25,8 +27,35 @@ TEST(CommandLine, HelpAndVersionWinWhereverTheyStand) {
     EXPECT_EQ(versionLine(65542), "Vexa 1.6");
     const std::string usage = usageText();
     for (const char* option :
-         {"-display NAME", "-geometry WxH+X+Y", "-iconic", "--help", "--version"})
+         {"-display NAME", "-geometry WxH+X+Y", "-iconic", "--help", "--version", "--save FILE",
+          "--print [--format txt|gpl|pal|hex]", "--watch", "There is no --load"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
+}
+
+TEST(CommandLine, ScriptCommandsGoWithTheDisplayButNotWithTheWindowsOptions) {
+    CommandLine line = parse({"-display", ":7", "--print", "--format", "gpl"});
+    EXPECT_EQ(line.action, CommandLineAction::script);
+    EXPECT_EQ(line.display, ":7");
+    EXPECT_EQ(line.script.action, ScriptAction::print);
+    EXPECT_EQ(line.script.format, PrintFormat::gimp);
+    line = parse({"--save", "p.act", "-d", ":2"});
+    EXPECT_EQ((std::tuple{line.action, line.script.action, line.script.path, line.display}),
+              (std::tuple{CommandLineAction::script, ScriptAction::save, "p.act", ":2"}));
+    EXPECT_EQ(parse({"--watch"}).script.action, ScriptAction::watch);
+    EXPECT_EQ(parse({"--watch", "--help"}).action, CommandLineAction::help);
+    for (auto [arguments, error] :
+         {std::pair<std::vector<std::string_view>, const char*>{
+              {"--save", "a", "-iconic"},
+              "-geometry and -iconic place the window; scripts have none"},
+          {{"-geometry", "10x10", "--watch"},
+           "-geometry and -iconic place the window; scripts have none"},
+          {{"--format", "txt"}, "--format goes with --print"},
+          {{"--print", "--format"}, "option '--format' needs a value"},
+          {{"--print", "--save", "a"}, "--save, --print and --watch exclude each other"}}) {
+        line = parse(arguments);
+        EXPECT_EQ((std::pair{line.action, line.error}),
+                  (std::pair{CommandLineAction::usageError, std::string(error)}));
+    }
 }
 
 TEST(CommandLine, ReadsTheXToolkitOptionsAndTheirAbbreviations) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/command_failure.h"
+#include "palette/palette_formats.h"
 #include "palette/palette_model.h"
 #include "support/fake_display.h"
 
@@ -51,11 +52,20 @@ bool isTextDump(const std::vector<std::uint8_t>& bytes) {
     return text.rfind("Vexa - Win32 Color Palette Tool\r\n", 0) == 0;
 }
 
-TEST(SaveFormat, OnlyTheFinalNamesExtensionBmpInAnyCaseGivesABitmap) {
+TEST(SaveFormat, TheFinalNamesExtensionInAnyCaseChoosesTheFormat) {
     for (const char* name : {"SysPal.bmp", "a.BMP", "a.Bmp", "/x/y/a.bMp", "/t.txt/a.bmp"})
         EXPECT_EQ(saveFormatFor(name), SaveFormat::paletteBitmap) << name;
-    for (const char* name : {"a.txt", "a.dat", "a", "a.bmp.txt", "/d.bmp/a", "a.", "bmp"})
+    for (const char* name : {"a.txt", "a.dat", "a", "a.bmp.txt", "/d.bmp/a", "a.", "bmp",
+                             "a.gpl.txt", "/d.hex/a", "a.palx", "act"})
         EXPECT_EQ(saveFormatFor(name), SaveFormat::textDump) << name;
+    for (auto [name, format] : {std::pair{"a.gpl", PaletteFileFormat::gimp},
+                                {"a.GPL", PaletteFileFormat::gimp},
+                                {"a.Pal", PaletteFileFormat::jasc},
+                                {"/x.txt/a.aCt", PaletteFileFormat::adobe},
+                                {"a.bmp.HEX", PaletteFileFormat::hexList}}) {
+        EXPECT_EQ(saveFormatFor(name), SaveFormat::paletteFile) << name;
+        EXPECT_EQ(paletteFormatForName(name), format) << name;
+    }
 }
 
 TEST_F(SaveTest, BitmapNamesGetThePaletteBitmapOfTheDisplay) {

@@ -10,6 +10,7 @@
 
 #include "base/command_failure.h"
 #include "bmp_color_table.h"
+#include "palette/file_commands.h"
 #include "palette/palette_model.h"
 #include "support/fake_display.h"
 #include "support/temp_dir.h"
@@ -187,7 +188,7 @@ TEST(PaletteBitmapTest, WrittenFileLoadsBackIntoEntriesTenTo245Only) {
     FakeDisplay source(3), target(100);
     const auto before = target.hardware;
     writePaletteBitmap(path, PaletteModel(source));
-    loadPaletteBitmap(path, PaletteModel(target));
+    loadPalette(path, PaletteModel(target));
     for (int i = 0; i < 256; ++i)
         EXPECT_EQ(target.hardware[i], i < 10 || i > 245 ? before[i] : source.hardware[i]) << i;
     EXPECT_EQ(target.lastRealised.entries[10].flags, PC_NOCOLLAPSE);
@@ -229,7 +230,7 @@ TEST(PaletteBitmapTest, FailedLoadLeavesTheSystemPaletteUnchanged) {
     testing::writeFile(dir.file("good.bmp"), std::string(good.begin(), good.end()));
     testing::writeFile(dir.file("note.bmp"), "not a bitmap");
     auto load = [&](const std::string& name) {
-        return verdict([&] { loadPaletteBitmap(dir.file(name), model); });
+        return verdict([&] { loadPalette(dir.file(name), model); });
     };
     EXPECT_EQ(load("rgb.bmp"), "unsupported");
     EXPECT_EQ(load("cut.bmp"), "unsupported");
@@ -263,7 +264,7 @@ TEST(PaletteBitmapTest, EveryCorpusFileLoadsTheTableADecoderReads) {
             expected = "unsupported";
         FakeDisplay display(50);
         auto hardware = display.hardware;
-        const std::string v = verdict([&] { loadPaletteBitmap(path, PaletteModel(display)); });
+        const std::string v = verdict([&] { loadPalette(path, PaletteModel(display)); });
         EXPECT_EQ(v, expected) << path;
         for (int i = 10; v == "accepted" && i <= 245 && i < int(decoded->colors.size()); ++i)
             hardware[i] = {decoded->colors[i].red, decoded->colors[i].green,

@@ -1,0 +1,128 @@
+#include "app/script_commands.h"
+
+#include <ctime>
+#include <exception>
+#include <thread>
+
+#include "app/palette_app.h"
+#include "app/platform_check.h"
+#include "base/command_failure.h"
+#include "palette/file_commands.h"
+#include "palette/palette_model.h"
+#include "palette/text_dump.h"
+
+namespace vexa {
+namespace {
+
+std::string nowForWatch() {
+    timespec now{};
+    std::tm local{};
+    if (::clock_gettime(CLOCK_REALTIME, &now) != 0 || !::localtime_r(&now.tv_sec, &local))
+        return "??:??:??.???";
+    return watchTime(local, static_cast<int>(now.tv_nsec / 1000000));
+}
+
+void put(std::FILE* out, const std::string& text) {
+    if (std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fflush(out) != 0)
+        throw CommandFailure(FileErrorKind::generalError, std::nullopt);
+}
+
+void printPalette(const PaletteModel& model, PrintFormat format, std::FILE* out) {
+    std::tm storage{};
+    const std::tm* local = localTimeNow(storage);
+    put(out, printedPalette(format, model.entryCount(), model.readSystemPalette(), local));
+}
+
+}  // namespace
+
+bool takeScriptOption(std::span<const std::string_view> arguments, std::size_t& i,
+                      ScriptCommand& command, std::string& error) {
+    const std::string_view argument = arguments[i];
+    auto action = [&](ScriptAction a) {
+        if (command.action != ScriptAction::none && command.action != a)
+            error = "--save, --print and --watch exclude each other";
+        command.action = a;
+    };
+    if (argument == "--print") {
+        action(ScriptAction::print);
+        return true;
+    }
+    if (argument == "--watch") {
+        action(ScriptAction::watch);
+        return true;
+    }
+    if (argument != "--save" && argument != "--format") return false;
+    if (i + 1 == arguments.size()) {
+        error = "option '" + std::string(argument) + "' needs a value";
+        return true;
+    }
+    const std::string_view value = arguments[++i];
+    if (argument == "--save") {
+        action(ScriptAction::save);
+        if (value.empty()) error = "empty file name";
+        command.path = value;
+    } else if (const auto format = printFormatNamed(value)) {
+        command.format = *format;
+        command.formatGiven = true;
+    } else {
+        error = "unknown format '" + std::string(value) + "' (txt, gpl, pal or hex)";
+    }
+    return true;
+}
+
+std::string scriptCommandProblem(const ScriptCommand& command) {
+    if (command.formatGiven && command.action != ScriptAction::print)
+        return "--format goes with --print";
+    return {};
+}
+
+int runScriptCommand(const ScriptCommand& command, Display& display, std::FILE* out,
+                     std::FILE* err) {
+    const char* message = nullptr;
+    std::string failure;
+    try {
+        if (!platformSupported(runningPlatformVersion())) {
+            message = kPlatformMessage;
+        } else {
+            const PaletteModel model(display);
+            switch (command.action) {
+                case ScriptAction::save:
+                    savePalette(command.path, model);
+                    break;
+                case ScriptAction::print:
+                    printPalette(model, command.format, out);
+                    break;
+                case ScriptAction::watch:
+                    watchPalette(
+                        model, out, [] { return true; }, kWatchInterval);
+                    break;
+                case ScriptAction::none:
+                    break;
+            }
+        }
+    } catch (const PaletteModelError& error) {
+        message = error.notPaletteDevice() ? kPaletteModeMessage : kNoMemoryMessage;
+    } catch (const CommandFailure& error) {
+        failure = error.shown() ? error.message() : "";
+        message = failure.c_str();
+    } catch (const std::exception&) {
+        message = kNoMemoryMessage;
+    }
+    if (!message) return 0;
+    if (*message) std::fprintf(err, "%s\n", message);
+    return 1;
+}
+
+void watchPalette(const PaletteModel& model, std::FILE* out,
+                  const std::function<bool()>& keepWatching, std::chrono::milliseconds interval) {
+    SystemPaletteSnapshot last = model.readSystemPalette();
+    while (keepWatching()) {
+        std::this_thread::sleep_for(interval);
+        const SystemPaletteSnapshot now = model.readSystemPalette();
+        const std::string line = changeLine(nowForWatch(), model.entryCount(), last, now);
+        if (!line.empty()) put(out, line);
+        last = now;
+    }
+}
+
+}  // namespace vexa

@@ -1,0 +1,54 @@
+// The commands for scripts: --save FILE, --print [--format txt|gpl|pal|hex] and --watch.
+// They work on the display without a window: read the installed palette, write it, end
+// (--watch runs until it is interrupted). A failure prints the message the window would
+// show on standard error and ends with status 1. Loading is not among them: on X11 a
+// colormap that a client installs goes when the client ends.
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "palette/palette_listing.h"
+
+namespace vexa {
+
+class Display;
+class PaletteModel;
+
+enum class ScriptAction { none, save, print, watch };
+
+struct ScriptCommand {
+    ScriptAction action = ScriptAction::none;
+    std::string path;  // --save
+    PrintFormat format = PrintFormat::text;
+    bool formatGiven = false;
+};
+
+// Takes arguments[i], and the value after it for --save and --format, into `command` when
+// it is one of the script options, moving `i` to the last argument taken. False when it is
+// not one; a usage problem (a missing value, an unknown format) is put in `error`.
+bool takeScriptOption(std::span<const std::string_view> arguments, std::size_t& i,
+                      ScriptCommand& command, std::string& error);
+
+// The usage problem of a complete command line's script options: more than one action,
+// or --format without --print. Empty when there is none.
+std::string scriptCommandProblem(const ScriptCommand& command);
+
+// Runs `command` on `display`, writing to `out` and failures to `err`; the exit status.
+int runScriptCommand(const ScriptCommand& command, Display& display, std::FILE* out,
+                     std::FILE* err);
+
+// Reads the installed palette every `interval` and writes a change line to `out` for
+// every change, while `keepWatching` says so (asked before each read).
+void watchPalette(const PaletteModel& model, std::FILE* out,
+                  const std::function<bool()>& keepWatching, std::chrono::milliseconds interval);
+
+// How often --watch reads the palette: X tells no client when colours are stored into an
+// installed colormap, so reading is the only way to see every change.
+inline constexpr std::chrono::milliseconds kWatchInterval{20};
+
+}  // namespace vexa

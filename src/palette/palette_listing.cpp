@@ -1,0 +1,57 @@
+#include "palette/palette_listing.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "palette/palette_formats.h"
+#include "palette/text_dump.h"
+
+namespace vexa {
+
+std::optional<PrintFormat> printFormatNamed(std::string_view name) {
+    if (name == "txt") return PrintFormat::text;
+    if (name == "gpl") return PrintFormat::gimp;
+    if (name == "pal") return PrintFormat::jasc;
+    if (name == "hex") return PrintFormat::hexList;
+    return std::nullopt;
+}
+
+std::string printedPalette(PrintFormat format, int entryCount,
+                           const SystemPaletteSnapshot& snapshot, const std::tm* local) {
+    switch (format) {
+        case PrintFormat::text:
+            return buildTextDump(entryCount, snapshot, local);
+        case PrintFormat::gimp:
+            return encodePaletteFile(PaletteFileFormat::gimp, snapshot, "System palette");
+        case PrintFormat::jasc:
+            return encodePaletteFile(PaletteFileFormat::jasc, snapshot, {});
+        case PrintFormat::hexList:
+            break;
+    }
+    return encodePaletteFile(PaletteFileFormat::hexList, snapshot, {});
+}
+
+std::string watchTime(const std::tm& local, int milliseconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour % 100, local.tm_min % 100,
+                  local.tm_sec % 100, std::clamp(milliseconds, 0, 999));
+    return text;
+}
+
+std::string changeLine(const std::string& time, int entryCount, const SystemPaletteSnapshot& before,
+                       const SystemPaletteSnapshot& after) {
+    std::string line;
+    const int n = std::clamp(entryCount, 0, kMaxPaletteEntries);
+    for (int i = 0; i < n; ++i) {
+        const PaletteEntry& a = before.entries[i];
+        const PaletteEntry& b = after.entries[i];
+        if (a.red == b.red && a.green == b.green && a.blue == b.blue) continue;
+        char entry[32];
+        std::snprintf(entry, sizeof entry, "%s%d: %d, %d, %d", line.empty() ? " " : "; ", i, b.red,
+                      b.green, b.blue);
+        line += entry;
+    }
+    return line.empty() ? line : time + line + "\n";
+}
+
+}  // namespace vexa

@@ -1,0 +1,177 @@
+// The commands for scripts on a private 8-bit Xvfb, with another program's colormap
+// installed: --save in every format, --print, --watch seeing another client install a
+// colormap and store colours into the installed one, and their failures.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "ui_driver.h"
+#include "vexa_session.h"
+
+namespace vexa::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+std::string readFileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Stores `colour` into entry `pixel` of `colormap`, as any client may for a colormap whose
+// entries are all writable.
+void storeColour(::Display* x, Colormap colormap, int pixel, Rgb colour) {
+    XColor cell{};
+    cell.pixel = static_cast<unsigned long>(pixel);
+    cell.red = colour.red * 257, cell.green = colour.green * 257, cell.blue = colour.blue * 257;
+    cell.flags = DoRed | DoGreen | DoBlue;
+    XStoreColor(x, colormap, &cell);
+    XSync(x, False);
+}
+
+std::string hexLines(const std::vector<Rgb>& colours) {
+    std::string text;
+    char line[8];
+    for (const Rgb& c : colours) {
+        std::snprintf(line, sizeof line, "%02x%02x%02x\n", c.red, c.green, c.blue);
+        text += line;
+    }
+    return text;
+}
+
+class ScriptCommandsE2E : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = home_.path() + "/files";
+        fs::create_directories(dir_);
+        display_ = DisplayString(x_.get());
+    }
+    Outcome vexa(const std::string& arguments) { return runVexa(home_, display_, arguments); }
+
+    XConnection x_;
+    ConfigHome home_;
+    std::string dir_, display_;
+};
+
+TEST_F(ScriptCommandsE2E, SaveAndPrintWriteTheInstalledPalette) {
+    ColormapHolder other({"--color", "0-99=FF8000", "--color", "100-199=0080FF", "--color",
+                          "200-255=40C040", "--color", "7=123456"});
+    ASSERT_TRUE(waitFor([&] { return installedColormap(x_) == other.colormap(); }));
+    const std::vector<Rgb> shown = installedColors(x_);
+
+    for (const char* name : {"p.hex", "p.HEX", "p.bmp", "p.txt", "p.gpl", "p.pal", "p.act"}) {
+        const Outcome saved = vexa("--save '" + dir_ + "/" + name + "'");
+        EXPECT_EQ((std::pair{saved.status, saved.err}), (std::pair{0, std::string()})) << name;
+        EXPECT_EQ(saved.out, "") << name;
+    }
+    EXPECT_EQ(readFileText(dir_ + "/p.hex"), hexLines(shown));
+    EXPECT_EQ(readFileText(dir_ + "/p.HEX"), hexLines(shown));
+    EXPECT_EQ(readBmpColorTable(dir_ + "/p.bmp"), shown);
+    EXPECT_NE(readFileText(dir_ + "/p.txt").find("\r\n  7:  18,  52,  86\r\n"), std::string::npos);
+    EXPECT_NE(readFileText(dir_ + "/p.gpl").find("\n 18  52  86\tIndex 7\n"), std::string::npos);
+    EXPECT_NE(readFileText(dir_ + "/p.pal").find("\r\n18 52 86\r\n"), std::string::npos);
+    EXPECT_EQ(readFileText(dir_ + "/p.act").substr(21, 3), "\x12\x34\x56");
+
+    const Outcome hex = vexa("--print --format hex");
+    EXPECT_EQ((std::tuple{hex.status, hex.out, hex.err}), (std::tuple{0, hexLines(shown), ""}));
+    const Outcome pal = vexa("--format pal --print");
+    EXPECT_EQ((std::pair{pal.status, pal.out}), (std::pair{0, readFileText(dir_ + "/p.pal")}));
+    // The saved GIMP palette is named after its file, the printed one "System palette".
+    const Outcome gpl = vexa("--print --format gpl");
+    std::string gimp = readFileText(dir_ + "/p.gpl");
+    gimp.replace(gimp.find("Name: p\n"), 8, "Name: System palette\n");
+    EXPECT_EQ((std::pair{gpl.status, gpl.out}), (std::pair{0, gimp}));
+    const Outcome text = vexa("-display '" + display_ + "' --print");
+    EXPECT_EQ(text.status, 0);
+    EXPECT_EQ(text.out.rfind("Vexa - Win32 Color Palette Tool\r\n", 0), 0u);
+    EXPECT_NE(text.out.find("Number of entries: 256\r\n"), std::string::npos);
+    EXPECT_NE(text.out.find("\r\n255:  64, 192,  64\r\n"), std::string::npos);
+    EXPECT_EQ(installedColormap(x_), other.colormap()) << "reading changed the colormap";
+}
+
+TEST_F(ScriptCommandsE2E, FailuresPrintTheWindowsMessageAndEndWithStatusOne) {
+    const Outcome missing = vexa("--save '" + dir_ + "/gone/p.gpl'");
+    EXPECT_EQ((std::tuple{missing.status, missing.out, missing.err}),
+              (std::tuple{1, "", dir_ + "/gone/p.gpl was not found.\n"}));
+    EXPECT_FALSE(fs::exists(dir_ + "/gone"));
+    const Outcome usage = vexa("--print --format act");
+    EXPECT_EQ(usage.status, 2);
+    EXPECT_NE(usage.err.find("unknown format 'act'"), std::string::npos) << usage.err;
+    const Outcome noServer = runVexa(home_, ":4711", "--print");
+    EXPECT_EQ(noServer.status, 1);
+    EXPECT_EQ(noServer.out, "");
+    EXPECT_TRUE(home_.storeText().empty()) << "the settings are not touched";
+}
+
+// The time a line of `watcher` takes to come after `change` was made, or nothing.
+std::optional<std::pair<std::string, std::chrono::milliseconds>> lineAfter(
+    ChildProcess& watcher, const std::function<void()>& change) {
+    const auto start = Clock::now();
+    change();
+    const auto line = watcher.readLine(2000ms);
+    if (!line) return std::nullopt;
+    return std::pair{*line,
+                     std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start)};
+}
+
+TEST_F(ScriptCommandsE2E, WatchPrintsALineForEveryChangeOfTheInstalledColours) {
+    ColormapHolder first({"--color", "0-255=102030", "--geometry", "32x32+0+0"});
+    ColormapHolder second({"--color", "0-255=102030", "--color", "40-41=FFFFFF", "--no-install",
+                           "--geometry", "32x32+40+0"});
+    ASSERT_TRUE(waitFor([&] { return installedColormap(x_) == first.colormap(); }));
+    ChildProcess watcher(
+        {"env", "DISPLAY=" + display_, "XDG_CONFIG_HOME=" + home_.path(), VEXA_BINARY, "--watch"});
+
+    // Until a line comes the watcher may not have read the palette yet: store one colour
+    // again and again until it reports it.
+    std::optional<std::string> ready;
+    for (int i = 0; i < 50 && !ready; ++i) {
+        storeColour(x_, first.colormap(), 200, Rgb{std::uint8_t(i), 0, 0});
+        ready = watcher.readLine(100ms);
+    }
+    ASSERT_TRUE(ready) << "--watch reported no change";
+    while (watcher.readLine(200ms)) {
+    }
+
+    std::vector<std::chrono::milliseconds> delays;
+    auto stored = lineAfter(watcher, [&] { storeColour(x_, first.colormap(), 77, {1, 2, 3}); });
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->first.substr(12), " 77: 1, 2, 3") << stored->first;
+    EXPECT_EQ(stored->first.substr(2, 1) + stored->first.substr(5, 1) + stored->first.substr(8, 1),
+              "::.");
+    delays.push_back(stored->second);
+
+    auto installed =
+        lineAfter(watcher, [&] { ASSERT_TRUE(second.process().writeInput("install\n")); });
+    ASSERT_TRUE(installed);
+    EXPECT_EQ(installed->first.substr(12),
+              " 40: 255, 255, 255; 41: 255, 255, 255; 77: 16, 32, 48; 200: 16, 32, 48");
+    delays.push_back(installed->second);
+    for (int i = 0; i < 3; ++i) {
+        auto again = lineAfter(watcher, [&] {
+            storeColour(x_, second.colormap(), 5, {std::uint8_t(i), 9, 9});
+        });
+        ASSERT_TRUE(again);
+        EXPECT_EQ(again->first.substr(12), " 5: " + std::to_string(i) + ", 9, 9");
+        delays.push_back(again->second);
+    }
+    // Lines come within 100 ms of the change; on a loaded machine one late line is allowed.
+    std::ranges::sort(delays);
+    EXPECT_LE(delays[delays.size() / 2].count(), 100) << "median delay";
+    EXPECT_LE(delays[delays.size() - 2].count(), 100) << "second slowest delay";
+    EXPECT_EQ(watcher.readLine(300ms), std::nullopt) << "a line without a change";
+
+    ::kill(watcher.pid(), SIGINT);
+    EXPECT_TRUE(watcher.wait(2000ms).has_value()) << "--watch ignores an interrupt";
+}
+
+}  // namespace
+}  // namespace vexa::testing

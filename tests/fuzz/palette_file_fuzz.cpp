@@ -1,0 +1,23 @@
+// The palette-file readers on any bytes, each format tried: 1 to 256 colours or the
+// UnsupportedFormat they document, never a read outside the input.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "base/command_failure.h"
+#include "palette/palette_formats.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::span<const std::uint8_t> bytes{data, size};
+    (void)vexa::recognisePaletteFile(bytes, "fuzz.act");
+    for (auto format : {vexa::PaletteFileFormat::gimp, vexa::PaletteFileFormat::jasc,
+                        vexa::PaletteFileFormat::adobe, vexa::PaletteFileFormat::hexList}) {
+        try {
+            const vexa::BitmapColourTable table = vexa::readPaletteFile(format, bytes);
+            if (table.count < 1 || table.count > 256) __builtin_trap();
+        } catch (const vexa::CommandFailure& failure) {
+            if (failure.category() != vexa::FailureCategory::UnsupportedFormat) __builtin_trap();
+        }
+    }
+    return 0;
+}

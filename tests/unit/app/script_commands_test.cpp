@@ -1,0 +1,133 @@
+#include "app/script_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <optional>
+#include <tuple>
+#include <vector>
+
+#include "app/palette_app.h"
+#include "palette/palette_model.h"
+#include "support/fake_display.h"
+#include "support/temp_dir.h"
+
+namespace vexa {
+namespace {
+
+using testing::FakeDisplay;
+
+// The options parsed, or "error: <problem>".
+std::string parsed(std::vector<std::string_view> arguments) {
+    ScriptCommand command;
+    std::string error;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (!takeScriptOption(arguments, i, command, error))
+            return "not mine: " + std::string(arguments[i]);
+        if (!error.empty()) return "error: " + error;
+    }
+    if (const std::string problem = scriptCommandProblem(command); !problem.empty())
+        return "error: " + problem;
+    const char* names[] = {"none", "save", "print", "watch"};
+    return std::string(names[int(command.action)]) + " " + command.path + " " +
+           std::to_string(int(command.format));
+}
+
+TEST(ScriptCommandsTest, OptionsParseAndRefuseWhatMakesNoSense) {
+    EXPECT_EQ(parsed({"--save", "a.gpl"}), "save a.gpl 0");
+    EXPECT_EQ(parsed({"--print"}), "print  0");
+    EXPECT_EQ(parsed({"--format", "hex", "--print"}), "print  3");
+    EXPECT_EQ(parsed({"--print", "--format", "pal"}), "print  2");
+    EXPECT_EQ(parsed({"--watch", "--watch"}), "watch  0");
+    EXPECT_EQ(parsed({"-display"}), "not mine: -display");
+    EXPECT_EQ(parsed({"--save"}), "error: option '--save' needs a value");
+    EXPECT_EQ(parsed({"--save", ""}), "error: empty file name");
+    EXPECT_EQ(parsed({"--print", "--format", "act"}),
+              "error: unknown format 'act' (txt, gpl, pal or hex)");
+    EXPECT_EQ(parsed({"--print", "--watch"}),
+              "error: --save, --print and --watch exclude each other");
+    EXPECT_EQ(parsed({"--save", "x", "--format", "gpl"}), "error: --format goes with --print");
+}
+
+// What a run wrote to standard output and standard error, and its status.
+struct Outcome {
+    std::string out, err;
+    int status = -1;
+};
+ScriptCommand command(ScriptAction action, const std::string& path = {},
+                      std::optional<PrintFormat> format = {}) {
+    ScriptCommand c;
+    c.action = action;
+    c.path = path;
+    c.format = format.value_or(PrintFormat::text);
+    c.formatGiven = format.has_value();
+    return c;
+}
+
+Outcome run(const ScriptCommand& command, FakeDisplay& display) {
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    Outcome r;
+    r.status = runScriptCommand(command, display, out, err);
+    for (auto [file, text] : {std::pair{out, &r.out}, {err, &r.err}}) {
+        std::fflush(file);
+        std::rewind(file);
+        for (int c; (c = std::fgetc(file)) != EOF;) *text += char(c);
+        std::fclose(file);
+    }
+    return r;
+}
+
+TEST(ScriptCommandsTest, SaveAndPrintWriteThePaletteOrTheWindowsMessage) {
+    testing::TempDir dir;
+    const std::string golden = VEXA_GOLDEN_DIR;
+    FakeDisplay display;
+    Outcome r = run(command(ScriptAction::save, dir.file("p.act")), display);
+    EXPECT_EQ((std::tuple{r.status, r.out, r.err}), (std::tuple{0, "", ""}));
+    EXPECT_EQ(testing::readFile(dir.file("p.act")), testing::readFile(golden + "/SysPal.act"));
+    r = run(command(ScriptAction::print, "", PrintFormat::jasc), display);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, testing::readFile(golden + "/SysPal.pal"));
+    EXPECT_EQ(run(command(ScriptAction::print), display)
+                  .out.rfind("Vexa - Win32 Color Palette Tool\r\n", 0),
+              0u);
+
+    r = run(command(ScriptAction::save, dir.file("gone/p.bmp")), display);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, dir.file("gone/p.bmp") + " was not found.\n");
+    display.screenUnreachable = true;
+    r = run(command(ScriptAction::print), display);
+    EXPECT_EQ((std::tuple{r.status, r.out, r.err}),
+              (std::tuple{1, "", "A required resource was unavailable.\n"}));
+    display.paletteBased = false;
+    r = run(command(ScriptAction::watch), display);
+    EXPECT_EQ((std::tuple{r.status, r.err}),
+              (std::tuple{1, std::string(kPaletteModeMessage) + "\n"}));
+}
+
+TEST(ScriptCommandsTest, WatchWritesOneLinePerChangeOfTheInstalledColours) {
+    FakeDisplay display;
+    const PaletteModel model(display);
+    std::FILE* out = std::tmpfile();
+    int reads = 0;
+    watchPalette(
+        model, out,
+        [&] {
+            if (reads == 1) display.hardware[20] = {1, 2, 3, 0};
+            if (reads == 3) display.hardware[0] = display.hardware[255] = {9, 9, 9, 0};
+            return ++reads <= 5;
+        },
+        std::chrono::milliseconds(1));
+    std::rewind(out);
+    std::vector<std::string> lines;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, out)) lines.push_back(buffer);
+    std::fclose(out);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].substr(12), " 20: 1, 2, 3\n");
+    EXPECT_EQ(lines[1].substr(12), " 0: 9, 9, 9; 255: 9, 9, 9\n");
+    EXPECT_EQ(lines[0][2], ':');
+}
+
+}  // namespace
+}  // namespace vexa
