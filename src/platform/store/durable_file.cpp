@@ -109,7 +109,8 @@ RegResult replaceFile(const std::string& path, const std::string& text) {
     }
 }
 
-RegResult keepAside(const std::string& path, const std::string& text) {
+RegResult createAside(const std::string& path,
+                      const std::function<int(const std::string&)>& create) {
     char stamp[32];
     std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -117,19 +118,24 @@ RegResult keepAside(const std::string& path, const std::string& text) {
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
     for (int n = 0; n < 1000; ++n) {
         std::string name = path + ".corrupt-" + stamp + (n ? "-" + std::to_string(n) : "");
+        int error = create(name);
+        if (error == EEXIST) continue;
+        return error ? resultFromErrno(error) : ERROR_SUCCESS;
+    }
+    return ERROR_REGISTRY_IO_FAILED;
+}
+
+RegResult keepAside(const std::string& path, const std::string& text) {
+    return createAside(path, [&text](const std::string& name) {
         Descriptor fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-        if (fd.get() < 0) {
-            if (errno == EEXIST) continue;
-            return resultFromErrno(errno);
-        }
+        if (fd.get() < 0) return errno;
         if (!writeFlushed(fd, text)) {
             int error = errno;
             ::unlink(name.c_str());
-            return resultFromErrno(error);
+            return error;
         }
-        return ERROR_SUCCESS;
-    }
-    return ERROR_REGISTRY_IO_FAILED;
+        return 0;
+    });
 }
 
 FolderLock::FolderLock(const std::string& folder)

@@ -4,6 +4,7 @@
 // results, from the one errno classification of base.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "base/command_failure.h"
@@ -25,6 +26,13 @@ int makeFolders(const std::string& folder);
 // of the file it replaces (a new one is private to the user). When `path` is a symbolic
 // link, the file it points to is replaced and the link kept. Call it under a FolderLock.
 RegResult replaceFile(const std::string& path, const std::string& text);
+
+// Keeps something aside under a new name path + ".corrupt-<date>-<time>": calls `create` with
+// that name, and again with "-1", "-2", ... added while it answers EEXIST, so that one copy
+// never replaces another. `create` makes the file under the name it is given and answers 0,
+// or the errno value of its failure.
+RegResult createAside(const std::string& path,
+                      const std::function<int(const std::string&)>& create);
 
 // Writes `text`, flushed, to a new file path + ".corrupt-<date>-<time>", never over another.
 RegResult keepAside(const std::string& path, const std::string& text);

@@ -93,17 +93,9 @@ RegResult readStoreFile(const std::string& path, std::size_t limit, StoreFileCon
 
 RegResult keepAsideByLink(const std::string& path) {
     const std::string target = linkTarget(path);
-    char stamp[32];
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    ::localtime_r(&now, &local);
-    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    for (int n = 0; n < 1000; ++n) {
-        std::string name = path + ".corrupt-" + stamp + (n ? "-" + std::to_string(n) : "");
-        if (::link(target.c_str(), name.c_str()) == 0) return ERROR_SUCCESS;
-        if (errno != EEXIST) return resultFromErrno(errno);
-    }
-    return ERROR_REGISTRY_IO_FAILED;
+    return createAside(path, [&target](const std::string& name) {
+        return ::link(target.c_str(), name.c_str()) == 0 ? 0 : errno;
+    });
 }
 
 }  // namespace vexa

@@ -8,13 +8,19 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <climits>
 #include <filesystem>
 #include <functional>
+#include <set>
+#include <string>
+#include <vector>
 
+#include "platform/store/durable_file.h"
 #include "platform/store/registry_file_store.h"
 #include "platform/store/registry_text.h"
+#include "platform/store/store_file.h"
 #include "settings/registry_key_path.h"
 #include "settings/settings_batch.h"
 #include "settings/view_settings.h"
@@ -227,6 +233,41 @@ TEST_F(RegistryStoreFaultsTest, AFileOverTheSizeLimitIsKeptAsideAndReplacedBySma
     ::stat(dir.file(*std::next(entries.begin())).c_str(), &kept);
     EXPECT_EQ(kept.st_ino, before.st_ino);
     EXPECT_EQ(key.readInt("View", "Columns", 0), 32);
+}
+
+// Copies kept aside never replace one another: a taken name is passed over for the same name
+// with "-1", "-2", ..., any other failure ends the search, and a thousand taken names fail it.
+TEST_F(RegistryStoreFaultsTest, ACopyKeptAsideTakesTheFirstFreeNameAndNeverReplacesAnother) {
+    std::vector<std::string> tried;
+    auto takenTwice = [&tried](const std::string& name) {
+        tried.push_back(name);
+        return tried.size() < 3 ? EEXIST : 0;
+    };
+    EXPECT_EQ(createAside(path(), takenTwice), ERROR_SUCCESS);
+    ASSERT_EQ(tried.size(), 3u);
+    EXPECT_EQ(tried[0].rfind(path() + ".corrupt-", 0), 0u) << tried[0];
+    EXPECT_EQ(tried[1], tried[0] + "-1");
+    EXPECT_EQ(tried[2], tried[0] + "-2");
+
+    tried.clear();
+    auto denied = [&tried](const std::string& name) {
+        tried.push_back(name);
+        return EACCES;
+    };
+    EXPECT_EQ(createAside(path(), denied), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(tried.size(), 1u);
+    EXPECT_EQ(createAside(path(), [](const std::string&) { return EEXIST; }),
+              ERROR_REGISTRY_IO_FAILED);
+
+    // On the disk, by copy and by link, one after another within the same second or not.
+    writeFile(path(), "first");
+    EXPECT_EQ(keepAside(path(), "copied"), ERROR_SUCCESS);
+    EXPECT_EQ(keepAsideByLink(path()), ERROR_SUCCESS);
+    EXPECT_EQ(keepAside(path(), "copied again"), ERROR_SUCCESS);
+    std::multiset<std::string> kept;
+    for (const std::string& name : dir.entries())
+        if (name != "system.reg") kept.insert(readFile(dir.file(name)));
+    EXPECT_EQ(kept, (std::multiset<std::string>{"copied", "copied again", "first"}));
 }
 
 }  // namespace
