@@ -3,8 +3,6 @@
 // focus; Save As, Copy and opening windows never change what another program installed.
 #include <gtest/gtest.h>
 #include <unistd.h>
-// (after GoogleTest, whose names Xlib's macros would break)
-#include <X11/Xatom.h>
 
 #include <algorithm>
 #include <cmath>
@@ -396,20 +394,6 @@ TEST(ReadabilityE2E, MenusDialogsAndFramesStayReadableUnderAnotherProgramsColorm
 namespace vexa::testing {
 namespace {
 
-std::vector<Atom> atomsOf(::Display* display, Window window, const char* property) {
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    std::vector<Atom> atoms;
-    if (XGetWindowProperty(display, window, XInternAtom(display, property, False), 0, 64, False,
-                           XA_ATOM, &type, &format, &count, &after, &data) == Success &&
-        data && format == 32)
-        atoms.assign(reinterpret_cast<Atom*>(data), reinterpret_cast<Atom*>(data) + count);
-    if (data) XFree(data);
-    return atoms;
-}
-
 // Under an EWMH window manager the stored bounds are the frame's, decorations included, and
 // the stored on-top flag keeps the window above the others.
 TEST(OpenboxE2E, StoredBoundsPlaceTheFrameAndOnTopKeepsItAbove) {
@@ -425,9 +409,9 @@ TEST(OpenboxE2E, StoredBoundsPlaceTheFrameAndOnTopKeepsItAbove) {
     const Window window = vexa.waitForWindow(x);
     ASSERT_NE(window, 0u);
     ASSERT_TRUE(waitForSteadyGeometry(x, window));
-    const Atom above = XInternAtom(x, "_NET_WM_STATE_ABOVE", False);
+    const long above = static_cast<long>(XInternAtom(x, "_NET_WM_STATE_ABOVE", False));
     EXPECT_TRUE(waitFor([&] {
-        const auto state = atomsOf(x, window, "_NET_WM_STATE");
+        const auto state = readLongProperty(x, window, "_NET_WM_STATE");
         return std::find(state.begin(), state.end(), above) != state.end();
     }));
     EXPECT_TRUE(waitFor([&] {

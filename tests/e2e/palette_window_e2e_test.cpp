@@ -29,21 +29,6 @@ namespace {
     return ::testing::AssertionSuccess();
 }
 
-// The 32-bit items of a window property of any type.
-std::vector<long> readLongs(::Display* display, Window window, const char* name) {
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    std::vector<long> values;
-    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 64, False,
-                           AnyPropertyType, &type, &format, &count, &after, &data) == Success &&
-        data && format == 32)
-        values.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
-    if (data) XFree(data);
-    return values;
-}
-
 class PaletteWindowE2E : public ::testing::Test {
   protected:
     XConnection x;
@@ -60,7 +45,7 @@ TEST_F(PaletteWindowE2E, FirstStartSizesShrinksAndCentresTheWindowOverTilesZeroT
     const Geometry expected{384, 336, 256, 96};
     EXPECT_TRUE(vexa.waitForGeometry(x, window, expected)) << toString(windowGeometry(x, window));
     // No maximise function or button; resizing, moving, minimising and closing stay.
-    const auto motif = readLongs(x, window, "_MOTIF_WM_HINTS");
+    const auto motif = readLongProperty(x, window, "_MOTIF_WM_HINTS");
     ASSERT_EQ(motif.size(), 5u);
     EXPECT_EQ(motif[0] & 3, 3);
     EXPECT_EQ(motif[1], 2 | 4 | 8 | 32);
@@ -285,7 +270,7 @@ TEST_F(PaletteWindowE2E, StoredBoundsAreShiftedOntoTheScreenAndKeptOnTop) {
     ASSERT_NE(window, 0u);
     EXPECT_TRUE(vexa.waitForGeometry(x, window, {724, 568, 300, 200}))
         << toString(windowGeometry(x, window));
-    const auto state = readLongs(x, window, "_NET_WM_STATE");
+    const auto state = readLongProperty(x, window, "_NET_WM_STATE");
     EXPECT_EQ(state, std::vector<long>{
                          static_cast<long>(XInternAtom(x.get(), "_NET_WM_STATE_ABOVE", False))});
     // No shrink: the 256 one-pixel tiles are centred in the 300-pixel client area.

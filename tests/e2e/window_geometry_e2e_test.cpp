@@ -108,18 +108,8 @@ struct MapRecord {
 
 // The functions field of _MOTIF_WM_HINTS, or -1 without the property.
 long motifFunctions(::Display* display, Window window) {
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    const Atom motif = XInternAtom(display, "_MOTIF_WM_HINTS", False);
-    long functions = -1;
-    if (XGetWindowProperty(display, window, motif, 0, 5, False, motif, &type, &format, &count,
-                           &after, &data) == Success &&
-        data && format == 32 && count == 5)
-        functions = reinterpret_cast<long*>(data)[1];
-    if (data) XFree(data);
-    return functions;
+    const std::vector<long> hints = readLongProperty(display, window, "_MOTIF_WM_HINTS");
+    return hints.size() >= 5 ? hints[1] : -1;
 }
 
 class MapWatcher {

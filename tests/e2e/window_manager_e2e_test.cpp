@@ -16,18 +16,8 @@ namespace {
 
 // WM_STATE of a client window: 1 normal, 3 iconic, 0 when absent.
 long wmState(::Display* display, Window window) {
-    const Atom state = XInternAtom(display, "WM_STATE", False);
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    long value = 0;
-    if (XGetWindowProperty(display, window, state, 0, 2, False, state, &type, &format, &count,
-                           &after, &data) == Success &&
-        data && count > 0)
-        value = reinterpret_cast<long*>(data)[0];
-    if (data) XFree(data);
-    return value;
+    const std::vector<long> state = readLongProperty(display, window, "WM_STATE");
+    return state.empty() ? 0 : state[0];
 }
 
 // Asks a window to close the way a window manager's close button does.

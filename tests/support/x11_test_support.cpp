@@ -172,6 +172,21 @@ std::optional<std::string> readStringProperty(::Display* display, Window window,
     return value;
 }
 
+std::vector<long> readLongProperty(::Display* display, Window window, const std::string& property) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<long> values;
+    if (XGetWindowProperty(display, window, XInternAtom(display, property.c_str(), False), 0, 64,
+                           False, AnyPropertyType, &type, &format, &count, &after,
+                           &data) == Success &&
+        data && format == 32)
+        values.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
+    if (data) XFree(data);
+    return values;
+}
+
 std::pair<int, int> rootPosition(::Display* display, Window window) {
     int x = 0, y = 0;
     Window child;

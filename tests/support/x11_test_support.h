@@ -66,6 +66,9 @@ Window findWindowByName(::Display* display, const std::string& name,
 // A text property (STRING or UTF8_STRING) of a window, or nothing when absent.
 std::optional<std::string> readStringProperty(::Display* display, Window window,
                                               const std::string& property);
+// The 32-bit items of a window property of any type (atoms, cardinals, hints; at most 64),
+// as Xlib hands them out: in longs. Empty when the property is absent or of another format.
+std::vector<long> readLongProperty(::Display* display, Window window, const std::string& property);
 // The window's top-left corner in root coordinates.
 std::pair<int, int> rootPosition(::Display* display, Window window);
 
