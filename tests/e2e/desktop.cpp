@@ -1,7 +1,10 @@
 #include "desktop.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+
+#include "ui_driver.h"
 
 namespace vexa::testing {
 
@@ -133,6 +136,62 @@ bool pressKeysIn(::Display* display, Window window, const std::string& keys) {
 bool turnToDesktop(::Display* display, Desktop) {
     const Screen* screen = DefaultScreenOfDisplay(display);
     return movePointerTo(display, WidthOfScreen(screen) - 3, HeightOfScreen(screen) - 3);
+}
+
+void VexaInDesktop::SetUp() {
+    home.seedVersion();
+    folder = home.path() + "/files";
+    std::filesystem::create_directories(folder);
+    std::filesystem::current_path(folder);
+    manager = std::make_unique<WindowManager>(x, GetParam());
+}
+
+// Leaves the folder before it goes with the settings store.
+void VexaInDesktop::TearDown() {
+    std::filesystem::current_path("/");
+}
+
+void VexaInDesktop::startVexa() {
+    vexa = std::make_unique<VexaProcess>(home);
+    window = vexa->waitForWindow(x);
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(waitForSteadyGeometry(x, window));
+}
+
+void VexaInDesktop::showOtherProgram() {
+    std::vector<std::string> arguments{"--color", "0-99=FF8000",    "--color",    "100-199=0080FF",
+                                       "--color", "200-255=40C040", "--geometry", "64x64+10+10"};
+    if (GetParam() != Desktop::bare) arguments.push_back("--no-install");
+    other = std::make_unique<ColormapHolder>(arguments);
+    if (GetParam() != Desktop::bare) {
+        ASSERT_TRUE(turnTo(x, GetParam(), other->window()));
+    }
+    ASSERT_TRUE(waitFor([&] { return installedColormap(x) == other->colormap(); }));
+    ASSERT_TRUE(waitFor([&] { return windowColormap(x, window) == other->colormap(); }));
+}
+
+void VexaInDesktop::typeIntoChooser(const std::string& menuKey, const std::string& caption,
+                                    const std::string& path) {
+    ASSERT_TRUE(turnTo(x, GetParam(), window));
+    ASSERT_TRUE(chooseMenu(window, {"alt+f", menuKey}));
+    const Window chooser = waitForChooser(x, caption);
+    ASSERT_NE(chooser, 0u);
+    ASSERT_TRUE(waitForSteadyGeometry(x, chooser));
+    ASSERT_TRUE(turnTo(x, GetParam(), chooser));
+    ASSERT_TRUE(typeFileName(chooser, path));
+}
+
+void VexaInDesktop::useChooser(const std::string& menuKey, const std::string& caption,
+                               const std::string& path) {
+    ASSERT_NO_FATAL_FAILURE(typeIntoChooser(menuKey, caption, path));
+    if (caption == "Save As") {
+        const auto question = waitForMessage(x, caption);
+        ASSERT_TRUE(question);
+        ASSERT_TRUE(turnTo(x, GetParam(), question->window));
+        ASSERT_TRUE(pressKeysIn(x, question->window, "Return"));
+    }
+    ASSERT_TRUE(waitUntilGone(x, caption));
+    ASSERT_TRUE(turnTo(x, GetParam(), window));
 }
 
 std::string peerName(Peer peer) {

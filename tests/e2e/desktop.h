@@ -48,6 +48,41 @@ bool pressKeysIn(::Display* display, Window window, const std::string& keys);
 // Moves the pointer onto the bare desktop, away from every window.
 bool turnToDesktop(::Display* display, Desktop desktop);
 
+// Vexa in the desktop a test runs in, for tests run in each: the display, a fresh settings
+// store in which this version already ran, the folder `folder` in it for the test's files
+// (the working directory while the test runs), and the desktop's window manager; Vexa and its
+// palette window once startVexa() has run.
+class VexaInDesktop : public ::testing::TestWithParam<Desktop> {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts Vexa and waits until its window is mapped and steady.
+    void startVexa();
+    // Another program whose colormap (orange, blue and green thirds) the desktop installed,
+    // as `other`: by itself on a bare server, else once the pointer is in it. Waits until
+    // Vexa's window takes that colormap too.
+    void showOtherProgram();
+    // File > `menuKey` and `path` typed into its chooser captioned `caption`, turning to each
+    // window as a user does.
+    void typeIntoChooser(const std::string& menuKey, const std::string& caption,
+                         const std::string& path);
+    // The same, confirming the question Save As asks, and back to Vexa once the chooser
+    // has gone.
+    void useChooser(const std::string& menuKey, const std::string& caption,
+                    const std::string& path);
+    // File > Open of the file at `path`.
+    void open(const std::string& path) { useChooser("o", "Open", path); }
+
+    XConnection x;
+    ConfigHome home;
+    std::string folder;
+    std::unique_ptr<WindowManager> manager;
+    std::unique_ptr<VexaProcess> vexa;
+    Window window = 0;
+    std::unique_ptr<ColormapHolder> other;
+};
+
 // A program with a palette of its own showing `picture`: xli -private, ImageMagick's
 // display -colormap Private, or the test bed's colormap holder (which installs its
 // colormap by itself, as a program does on a server without a window manager).

@@ -47,27 +47,12 @@ std::vector<Rgb> writeBitmap(const std::string& path) {
     return table;
 }
 
-class DesktopsE2E : public ::testing::TestWithParam<Desktop> {
+class DesktopsE2E : public VexaInDesktop {
   protected:
     void SetUp() override {
-        home.seedVersion();
-        folder = home.path() + "/files";
-        fs::create_directories(folder);
-        manager = std::make_unique<WindowManager>(x, GetParam());
-        vexa = std::make_unique<VexaProcess>(home);
-        window = vexa->waitForWindow(x);
-        ASSERT_NE(window, 0u);
-        ASSERT_TRUE(waitForSteadyGeometry(x, window));
+        ASSERT_NO_FATAL_FAILURE(VexaInDesktop::SetUp());
+        ASSERT_NO_FATAL_FAILURE(startVexa());
         ASSERT_TRUE(turnTo(x, GetParam(), window));
-    }
-
-    // Chooses File > Open and the file at `path`.
-    void open(const std::string& path) {
-        ASSERT_TRUE(chooseMenu(window, {"alt+f", "o"}));
-        const Window chooser = waitForChooser(x, "Open");
-        ASSERT_NE(chooser, 0u);
-        ASSERT_TRUE(typeFileName(chooser, path));
-        ASSERT_TRUE(waitUntilGone(x, "Open"));
     }
 
     // The installed colours at 10..245 are `want`'s, and the others `statics`'; checked
@@ -88,13 +73,6 @@ class DesktopsE2E : public ::testing::TestWithParam<Desktop> {
         ASSERT_TRUE(turnTo(x, GetParam(), window));
         EXPECT_TRUE(waitFor(loaded)) << "the palette did not come back with the pointer";
     }
-
-    XConnection x;
-    ConfigHome home;
-    std::string folder;
-    std::unique_ptr<WindowManager> manager;
-    std::unique_ptr<VexaProcess> vexa;
-    Window window = 0;
 };
 
 TEST_P(DesktopsE2E, OpenLoadsTheBitmapAndItLastsWhileVexaHasTheColormapFocus) {

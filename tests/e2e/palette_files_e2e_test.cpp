@@ -69,98 +69,50 @@ std::string paletteFile(const std::string& ext, int count, int seed) {
     return out;
 }
 
-class PaletteFilesE2E : public ::testing::TestWithParam<Desktop> {
-  protected:
-    void TearDown() override { fs::current_path("/"); }
-
-    // Runs the dialog of `menuKey` through the menu for `file`, answering a question.
-    void useDialog(const char* menuKey, const char* caption, const std::string& file) {
-        ASSERT_TRUE(turnTo(x_, GetParam(), window_));
-        ASSERT_TRUE(chooseMenu(window_, {"alt+f", menuKey}));
-        const Window chooser = waitForChooser(x_, caption);
-        ASSERT_NE(chooser, 0u);
-        ASSERT_TRUE(waitForSteadyGeometry(x_, chooser));
-        ASSERT_TRUE(turnTo(x_, GetParam(), chooser));
-        ASSERT_TRUE(typeFileName(chooser, file));
-        if (std::string(caption) == "Save As") {
-            const auto question = waitForMessage(x_, caption);
-            ASSERT_TRUE(question);
-            ASSERT_TRUE(turnTo(x_, GetParam(), question->window));
-            ASSERT_TRUE(pressKeysIn(x_, question->window, "Return"));
-        }
-        ASSERT_TRUE(waitUntilGone(x_, caption));
-        ASSERT_TRUE(turnTo(x_, GetParam(), window_));
-    }
-
-    XConnection x_;
-    ConfigHome home_;
-    std::unique_ptr<WindowManager> manager_;
-    Window window_ = 0;
-};
+using PaletteFilesE2E = VexaInDesktop;
 
 TEST_P(PaletteFilesE2E, SaveAsWritesEachFormatAndOpenLoadsEach) {
-    home_.seedVersion();
-    const std::string dir = home_.path() + "/files";
-    fs::create_directories(dir);
-    fs::current_path(dir);
-    manager_ = std::make_unique<WindowManager>(x_, GetParam());
-    VexaProcess vexa(home_);
-    window_ = vexa.waitForWindow(x_);
-    ASSERT_NE(window_, 0u);
-    ASSERT_TRUE(waitForSteadyGeometry(x_, window_));
-    std::vector<std::string> holderArguments{"--color",        "0-99=FF8000", "--color",
-                                             "100-199=0080FF", "--color",     "200-255=40C040",
-                                             "--geometry",     "64x64+10+10"};
-    if (GetParam() != Desktop::bare) holderArguments.push_back("--no-install");
-    ColormapHolder other(holderArguments);
-    ASSERT_TRUE(turnTo(x_, GetParam(), other.window()));
-    ASSERT_TRUE(waitFor([&] { return installedColormap(x_) == other.colormap(); }));
-    ASSERT_TRUE(waitFor([&] { return windowColormap(x_, window_) == other.colormap(); }));
-    const std::vector<Rgb> shown = installedColors(x_);
+    ASSERT_NO_FATAL_FAILURE(startVexa());
+    ASSERT_NO_FATAL_FAILURE(showOtherProgram());
+    const std::vector<Rgb> shown = installedColors(x);
 
     for (const char* name : {"saved.gpl", "saved.PAL", "saved.act", "saved.Hex"}) {
-        ASSERT_NO_FATAL_FAILURE(useDialog("s", "Save As", dir + "/" + name));
-        ASSERT_TRUE(waitFor([&] { return fs::exists(dir + "/" + name); })) << name;
+        ASSERT_NO_FATAL_FAILURE(useChooser("s", "Save As", folder + "/" + name));
+        ASSERT_TRUE(waitFor([&] { return fs::exists(folder + "/" + name); })) << name;
         std::string lower = fs::path(name).extension().string();
         for (char& c : lower) c = char(std::tolower(c));
-        fs::rename(dir + "/" + name, dir + "/check" + lower);
-        EXPECT_EQ(readSaved(dir + "/check" + lower), shown) << name;
+        fs::rename(folder + "/" + name, folder + "/check" + lower);
+        EXPECT_EQ(readSaved(folder + "/check" + lower), shown) << name;
     }
 
     // Each format in turn, with fewer colours than entries 10 to 245 ask for where the
     // format allows it: entries 10 up to the file's count change, the rest stay.
     int seed = 1;
     for (auto [ext, count] : {std::pair{".gpl", 60}, {".pal", 120}, {".act", 256}, {".hex", 200}}) {
-        const std::string file = dir + "/open" + ext;
+        const std::string file = folder + "/open" + ext;
         std::ofstream(file, std::ios::binary) << paletteFile(ext, count, seed * 40);
-        std::vector<Rgb> expected = installedColors(x_);
+        std::vector<Rgb> expected = installedColors(x);
         for (int i = 10; i <= 245; ++i)
             if (i < count)
                 expected[i] = {std::uint8_t(i), std::uint8_t(seed * 40), std::uint8_t(255 - i)};
-        ASSERT_NO_FATAL_FAILURE(useDialog("o", "Open", file));
-        EXPECT_TRUE(waitFor([&] { return installedColors(x_) == expected; })) << ext;
-        const std::vector<Rgb> now = installedColors(x_);
+        ASSERT_NO_FATAL_FAILURE(open(file));
+        EXPECT_TRUE(waitFor([&] { return installedColors(x) == expected; })) << ext;
+        const std::vector<Rgb> now = installedColors(x);
         for (int i = 0; i < 256; ++i)
             ASSERT_EQ(toString(now[i]), toString(expected[i])) << ext << " entry " << i;
         ++seed;
     }
 
     // A malformed file is refused with the message of a bitmap of the wrong depth.
-    std::ofstream(dir + "/bad.pal", std::ios::binary) << "JASC-PAL\r\n0100\r\n2\r\n1 2 300\r\n";
-    const std::vector<Rgb> before = installedColors(x_);
-    ASSERT_TRUE(turnTo(x_, GetParam(), window_));
-    ASSERT_TRUE(chooseMenu(window_, {"alt+f", "o"}));
-    const Window chooser = waitForChooser(x_, "Open");
-    ASSERT_NE(chooser, 0u);
-    ASSERT_TRUE(waitForSteadyGeometry(x_, chooser));
-    ASSERT_TRUE(turnTo(x_, GetParam(), chooser));
-    ASSERT_TRUE(typeFileName(chooser, dir + "/bad.pal"));
-    const auto message = waitForMessage(x_, "Vexa");
+    std::ofstream(folder + "/bad.pal", std::ios::binary) << "JASC-PAL\r\n0100\r\n2\r\n1 2 300\r\n";
+    const std::vector<Rgb> before = installedColors(x);
+    ASSERT_NO_FATAL_FAILURE(typeIntoChooser("o", "Open", folder + "/bad.pal"));
+    const auto message = waitForMessage(x, "Vexa");
     ASSERT_TRUE(message);
     EXPECT_EQ(message->text, "An unsupported operation was attempted.");
-    ASSERT_TRUE(turnTo(x_, GetParam(), message->window));
-    ASSERT_TRUE(pressKeysIn(x_, message->window, "Return"));
-    EXPECT_EQ(installedColors(x_), before);
+    ASSERT_TRUE(turnTo(x, GetParam(), message->window));
+    ASSERT_TRUE(pressKeysIn(x, message->window, "Return"));
+    EXPECT_EQ(installedColors(x), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktops, PaletteFilesE2E, ::testing::Values(Desktop::bare, Desktop::twm),
