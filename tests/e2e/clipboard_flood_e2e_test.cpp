@@ -9,13 +9,11 @@
 namespace vexa::testing {
 namespace {
 
-TEST(ClipboardFloodE2E, AMenuCommandIsAnsweredWithinHalfASecondDuringAFloodOfRequests) {
-    XConnection x;
-    ConfigHome home;
+using ClipboardFloodE2E = VexaTest;
+
+TEST_F(ClipboardFloodE2E, AMenuCommandIsAnsweredWithinHalfASecondDuringAFloodOfRequests) {
     home.seedVersion();
-    VexaProcess vexa(home);
-    const Window window = vexa.waitForWindow(x);
-    ASSERT_NE(window, 0u);
+    ASSERT_NO_FATAL_FAILURE(start());
     ASSERT_TRUE(chooseMenu(window, {"alt+v", "c", "1"}));
     ASSERT_TRUE(chooseMenu(window, {"alt+e", "c"}));
     const Atom clipboard = XInternAtom(x, "CLIPBOARD", False);
@@ -40,7 +38,7 @@ TEST(ClipboardFloodE2E, AMenuCommandIsAnsweredWithinHalfASecondDuringAFloodOfReq
     EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(500));
 
     ASSERT_TRUE(chooseMenu(window, {"Escape"}));
-    EXPECT_EQ(vexa.waitForExit(std::chrono::seconds(60)), 0);
+    EXPECT_EQ(vexa->waitForExit(std::chrono::seconds(60)), 0);
 }
 
 }  // namespace

@@ -14,8 +14,9 @@
 namespace vexa::testing {
 namespace {
 
-TEST(CommandLineE2E, HelpAndVersionAnswerWithoutADisplay) {
-    ConfigHome home;
+using CommandLineE2E = VexaTest;
+
+TEST_F(CommandLineE2E, HelpAndVersionAnswerWithoutADisplay) {
     const Outcome help = runVexa(home, "", "--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage: vexa [-display NAME] [-geometry WxH+X+Y] [-iconic]\n", 0), 0u)
@@ -29,9 +30,7 @@ TEST(CommandLineE2E, HelpAndVersionAnswerWithoutADisplay) {
     EXPECT_TRUE(home.storeText().empty()) << "the settings are not touched";
 }
 
-TEST(CommandLineE2E, AnUnknownOptionIsAUsageErrorBeforeAnyWindow) {
-    XConnection x;
-    ConfigHome home;
+TEST_F(CommandLineE2E, AnUnknownOptionIsAUsageErrorBeforeAnyWindow) {
     // With a usable display the program would start: it must not get that far.
     const Outcome bogus = runVexa(home, DisplayString(x.get()), "--bogus");
     EXPECT_EQ(bogus.status, 2);
@@ -41,17 +40,13 @@ TEST(CommandLineE2E, AnUnknownOptionIsAUsageErrorBeforeAnyWindow) {
     EXPECT_TRUE(home.storeText().empty());
 }
 
-TEST(CommandLineE2E, DisplayOptionChoosesTheServerOverDisplay) {
-    XConnection x;
-    ConfigHome home;
+TEST_F(CommandLineE2E, DisplayOptionChoosesTheServerOverDisplay) {
     home.seedVersion();
     const std::string ours = DisplayString(x.get());
     const std::string inherited = std::getenv("DISPLAY");
     setenv("DISPLAY", ":4711", 1);  // a server that does not exist
-    VexaProcess vexa(home, {"-display", ours});
+    ASSERT_NO_FATAL_FAILURE(start({"-display", ours})) << "no window on " << ours;
     setenv("DISPLAY", inherited.c_str(), 1);
-    const Window window = vexa.waitForWindow(x);
-    ASSERT_NE(window, 0u) << "no window on " << ours;
     // The clipboard's own connection goes to the same server.
     ASSERT_TRUE(chooseMenu(window, {"alt+e", "c"}));
     std::optional<std::string> text;
@@ -60,35 +55,23 @@ TEST(CommandLineE2E, DisplayOptionChoosesTheServerOverDisplay) {
     }));
     EXPECT_EQ(text.value_or("").rfind("Vexa - Win32 Color Palette Tool\n", 0), 0u);
     ASSERT_TRUE(xdotool({"windowfocus", "--sync", std::to_string(window), "key", "Escape"}));
-    EXPECT_EQ(vexa.waitForExit(), 0);
+    EXPECT_EQ(vexa->waitForExit(), 0);
 }
 
-TEST(CommandLineE2E, GeometryWinsOverTheStoredPlacementForThatRun) {
-    XConnection x;
-    ConfigHome home;
-    home.seedVersion(65542, {{"Window\\Bounds.left", 100},
-                             {"Window\\Bounds.top", 100},
-                             {"Window\\Bounds.right", 400},
-                             {"Window\\Bounds.bottom", 300}});
-    {
-        VexaProcess vexa(home, {"-geometry", "320x240+30+40"});
-        const Window window = vexa.waitForWindow(x);
-        ASSERT_NE(window, 0u);
-        EXPECT_TRUE(vexa.waitForGeometry(x, window, {30, 40, 320, 240}))
-            << toString(windowGeometry(x, window));
-        // Ended without the hand-back (SIGTERM would save this placement like the close
-        // box), so the stored placement is still the seeded one below.
-        ::kill(vexa.pid(), SIGKILL);
-        EXPECT_TRUE(vexa.waitForExit().has_value());
-    }
-    {
-        // From the right and bottom edges of the 1024 x 768 screen, keeping the stored size.
-        VexaProcess vexa(home, {"-geom", "-10-20"});
-        const Window window = vexa.waitForWindow(x);
-        ASSERT_NE(window, 0u);
-        EXPECT_TRUE(vexa.waitForGeometry(x, window, {714, 548, 300, 200}))
-            << toString(windowGeometry(x, window));
-    }
+TEST_F(CommandLineE2E, GeometryWinsOverTheStoredPlacementForThatRun) {
+    home.seedVersion(65542, storedBounds(100, 100, 400, 300));
+    ASSERT_NO_FATAL_FAILURE(start({"-geometry", "320x240+30+40"}));
+    EXPECT_TRUE(vexa->waitForGeometry(x, window, {30, 40, 320, 240}))
+        << toString(windowGeometry(x, window));
+    // Ended without the hand-back (SIGTERM would save this placement like the close box),
+    // so the stored placement is still the seeded one below.
+    ::kill(vexa->pid(), SIGKILL);
+    EXPECT_TRUE(vexa->waitForExit().has_value());
+
+    // From the right and bottom edges of the 1024 x 768 screen, keeping the stored size.
+    ASSERT_NO_FATAL_FAILURE(start({"-geom", "-10-20"}));
+    EXPECT_TRUE(vexa->waitForGeometry(x, window, {714, 548, 300, 200}))
+        << toString(windowGeometry(x, window));
 }
 
 }  // namespace

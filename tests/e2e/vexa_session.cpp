@@ -73,6 +73,14 @@ std::optional<std::uint32_t> ConfigHome::dword(const std::string& section,
     return std::nullopt;
 }
 
+std::vector<std::pair<std::string, std::uint32_t>> storedBounds(int left, int top, int right,
+                                                                int bottom) {
+    return {{"Window\\Bounds.left", static_cast<std::uint32_t>(left)},
+            {"Window\\Bounds.top", static_cast<std::uint32_t>(top)},
+            {"Window\\Bounds.right", static_cast<std::uint32_t>(right)},
+            {"Window\\Bounds.bottom", static_cast<std::uint32_t>(bottom)}};
+}
+
 std::string toString(const Geometry& g) {
     return std::to_string(g.width) + "x" + std::to_string(g.height) + "+" + std::to_string(g.x) +
            "+" + std::to_string(g.y);
@@ -144,6 +152,13 @@ bool VexaProcess::waitForGeometry(::Display* display, Window window, const Geome
 
 std::optional<int> VexaProcess::waitForExit(std::chrono::milliseconds timeout) {
     return process_.wait(timeout);
+}
+
+void VexaTest::start(const std::vector<std::string>& arguments) {
+    vexa.reset();
+    vexa = std::make_unique<VexaProcess>(home, arguments);
+    window = vexa->waitForWindow(x);
+    ASSERT_NE(window, 0u);
 }
 
 bool chooseMenu(Window window, const std::vector<std::string>& keys) {

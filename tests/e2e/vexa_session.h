@@ -40,6 +40,11 @@ class ConfigHome {
     std::string path_;
 };
 
+// The window bounds a run stored, as `values` for seedVersion; negative coordinates as the
+// 32-bit pattern a DWORD holds.
+std::vector<std::pair<std::string, std::uint32_t>> storedBounds(int left, int top, int right,
+                                                                int bottom);
+
 struct Geometry {
     int x = 0, y = 0, width = 0, height = 0;
     friend bool operator==(const Geometry&, const Geometry&) = default;
@@ -69,6 +74,19 @@ class VexaProcess {
 
   private:
     ChildProcess process_;
+};
+
+// A test of the vexa binary: a display connection, a fresh settings store, and the program
+// with its palette window once start() has run.
+class VexaTest : public ::testing::Test {
+  protected:
+    // Ends a run still going, starts vexa with `arguments` and waits for its palette window.
+    void start(const std::vector<std::string>& arguments = {});
+
+    XConnection x;
+    ConfigHome home;
+    std::unique_ptr<VexaProcess> vexa;
+    Window window = 0;
 };
 
 // How a run of vexa to its end went: exit status (-1 when it did not exit) and output.

@@ -33,9 +33,9 @@ namespace {
     return ::testing::AssertionSuccess();
 }
 
-TEST(ScreenSizeE2E, FirstStartShowsEveryTileCentredAndShrinkToFitKeepsTheGrid) {
-    XConnection x;
-    ConfigHome home;
+using ScreenSizeE2E = VexaTest;
+
+TEST_F(ScreenSizeE2E, FirstStartShowsEveryTileCentredAndShrinkToFitKeepsTheGrid) {
     home.seedVersion();
     const int screenWidth = DisplayWidth(x.get(), DefaultScreen(x.get()));
     const int screenHeight = DisplayHeight(x.get(), DefaultScreen(x.get()));
@@ -44,42 +44,33 @@ TEST(ScreenSizeE2E, FirstStartShowsEveryTileCentredAndShrinkToFitKeepsTheGrid) {
     const int tile = std::max(1, screenWidth / 3 / 256);
     const Geometry first{screenWidth / 2 - 256 * tile / 2, screenHeight / 2 - screenHeight / 8 / 2,
                          256 * tile, screenHeight / 8};
-    {
-        VexaProcess vexa(home);
-        const Window window = vexa.waitForWindow(x);
-        ASSERT_NE(window, 0u);
-        EXPECT_TRUE(vexa.waitForGeometry(x, window, first)) << toString(windowGeometry(x, window));
-        EXPECT_TRUE(waitFor([&] { return bool(showsAllTiles(x, window, first.width)); }));
-        EXPECT_TRUE(showsAllTiles(x, window, first.width));
+    ASSERT_NO_FATAL_FAILURE(start());
+    EXPECT_TRUE(vexa->waitForGeometry(x, window, first)) << toString(windowGeometry(x, window));
+    EXPECT_TRUE(waitFor([&] { return bool(showsAllTiles(x, window, first.width)); }));
+    EXPECT_TRUE(showsAllTiles(x, window, first.width));
 
-        // Narrower than the 256 columns, then Shrink to Fit: the grid comes back whole.
-        ASSERT_TRUE(xdotool(
-            {"windowsize", "--sync", std::to_string(window), "200", std::to_string(first.height)}));
-        ASSERT_TRUE(waitFor([&] { return windowGeometry(x, window).width == 200; }));
-        ASSERT_TRUE(chooseMenu(window, {"alt+v", "s"}));
-        EXPECT_TRUE(waitFor([&] { return windowGeometry(x, window).width == 256; }))
-            << toString(windowGeometry(x, window));
-        EXPECT_TRUE(waitFor([&] { return bool(showsAllTiles(x, window, 256)); }));
-        EXPECT_TRUE(showsAllTiles(x, window, 256));
-        ASSERT_TRUE(chooseMenu(window, {"Escape"}));
-        EXPECT_EQ(vexa.waitForExit(), 0);
-    }
+    // Narrower than the 256 columns, then Shrink to Fit: the grid comes back whole.
+    ASSERT_TRUE(xdotool(
+        {"windowsize", "--sync", std::to_string(window), "200", std::to_string(first.height)}));
+    ASSERT_TRUE(waitFor([&] { return windowGeometry(x, window).width == 200; }));
+    ASSERT_TRUE(chooseMenu(window, {"alt+v", "s"}));
+    EXPECT_TRUE(waitFor([&] { return windowGeometry(x, window).width == 256; }))
+        << toString(windowGeometry(x, window));
+    EXPECT_TRUE(waitFor([&] { return bool(showsAllTiles(x, window, 256)); }));
+    EXPECT_TRUE(showsAllTiles(x, window, 256));
+    ASSERT_TRUE(chooseMenu(window, {"Escape"}));
+    EXPECT_EQ(vexa->waitForExit(), 0);
+
     // The next start restores a window that holds the grid and the menu.
-    VexaProcess vexa(home);
-    const Window window = vexa.waitForWindow(x);
-    ASSERT_NE(window, 0u);
+    ASSERT_NO_FATAL_FAILURE(start());
     EXPECT_TRUE(waitFor([&] { return bool(showsAllTiles(x, window, 256)); }))
         << toString(windowGeometry(x, window));
     EXPECT_GT(windowGeometry(x, window).height, kMenuHeight);
 }
 
-TEST(ScreenSizeE2E, MoreRowsThanTheClientAreaHasPixelsGrowTheWindow) {
-    XConnection x;
-    ConfigHome home;
+TEST_F(ScreenSizeE2E, MoreRowsThanTheClientAreaHasPixelsGrowTheWindow) {
     home.seedVersion();
-    VexaProcess vexa(home);
-    const Window window = vexa.waitForWindow(x);
-    ASSERT_NE(window, 0u);
+    ASSERT_NO_FATAL_FAILURE(start());
     ASSERT_TRUE(waitFor([&] { return windowGeometry(x, window).width >= 256; }));
     // 15 pixels under the menu bar, then 8 columns of 32 rows.
     ASSERT_TRUE(xdotool(
@@ -177,12 +168,7 @@ class PlacementE2E : public ::testing::Test {
     // Starts vexa with `stored` bounds and returns what its arrival looked like once the
     // grid is painted.
     MapRecord start(const Bounds& stored) {
-        // Negative coordinates are stored as their 32-bit pattern, as a DWORD holds them.
-        home.seedVersion(65542,
-                         {{"Window\\Bounds.left", static_cast<std::uint32_t>(stored.left)},
-                          {"Window\\Bounds.top", static_cast<std::uint32_t>(stored.top)},
-                          {"Window\\Bounds.right", static_cast<std::uint32_t>(stored.right)},
-                          {"Window\\Bounds.bottom", static_cast<std::uint32_t>(stored.bottom)}});
+        home.seedVersion(65542, storedBounds(stored.left, stored.top, stored.right, stored.bottom));
         MapWatcher watcher(x);
         vexa = std::make_unique<VexaProcess>(home);
         const int screenWidth = DisplayWidth(x.get(), DefaultScreen(x.get()));
@@ -244,10 +230,7 @@ class PlacementInDesktopE2E : public ::testing::TestWithParam<Desktop> {};
 TEST_P(PlacementInDesktopE2E, AStoredCornerAtTheOriginPlacesTheFrameThere) {
     XConnection x;
     ConfigHome home;
-    home.seedVersion(65542, {{"Window\\Bounds.left", 0},
-                             {"Window\\Bounds.top", 0},
-                             {"Window\\Bounds.right", 300},
-                             {"Window\\Bounds.bottom", 100}});
+    home.seedVersion(65542, storedBounds(0, 0, 300, 100));
     WindowManager manager(x, GetParam());
     VexaProcess vexa(home);
     const Window window = vexa.waitForWindow(x);

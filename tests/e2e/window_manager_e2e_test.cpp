@@ -33,31 +33,22 @@ void sendDeleteWindow(::Display* display, Window window) {
     XFlush(display);
 }
 
-TEST(WindowManagerE2E, ClosedWhileMinimisedKeepsTheLoadedBoundsAndOpensNormalNextTime) {
-    XConnection x;
-    ConfigHome home;
-    home.seedVersion(65542, {{"Window\\Bounds.left", 100},
-                             {"Window\\Bounds.top", 100},
-                             {"Window\\Bounds.right", 400},
-                             {"Window\\Bounds.bottom", 300}});
+using WindowManagerE2E = VexaTest;
+
+TEST_F(WindowManagerE2E, ClosedWhileMinimisedKeepsTheLoadedBoundsAndOpensNormalNextTime) {
+    home.seedVersion(65542, storedBounds(100, 100, 400, 300));
     ASSERT_TRUE(waitForWindowManager(x));
-    {
-        VexaProcess vexa(home);
-        const Window window = vexa.waitForWindow(x);
-        ASSERT_NE(window, 0u);
-        ASSERT_TRUE(waitFor([&] { return wmState(x, window) == NormalState; }));
-        ASSERT_TRUE(xdotool({"windowminimize", "--sync", std::to_string(window)}));
-        ASSERT_TRUE(waitFor([&] { return wmState(x, window) == IconicState; }));
-        sendDeleteWindow(x, window);
-        EXPECT_EQ(vexa.waitForExit(), 0);
-    }
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_TRUE(waitFor([&] { return wmState(x, window) == NormalState; }));
+    ASSERT_TRUE(xdotool({"windowminimize", "--sync", std::to_string(window)}));
+    ASSERT_TRUE(waitFor([&] { return wmState(x, window) == IconicState; }));
+    sendDeleteWindow(x, window);
+    EXPECT_EQ(vexa->waitForExit(), 0);
     EXPECT_EQ(home.dword("Window", "State"), 2u);
     EXPECT_EQ(home.dword("Window", "Bounds.left"), 100u);
     EXPECT_EQ(home.dword("Window", "Bounds.bottom"), 300u);
 
-    VexaProcess vexa(home);
-    const Window window = vexa.waitForWindow(x);
-    ASSERT_NE(window, 0u);
+    ASSERT_NO_FATAL_FAILURE(start());
     EXPECT_TRUE(waitFor([&] { return wmState(x, window) == NormalState; }));
     Geometry frame;
     EXPECT_TRUE(waitFor([&] {
@@ -66,14 +57,10 @@ TEST(WindowManagerE2E, ClosedWhileMinimisedKeepsTheLoadedBoundsAndOpensNormalNex
     })) << toString(frame);
 }
 
-TEST(WindowManagerE2E, FirstStartSizesAndCentresTheFramedWindow) {
-    XConnection x;
-    ConfigHome home;
+TEST_F(WindowManagerE2E, FirstStartSizesAndCentresTheFramedWindow) {
     home.seedVersion();
     ASSERT_TRUE(waitForWindowManager(x));
-    VexaProcess vexa(home);
-    const Window window = vexa.waitForWindow(x);
-    ASSERT_NE(window, 0u);
+    ASSERT_NO_FATAL_FAILURE(start());
     // The client area holds 256 one-pixel tiles; the frame keeps the default height of
     // 768 / 8 and the window is centred by its frame. The window is placed before twm
     // takes it in, so the frame is waited for as well.
@@ -91,14 +78,10 @@ TEST(WindowManagerE2E, FirstStartSizesAndCentresTheFramedWindow) {
 }
 
 // -geometry gives the window's own size and places the frame's corner; -iconic minimises.
-TEST(WindowManagerE2E, CommandLineGeometryPlacesTheFrameAndIconicMinimises) {
-    XConnection x;
-    ConfigHome home;
+TEST_F(WindowManagerE2E, CommandLineGeometryPlacesTheFrameAndIconicMinimises) {
     home.seedVersion();
     ASSERT_TRUE(waitForWindowManager(x));
-    VexaProcess vexa(home, {"-geometry", "300x150-0-0", "-iconic"});
-    const Window window = vexa.waitForWindow(x);
-    ASSERT_NE(window, 0u);
+    ASSERT_NO_FATAL_FAILURE(start({"-geometry", "300x150-0-0", "-iconic"}));
     EXPECT_TRUE(waitFor([&] { return wmState(x, window) == IconicState; }));
     ASSERT_TRUE(xdotool({"windowmap", "--sync", std::to_string(window)}));
     EXPECT_TRUE(waitFor([&] { return wmState(x, window) == NormalState; }));
@@ -114,18 +97,14 @@ TEST(WindowManagerE2E, CommandLineGeometryPlacesTheFrameAndIconicMinimises) {
     EXPECT_GT(frame.width, 300) << "no frame was counted";
 }
 
-TEST(WindowManagerE2E, ActivatingVexaKeepsAnotherProgramsColormapInstalled) {
-    XConnection x;
-    ConfigHome home;
+TEST_F(WindowManagerE2E, ActivatingVexaKeepsAnotherProgramsColormapInstalled) {
     home.seedVersion();
     const std::string image = home.path() + "/rose.xwd";
     ASSERT_EQ(std::system(("convert rose: -colors 64 -type Palette 'XWD:" + image + "'").c_str()),
               0);
     ASSERT_TRUE(waitForWindowManager(x));
 
-    VexaProcess vexa(home);
-    const Window window = vexa.waitForWindow(x);
-    ASSERT_NE(window, 0u);
+    ASSERT_NO_FATAL_FAILURE(start());
     ASSERT_TRUE(waitFor([&] { return windowGeometry(x, window).width == 256; }));
 
     ChildProcess xwud({"xwud", "-new", "-in", image, "-geometry", "+10+10"});
@@ -162,9 +141,7 @@ TEST(WindowManagerE2E, ActivatingVexaKeepsAnotherProgramsColormapInstalled) {
     EXPECT_FALSE(waitFor([&] { return installedColormap(x) != otherMap; }, 1000ms));
 }
 
-TEST(WindowManagerE2E, SaveAsAfterVisitingAnotherProgramWritesThatProgramsPalette) {
-    XConnection x;
-    ConfigHome home;
+TEST_F(WindowManagerE2E, SaveAsAfterVisitingAnotherProgramWritesThatProgramsPalette) {
     home.seedVersion();
     const std::string image = home.path() + "/rose.xwd";
     ASSERT_EQ(std::system(("convert rose: -colors 64 -type Palette 'XWD:" + image + "'").c_str()),
@@ -173,10 +150,8 @@ TEST(WindowManagerE2E, SaveAsAfterVisitingAnotherProgramWritesThatProgramsPalett
     const std::filesystem::path before = std::filesystem::current_path();
     std::filesystem::current_path(home.path());
     ASSERT_TRUE(waitForWindowManager(x));
-    VexaProcess vexa(home);
+    ASSERT_NO_FATAL_FAILURE(start());
     std::filesystem::current_path(before);
-    const Window window = vexa.waitForWindow(x);
-    ASSERT_NE(window, 0u);
     ASSERT_TRUE(waitFor([&] { return windowGeometry(x, window).width == 256; }));
 
     ChildProcess xwud({"xwud", "-new", "-in", image, "-geometry", "+10+10"});
