@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <memory>
 
 #include "desktop.h"
 #include "ui_driver.h"
@@ -33,7 +35,42 @@ void sendDeleteWindow(::Display* display, Window window) {
     XFlush(display);
 }
 
-using WindowManagerE2E = VexaTest;
+// The frame around `window`, waited for until `placed` holds for it, in `frame`; the failure
+// names the last frame seen and the window inside it.
+::testing::AssertionResult framePlaced(::Display* display, Window window, Geometry& frame,
+                                       const std::function<bool(const Geometry&)>& placed) {
+    if (waitFor([&] { return placed(frame = frameOf(display, window)); }))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "frame " << toString(frame) << ", client "
+                                         << toString(windowGeometry(display, window));
+}
+
+class WindowManagerE2E : public VexaTest {
+  protected:
+    // xwud showing ImageMagick's rose in a colormap of its own, `otherMap`, with the pointer
+    // moved into it: the window manager installs that colormap and Vexa's window follows.
+    void visitXwud() {
+        const std::string image = home.path() + "/rose.xwd";
+        const std::string convert = "convert rose: -colors 64 -type Palette 'XWD:" + image + "'";
+        ASSERT_EQ(std::system(convert.c_str()), 0);
+        xwud = std::make_unique<ChildProcess>(
+            std::vector<std::string>{"xwud", "-new", "-in", image, "-geometry", "+10+10"});
+        const Window other = findWindowByName(x, "xwud: ");
+        ASSERT_NE(other, 0u);
+        otherMap = windowColormap(x, other);
+        ASSERT_NE(otherMap, DefaultColormap(x.get(), DefaultScreen(x.get())));
+
+        const auto [ox, oy] = rootPosition(x, other);
+        ASSERT_TRUE(
+            xdotool({"mousemove", "--sync", std::to_string(ox + 20), std::to_string(oy + 20)}));
+        ASSERT_TRUE(waitFor([&] { return installedColormap(x) == otherMap; }));
+        // Vexa's window follows once the installation has settled.
+        ASSERT_TRUE(waitFor([&] { return windowColormap(x, window) == otherMap; }));
+    }
+
+    std::unique_ptr<ChildProcess> xwud;
+    Colormap otherMap = 0;
+};
 
 TEST_F(WindowManagerE2E, ClosedWhileMinimisedKeepsTheLoadedBoundsAndOpensNormalNextTime) {
     home.seedVersion(65542, storedBounds(100, 100, 400, 300));
@@ -51,10 +88,9 @@ TEST_F(WindowManagerE2E, ClosedWhileMinimisedKeepsTheLoadedBoundsAndOpensNormalN
     ASSERT_NO_FATAL_FAILURE(start());
     EXPECT_TRUE(waitFor([&] { return wmState(x, window) == NormalState; }));
     Geometry frame;
-    EXPECT_TRUE(waitFor([&] {
-        frame = frameOf(x, window);
-        return frame == Geometry{100, 100, 300, 200};
-    })) << toString(frame);
+    EXPECT_TRUE(framePlaced(x, window, frame, [](const Geometry& f) {
+        return f == Geometry{100, 100, 300, 200};
+    }));
 }
 
 TEST_F(WindowManagerE2E, FirstStartSizesAndCentresTheFramedWindow) {
@@ -67,13 +103,10 @@ TEST_F(WindowManagerE2E, FirstStartSizesAndCentresTheFramedWindow) {
     EXPECT_TRUE(waitFor([&] { return windowGeometry(x, window).width == 256; }))
         << "client " << toString(windowGeometry(x, window));
     Geometry frame;
-    const bool placed = waitFor([&] {
-        frame = frameOf(x, window);
-        return frame.width > 256 && frame.height == 96 && frame.x == (1024 - frame.width) / 2 &&
-               frame.y == (768 - 96) / 2;
-    });
-    EXPECT_TRUE(placed) << "frame " << toString(frame) << ", client "
-                        << toString(windowGeometry(x, window));
+    EXPECT_TRUE(framePlaced(x, window, frame, [](const Geometry& f) {
+        return f.width > 256 && f.height == 96 && f.x == (1024 - f.width) / 2 &&
+               f.y == (768 - 96) / 2;
+    }));
     EXPECT_GT(frame.width, 256) << "no frame was counted";
 }
 
@@ -86,39 +119,20 @@ TEST_F(WindowManagerE2E, CommandLineGeometryPlacesTheFrameAndIconicMinimises) {
     ASSERT_TRUE(xdotool({"windowmap", "--sync", std::to_string(window)}));
     EXPECT_TRUE(waitFor([&] { return wmState(x, window) == NormalState; }));
     Geometry frame;
-    const bool placed = waitFor([&] {
-        frame = frameOf(x, window);
+    EXPECT_TRUE(framePlaced(x, window, frame, [&](const Geometry& f) {
         const Geometry client = windowGeometry(x, window);
-        return client.width == 300 && client.height == 150 && frame.x + frame.width == 1024 &&
-               frame.y + frame.height == 768;
-    });
-    EXPECT_TRUE(placed) << "frame " << toString(frame) << ", client "
-                        << toString(windowGeometry(x, window));
+        return client.width == 300 && client.height == 150 && f.x + f.width == 1024 &&
+               f.y + f.height == 768;
+    }));
     EXPECT_GT(frame.width, 300) << "no frame was counted";
 }
 
 TEST_F(WindowManagerE2E, ActivatingVexaKeepsAnotherProgramsColormapInstalled) {
     home.seedVersion();
-    const std::string image = home.path() + "/rose.xwd";
-    ASSERT_EQ(std::system(("convert rose: -colors 64 -type Palette 'XWD:" + image + "'").c_str()),
-              0);
     ASSERT_TRUE(waitForWindowManager(x));
-
     ASSERT_NO_FATAL_FAILURE(start());
     ASSERT_TRUE(waitFor([&] { return windowGeometry(x, window).width == 256; }));
-
-    ChildProcess xwud({"xwud", "-new", "-in", image, "-geometry", "+10+10"});
-    const Window other = findWindowByName(x, "xwud: ");
-    ASSERT_NE(other, 0u);
-    const Colormap otherMap = windowColormap(x, other);
-    ASSERT_NE(otherMap, DefaultColormap(x.get(), DefaultScreen(x.get())));
-
-    // Pointer into xwud: the window manager installs its colormap.
-    const auto [ox, oy] = rootPosition(x, other);
-    ASSERT_TRUE(xdotool({"mousemove", "--sync", std::to_string(ox + 20), std::to_string(oy + 20)}));
-    ASSERT_TRUE(waitFor([&] { return installedColormap(x) == otherMap; }));
-    // Vexa's window follows once the installation has settled.
-    ASSERT_TRUE(waitFor([&] { return windowColormap(x, window) == otherMap; }));
+    ASSERT_NO_FATAL_FAILURE(visitXwud());
 
     // Pointer back into Vexa's grid, and a click there: xwud's colormap stays installed.
     const Geometry vexaGeometry = windowGeometry(x, window);
@@ -143,9 +157,6 @@ TEST_F(WindowManagerE2E, ActivatingVexaKeepsAnotherProgramsColormapInstalled) {
 
 TEST_F(WindowManagerE2E, SaveAsAfterVisitingAnotherProgramWritesThatProgramsPalette) {
     home.seedVersion();
-    const std::string image = home.path() + "/rose.xwd";
-    ASSERT_EQ(std::system(("convert rose: -colors 64 -type Palette 'XWD:" + image + "'").c_str()),
-              0);
     // Save As starts in the working directory.
     const std::filesystem::path before = std::filesystem::current_path();
     std::filesystem::current_path(home.path());
@@ -153,15 +164,7 @@ TEST_F(WindowManagerE2E, SaveAsAfterVisitingAnotherProgramWritesThatProgramsPale
     ASSERT_NO_FATAL_FAILURE(start());
     std::filesystem::current_path(before);
     ASSERT_TRUE(waitFor([&] { return windowGeometry(x, window).width == 256; }));
-
-    ChildProcess xwud({"xwud", "-new", "-in", image, "-geometry", "+10+10"});
-    const Window other = findWindowByName(x, "xwud: ");
-    ASSERT_NE(other, 0u);
-    const Colormap otherMap = windowColormap(x, other);
-    const auto [ox, oy] = rootPosition(x, other);
-    ASSERT_TRUE(xdotool({"mousemove", "--sync", std::to_string(ox + 20), std::to_string(oy + 20)}));
-    ASSERT_TRUE(waitFor([&] { return installedColormap(x) == otherMap; }));
-    ASSERT_TRUE(waitFor([&] { return windowColormap(x, window) == otherMap; }));
+    ASSERT_NO_FATAL_FAILURE(visitXwud());
 
     // Back to Vexa, File > Save As, accept the offered name and the create question.
     const Geometry g = windowGeometry(x, window);
