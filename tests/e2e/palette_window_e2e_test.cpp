@@ -29,21 +29,25 @@ namespace {
     return ::testing::AssertionSuccess();
 }
 
-class PaletteWindowE2E : public ::testing::Test {
+class PaletteWindowE2E : public VexaTest {
   protected:
-    XConnection x;
-    ConfigHome home;
+    // Starts vexa on a store in which this version ran and waits for the first start's
+    // window: 256 x 96, centred on the 1024 x 768 screen.
+    void startCentred() {
+        home.seedVersion();
+        ASSERT_NO_FATAL_FAILURE(start());
+        ASSERT_TRUE(vexa->waitForGeometry(x, window, {384, 336, 256, 96}));
+    }
+
     unsigned long black = BlackPixel(x.get(), DefaultScreen(x.get()));
 };
 
 TEST_F(PaletteWindowE2E, FirstStartSizesShrinksAndCentresTheWindowOverTilesZeroTo255) {
-    VexaProcess vexa(home);
-    const Window window = vexa.waitForWindow(x);
-    ASSERT_NE(window, 0u);
+    ASSERT_NO_FATAL_FAILURE(start());
     // 1024/3 x 768/8 = 341 x 96, shrunk to 256 one-pixel tiles (the height stays), then
     // centred on the 1024 x 768 screen.
     const Geometry expected{384, 336, 256, 96};
-    EXPECT_TRUE(vexa.waitForGeometry(x, window, expected)) << toString(windowGeometry(x, window));
+    EXPECT_TRUE(vexa->waitForGeometry(x, window, expected)) << toString(windowGeometry(x, window));
     // No maximise function or button; resizing, moving, minimising and closing stay.
     const auto motif = readLongProperty(x, window, "_MOTIF_WM_HINTS");
     ASSERT_EQ(motif.size(), 5u);
@@ -66,14 +70,11 @@ TEST_F(PaletteWindowE2E, FirstStartSizesShrinksAndCentresTheWindowOverTilesZeroT
     EXPECT_TRUE(pixelsAre(x, window, 0, kMenuHeight, 256, 96 - kMenuHeight,
                           [](int px, int) { return static_cast<unsigned long>(px); }));
     ASSERT_TRUE(chooseMenu(window, {"Escape"}));
-    EXPECT_EQ(vexa.waitForExit(), 0);
+    EXPECT_EQ(vexa->waitForExit(), 0);
 }
 
 TEST_F(PaletteWindowE2E, TilesShowAnotherProgramsColoursWithoutARepaint) {
-    home.seedVersion();
-    VexaProcess vexa(home);
-    const Window window = vexa.waitForWindow(x);
-    ASSERT_TRUE(vexa.waitForGeometry(x, window, {384, 336, 256, 96}));
+    ASSERT_NO_FATAL_FAILURE(startCentred());
     // The grid at its final size is painted: tile i holds pixel i.
     ASSERT_TRUE(waitFor([&] {
         return pixelsAre(x, window, 0, kMenuHeight, 256, 1,
@@ -95,10 +96,7 @@ TEST_F(PaletteWindowE2E, TilesShowAnotherProgramsColoursWithoutARepaint) {
 }
 
 TEST_F(PaletteWindowE2E, DraggingFromTile12OffTheWindowReadsThePixelsIntoTheTitle) {
-    home.seedVersion();
-    VexaProcess vexa(home);
-    const Window window = vexa.waitForWindow(x);
-    ASSERT_TRUE(vexa.waitForGeometry(x, window, {384, 336, 256, 96}));
+    ASSERT_NO_FATAL_FAILURE(startCentred());
     // Another program's palette: pure red at 12, pure blue at 252, its window filled with 252.
     ColormapHolder holder({"--color", "12=FF0000", "--color", "252=0000FF", "--fill", "252",
                            "--geometry", "64x64+10+10"});
@@ -135,10 +133,7 @@ TEST_F(PaletteWindowE2E, DraggingFromTile12OffTheWindowReadsThePixelsIntoTheTitl
 }
 
 TEST_F(PaletteWindowE2E, AnotherButtonClickedDuringADragNeitherStopsNorEndsTheReadout) {
-    home.seedVersion();
-    VexaProcess vexa(home);
-    const Window window = vexa.waitForWindow(x);
-    ASSERT_TRUE(vexa.waitForGeometry(x, window, {384, 336, 256, 96}));
+    ASSERT_NO_FATAL_FAILURE(startCentred());
     ColormapHolder holder({"--color", "12=FF0000", "--color", "252=0000FF", "--fill", "252",
                            "--geometry", "64x64+10+10"});
 
@@ -161,13 +156,10 @@ TEST_F(PaletteWindowE2E, AnotherButtonClickedDuringADragNeitherStopsNorEndsTheRe
 }
 
 TEST_F(PaletteWindowE2E, SetColumns16ToggleBorderAndShrinkToFitRelayTheGrid) {
-    home.seedVersion();
-    VexaProcess vexa(home);
-    const Window window = vexa.waitForWindow(x);
-    ASSERT_TRUE(vexa.waitForGeometry(x, window, {384, 336, 256, 96}));
+    ASSERT_NO_FATAL_FAILURE(startCentred());
     // A client area of 300 x 100 below the menu bar.
     ASSERT_TRUE(xdotool({"windowsize", std::to_string(window), "300", "125"}));
-    ASSERT_TRUE(vexa.waitForGeometry(x, window, {384, 336, 300, 125}));
+    ASSERT_TRUE(vexa->waitForGeometry(x, window, {384, 336, 300, 125}));
 
     // 16 columns: tiles 18 x 6 at origin (6, 2) of the client area.
     ASSERT_TRUE(chooseMenu(window, {"alt+v", "c", "1"}));
@@ -194,7 +186,7 @@ TEST_F(PaletteWindowE2E, SetColumns16ToggleBorderAndShrinkToFitRelayTheGrid) {
 
     // Shrink to Fit: client 288 x 96, the same tiles at origin (0, 0).
     ASSERT_TRUE(chooseMenu(window, {"alt+v", "s"}));
-    EXPECT_TRUE(vexa.waitForGeometry(x, window, {384, 336, 288, 96 + kMenuHeight}))
+    EXPECT_TRUE(vexa->waitForGeometry(x, window, {384, 336, 288, 96 + kMenuHeight}))
         << toString(windowGeometry(x, window));
     EXPECT_TRUE(waitFor([&] {
         return pixelsAre(x, window, 0, kMenuHeight, 288, 96, tiles(0, kMenuHeight, true));
@@ -203,18 +195,13 @@ TEST_F(PaletteWindowE2E, SetColumns16ToggleBorderAndShrinkToFitRelayTheGrid) {
 }
 
 TEST_F(PaletteWindowE2E, EnterEndsTheRunAndTheNextStartRestoresTheWindowWritingNothing) {
-    home.seedVersion();
-    {
-        VexaProcess vexa(home);
-        const Window window = vexa.waitForWindow(x);
-        ASSERT_TRUE(vexa.waitForGeometry(x, window, {384, 336, 256, 96}));
-        ASSERT_TRUE(xdotool({"windowmove", std::to_string(window), "100", "200"}));
-        ASSERT_TRUE(vexa.waitForGeometry(x, window, {100, 200, 256, 96}));
-        ASSERT_TRUE(chooseMenu(window, {"alt+v", "c", "1"}));
-        ASSERT_TRUE(chooseMenu(window, {"alt+v", "b"}));
-        ASSERT_TRUE(chooseMenu(window, {"Return"}));
-        EXPECT_EQ(vexa.waitForExit(), 0);
-    }
+    ASSERT_NO_FATAL_FAILURE(startCentred());
+    ASSERT_TRUE(xdotool({"windowmove", std::to_string(window), "100", "200"}));
+    ASSERT_TRUE(vexa->waitForGeometry(x, window, {100, 200, 256, 96}));
+    ASSERT_TRUE(chooseMenu(window, {"alt+v", "c", "1"}));
+    ASSERT_TRUE(chooseMenu(window, {"alt+v", "b"}));
+    ASSERT_TRUE(chooseMenu(window, {"Return"}));
+    EXPECT_EQ(vexa->waitForExit(), 0);
     EXPECT_EQ(home.dword("View", "Columns"), 16u);
     EXPECT_EQ(home.dword("View", "Rows"), 16u);
     EXPECT_EQ(home.dword("View", "Borders"), 1u);
@@ -228,33 +215,29 @@ TEST_F(PaletteWindowE2E, EnterEndsTheRunAndTheNextStartRestoresTheWindowWritingN
 
     const std::string saved = home.storeText();
     const auto savedTime = std::filesystem::last_write_time(home.storePath());
-    {
-        VexaProcess vexa(home);
-        const Window window = vexa.waitForWindow(x);
-        ASSERT_NE(window, 0u);
-        EXPECT_TRUE(vexa.waitForGeometry(x, window, {100, 200, 256, 96}))
-            << toString(windowGeometry(x, window));
-        // The stored grid: 16 x 16 tiles of 16 x 4 pixels at origin (0, 3), framed.
-        EXPECT_TRUE(waitFor([&] {
-            return pixelsAre(x, window, 1, kMenuHeight + 4, 15, 3, [](int, int) { return 0ul; }) &&
-                   pixelsAre(x, window, 17, kMenuHeight + 8, 15, 3, [](int, int) { return 17ul; });
-        }));
-        // Changes undone before closing are no changes: 256 columns and back to 16, and
-        // the border toggled twice.
-        ASSERT_TRUE(chooseMenu(window, {"alt+v", "c", "5"}));
-        // One-pixel tiles with borders: every frame covers its tile, the row is all black.
-        EXPECT_TRUE(waitFor([&] {
-            return pixelsAre(x, window, 0, kMenuHeight + 10, 256, 1,
-                             [this](int, int) { return black; });
-        }));
-        // The menu worked, so no About was posted at start: it would have been modal.
-        EXPECT_EQ(findWindowByName(x, "About Vexa", 0ms), 0u);
-        ASSERT_TRUE(chooseMenu(window, {"alt+v", "c", "1"}));
-        ASSERT_TRUE(chooseMenu(window, {"alt+v", "b"}));
-        ASSERT_TRUE(chooseMenu(window, {"alt+v", "b"}));
-        ASSERT_TRUE(chooseMenu(window, {"Escape"}));
-        EXPECT_EQ(vexa.waitForExit(), 0);
-    }
+    ASSERT_NO_FATAL_FAILURE(start());
+    EXPECT_TRUE(vexa->waitForGeometry(x, window, {100, 200, 256, 96}))
+        << toString(windowGeometry(x, window));
+    // The stored grid: 16 x 16 tiles of 16 x 4 pixels at origin (0, 3), framed.
+    EXPECT_TRUE(waitFor([&] {
+        return pixelsAre(x, window, 1, kMenuHeight + 4, 15, 3, [](int, int) { return 0ul; }) &&
+               pixelsAre(x, window, 17, kMenuHeight + 8, 15, 3, [](int, int) { return 17ul; });
+    }));
+    // Changes undone before closing are no changes: 256 columns and back to 16, and the
+    // border toggled twice.
+    ASSERT_TRUE(chooseMenu(window, {"alt+v", "c", "5"}));
+    // One-pixel tiles with borders: every frame covers its tile, the row is all black.
+    EXPECT_TRUE(waitFor([&] {
+        return pixelsAre(x, window, 0, kMenuHeight + 10, 256, 1,
+                         [this](int, int) { return black; });
+    }));
+    // The menu worked, so no About was posted at start: it would have been modal.
+    EXPECT_EQ(findWindowByName(x, "About Vexa", 0ms), 0u);
+    ASSERT_TRUE(chooseMenu(window, {"alt+v", "c", "1"}));
+    ASSERT_TRUE(chooseMenu(window, {"alt+v", "b"}));
+    ASSERT_TRUE(chooseMenu(window, {"alt+v", "b"}));
+    ASSERT_TRUE(chooseMenu(window, {"Escape"}));
+    EXPECT_EQ(vexa->waitForExit(), 0);
     EXPECT_EQ(home.storeText(), saved);
     EXPECT_EQ(std::filesystem::last_write_time(home.storePath()), savedTime);
 }
@@ -265,10 +248,8 @@ TEST_F(PaletteWindowE2E, StoredBoundsAreShiftedOntoTheScreenAndKeptOnTop) {
                              {"Window\\Bounds.right", 1200},
                              {"Window\\Bounds.bottom", 900},
                              {"Window\\On top", 1}});
-    VexaProcess vexa(home);
-    const Window window = vexa.waitForWindow(x);
-    ASSERT_NE(window, 0u);
-    EXPECT_TRUE(vexa.waitForGeometry(x, window, {724, 568, 300, 200}))
+    ASSERT_NO_FATAL_FAILURE(start());
+    EXPECT_TRUE(vexa->waitForGeometry(x, window, {724, 568, 300, 200}))
         << toString(windowGeometry(x, window));
     const auto state = readLongProperty(x, window, "_NET_WM_STATE");
     EXPECT_EQ(state, std::vector<long>{
@@ -296,7 +277,7 @@ TEST_F(PaletteWindowE2E, StoredBoundsAreShiftedOntoTheScreenAndKeptOnTop) {
     EXPECT_EQ(waitForTitle(x, window, "Vexa"), "Vexa");
 
     ASSERT_TRUE(chooseMenu(window, {"Escape"}));
-    EXPECT_EQ(vexa.waitForExit(), 0);
+    EXPECT_EQ(vexa->waitForExit(), 0);
     // The window was captured where it was shifted to; the flag is written back as read.
     EXPECT_EQ(home.dword("Window", "Bounds.left"), 724u);
     EXPECT_EQ(home.dword("Window", "Bounds.bottom"), 768u);
@@ -304,12 +285,9 @@ TEST_F(PaletteWindowE2E, StoredBoundsAreShiftedOntoTheScreenAndKeptOnTop) {
 }
 
 TEST_F(PaletteWindowE2E, FileExitEndsTheRun) {
-    home.seedVersion();
-    VexaProcess vexa(home);
-    const Window window = vexa.waitForWindow(x);
-    ASSERT_TRUE(vexa.waitForGeometry(x, window, {384, 336, 256, 96}));
+    ASSERT_NO_FATAL_FAILURE(startCentred());
     ASSERT_TRUE(chooseMenu(window, {"alt+f", "x"}));
-    EXPECT_EQ(vexa.waitForExit(), 0);
+    EXPECT_EQ(vexa->waitForExit(), 0);
     EXPECT_EQ(home.dword("Window", "Bounds.left"), 384u);
 }
 
