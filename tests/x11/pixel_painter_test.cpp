@@ -198,4 +198,77 @@ TEST(PixelPainterTest, FramesAreOnePixelInsideTheRectangleAndFltkKeepsItsColour)
 }
 
 }  // namespace
+// Blocks of pixel values land exactly as sent: rows of widths that are not a multiple of
+// four, a block larger than the one before, a block over one just sent, and FLTK's clip,
+// into a window and into a double-buffered window's back buffer. (Run on a server with and
+// without shared-memory images.)
+// Paints the window's area with pixel 0 from another connection.
+void fillWindowBlack(testing::XConnection& x, unsigned long window, int w, int h) {
+    GC gc = XCreateGC(x.get(), window, 0, nullptr);
+    XSetForeground(x.get(), gc, 0);
+    XFillRectangle(x.get(), window, gc, 0, 0, w, h);
+    XFreeGC(x.get(), gc);
+    XSync(x.get(), False);
+}
+
+template <class Window>
+void expectBlocksLandAsSent() {
+    testing::XConnection x;
+    constexpr int kW = 320, kH = 260;
+    auto pattern = [](int seed, int w, int h) {
+        std::vector<std::uint8_t> block(static_cast<std::size_t>(w) * h);
+        for (int py = 0; py < h; ++py)
+            for (int px = 0; px < w; ++px) block[py * w + px] = (px * 3 + py * 7 + seed) & 0xFF;
+        return block;
+    };
+    const auto a = pattern(1, 37, 20), b = pattern(50, 301, 239), c = pattern(200, 13, 9);
+    const auto clipped = pattern(99, 40, 40);
+    PaintedWindow<Window> window(0, 0, kW, kH, [&] {
+        fillPixelRect(0, 0, kW, kH, 1);
+        putPixelBlock(1, 2, 37, 20, a.data());
+        putPixelBlock(10, 20, 301, 239, b.data());
+        putPixelBlock(45, 35, 13, 9, c.data());
+        fl_push_clip(0, 0, 20, 20);
+        putPixelBlock(0, 0, 40, 40, clipped.data());  // only its top-left 20 x 20 shows
+        fl_pop_clip();
+    });
+    window.end();
+    window.show();
+    std::vector<std::uint8_t> want(static_cast<std::size_t>(kW) * kH, 1);
+    auto lay = [&](const std::vector<std::uint8_t>& block, int bx, int by, int w, int h,
+                   int limitW, int limitH) {
+        for (int py = 0; py < std::min(h, limitH); ++py)
+            for (int px = 0; px < std::min(w, limitW); ++px)
+                want[(by + py) * kW + bx + px] = block[py * w + px];
+    };
+    lay(a, 1, 2, 37, 20, 37, 20);
+    lay(b, 10, 20, 301, 239, 301, 239);
+    lay(c, 45, 35, 13, 9, 13, 9);
+    lay(clipped, 0, 0, 40, 40, 20, 20);
+    const std::vector<unsigned long> wanted(want.begin(), want.end());
+    auto expectShown = [&](int drawsBefore) {
+        std::vector<unsigned long> shown;
+        pumpUntil([&] {
+            shown = testing::windowPixels(x, fl_xid(&window), 0, 0, kW, kH);
+            return window.draws > drawsBefore && shown == wanted;
+        });
+        ASSERT_EQ(shown.size(), wanted.size());
+        for (std::size_t i = 0; i < wanted.size(); ++i)
+            ASSERT_EQ(shown[i], wanted[i]) << "at " << i % kW << "," << i / kW;
+    };
+    expectShown(0);
+    // Painted again, black first so that a repaint that sends nothing cannot pass.
+    fillWindowBlack(x, fl_xid(&window), kW, kH);
+    window.redraw();
+    expectShown(window.draws);
+}
+
+TEST(PixelPainterTest, BlocksLandExactlyAsSent) {
+    expectBlocksLandAsSent<Fl_Window>();
+}
+
+TEST(PixelPainterTest, BlocksLandExactlyAsSentThroughABackBuffer) {
+    expectBlocksLandAsSent<Fl_Double_Window>();
+}
+
 }  // namespace vexa

@@ -3,8 +3,14 @@
 #include <FL/fl_draw.H>
 #include <FL/x.H>
 #include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
 
 #include <cstdlib>
+#include <cstring>
+
+#include "platform/x11/x_error_trap.h"
 
 namespace vexa {
 namespace {
@@ -65,8 +71,123 @@ bool pixelsFitInBytes() {
     return bits == 8;
 }
 
+namespace {
+
+// A shared memory segment the server reads images from (MIT-SHM): an image sent through it
+// is not copied through the connection, which on a local server makes a repaint of the
+// whole grid two to four times faster. Made on first use, grown as blocks grow; where the
+// server has no MIT-SHM or cannot reach the segment (a remote display, say), the images go
+// through the connection as before.
+class SharedBlock {
+  public:
+    // Puts the block through the segment; false when that cannot be done.
+    bool put(int x, int y, int w, int h, const std::uint8_t* pixels) {
+        if (display_ != fl_display) {
+            // Another connection: what was attached to the last one went with it.
+            release();
+            broken_ = false;
+        }
+        if (broken_) return false;
+        XImage* image = XShmCreateImage(fl_display, fl_visual->visual, fl_visual->depth, ZPixmap,
+                                        nullptr, &segment_, w, h);
+        if (!image) return false;
+        const std::size_t stride = static_cast<std::size_t>(image->bytes_per_line);
+        if (image->bits_per_pixel != 8 || !fit(stride * h)) {
+            XDestroyImage(image);
+            return false;
+        }
+        // The server may still be reading the previous block: the segment is written only
+        // once it has processed that request.
+        if (pending_ && LastKnownRequestProcessed(fl_display) < pending_) XSync(fl_display, False);
+        image->data = segment_.shmaddr;
+        for (int row = 0; row < h; ++row)
+            std::memcpy(image->data + stride * row, pixels + static_cast<std::size_t>(w) * row,
+                        static_cast<std::size_t>(w));
+        XShmPutImage(fl_display, fl_window, fl_gc, image, 0, 0, x, y, w, h, False);
+        pending_ = NextRequest(fl_display) - 1;
+        image->data = nullptr;
+        XDestroyImage(image);
+        return true;
+    }
+
+  private:
+    // A segment of at least `size` bytes attached on both sides.
+    bool fit(std::size_t size) {
+        if (attached_ && size <= size_) return true;
+        release();
+        if (!XShmQueryExtension(fl_display)) return fail();
+        // Grown in steps so that a window being resized does not make a segment per size.
+        const std::size_t rounded = (size + 0xFFFF) & ~std::size_t{0xFFFF};
+        segment_.shmid = shmget(IPC_PRIVATE, rounded, IPC_CREAT | 0600);
+        if (segment_.shmid < 0) return fail();
+        void* address = shmat(segment_.shmid, nullptr, 0);
+        if (address == reinterpret_cast<void*>(-1)) {
+            shmctl(segment_.shmid, IPC_RMID, nullptr);
+            return fail();
+        }
+        segment_.shmaddr = static_cast<char*>(address);
+        segment_.readOnly = True;
+        bool refused = false;
+        {
+            XErrorTrap trap(fl_display);
+            XShmAttach(fl_display, &segment_);
+            refused = trap.failed();
+        }
+        // Marked for removal at once: it goes when both sides have let go, even if Vexa
+        // ends abruptly.
+        shmctl(segment_.shmid, IPC_RMID, nullptr);
+        if (refused) {
+            shmdt(segment_.shmaddr);
+            segment_.shmaddr = nullptr;
+            return fail();
+        }
+        attached_ = true;
+        size_ = rounded;
+        return true;
+    }
+
+    bool fail() {
+        broken_ = true;
+        return false;
+    }
+
+    // Lets go of the segment; the server's side is told only while the connection it was
+    // attached on is the current one.
+    void release() {
+        if (attached_) {
+            if (display_ == fl_display) {
+                XShmDetach(fl_display, &segment_);
+                XSync(fl_display, False);
+            }
+            shmdt(segment_.shmaddr);
+        }
+        display_ = fl_display;
+        attached_ = false;
+        size_ = 0;
+        pending_ = 0;
+        segment_ = {};
+    }
+
+    ::Display* display_ = nullptr;
+    XShmSegmentInfo segment_{};
+    std::size_t size_ = 0;
+    unsigned long pending_ = 0;
+    bool attached_ = false;
+    bool broken_ = false;
+};
+
+// Never destroyed: at exit the connection may be gone already, and the segment, marked
+// for removal, goes with the process.
+SharedBlock& sharedBlock() {
+    static SharedBlock* block = new SharedBlock;
+    return *block;
+}
+
+}  // namespace
+
 void putPixelBlock(int x, int y, int w, int h, const std::uint8_t* pixels) {
     if (w <= 0 || h <= 0 || !fl_gc) return;
+    if (sharedBlock().put(x, y, w, h, pixels)) return;
     // The image only borrows the caller's bytes: no copy, and none freed with it.
     XImage* image =
         XCreateImage(fl_display, fl_visual->visual, fl_visual->depth, ZPixmap, 0,
