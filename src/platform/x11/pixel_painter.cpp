@@ -6,6 +6,7 @@
 #include <X11/extensions/XShm.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
+#include <sys/socket.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -73,11 +74,21 @@ bool pixelsFitInBytes() {
 
 namespace {
 
+// True when the connection is a local socket: only a server on this machine can reach the
+// segment (over TCP a segment id could name another machine's memory).
+bool localConnection(::Display* display) {
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    return getsockname(ConnectionNumber(display), reinterpret_cast<sockaddr*>(&address),
+                       &length) == 0 &&
+           address.ss_family == AF_UNIX;
+}
+
 // A shared memory segment the server reads images from (MIT-SHM): an image sent through it
 // is not copied through the connection, which on a local server makes a repaint of the
 // whole grid two to four times faster. Made on first use, grown as blocks grow; where the
-// server has no MIT-SHM or cannot reach the segment (a remote display, say), the images go
-// through the connection as before.
+// server has no MIT-SHM, is not on this machine, or cannot attach the segment (another
+// IPC namespace, say), the images go through the connection as before.
 class SharedBlock {
   public:
     // Puts the block through the segment; false when that cannot be done.
@@ -115,7 +126,7 @@ class SharedBlock {
     bool fit(std::size_t size) {
         if (attached_ && size <= size_) return true;
         release();
-        if (!XShmQueryExtension(fl_display)) return fail();
+        if (!localConnection(fl_display) || !XShmQueryExtension(fl_display)) return fail();
         // Grown in steps so that a window being resized does not make a segment per size.
         const std::size_t rounded = (size + 0xFFFF) & ~std::size_t{0xFFFF};
         segment_.shmid = shmget(IPC_PRIVATE, rounded, IPC_CREAT | 0600);
