@@ -20,24 +20,6 @@ std::string desktopName(Desktop desktop) {
     return "?";
 }
 
-namespace {
-
-bool rootHasProperty(::Display* display, const char* name) {
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    const bool found =
-        XGetWindowProperty(display, DefaultRootWindow(display), XInternAtom(display, name, False),
-                           0, 1, False, AnyPropertyType, &type, &format, &count, &after,
-                           &data) == Success &&
-        data && count > 0;
-    if (data) XFree(data);
-    return found;
-}
-
-}  // namespace
-
 WindowManager::WindowManager(::Display* display, Desktop desktop) : desktop_(desktop) {
     if (desktop == Desktop::bare) return;
     if (desktop == Desktop::twm) {
@@ -50,10 +32,12 @@ WindowManager::WindowManager(::Display* display, Desktop desktop) : desktop_(des
     }
     // openbox announces itself on the root once it has read its configuration and is ready
     // to manage windows; a window mapped before then may be placed without its frame.
-    const bool ready =
-        waitForWindowManager(display, 20000ms) &&
-        (desktop != Desktop::openbox ||
-         waitFor([&] { return rootHasProperty(display, "_NET_SUPPORTING_WM_CHECK"); }, 20000ms));
+    auto announced = [&] {
+        return !readLongProperty(display, DefaultRootWindow(display), "_NET_SUPPORTING_WM_CHECK")
+                    .empty();
+    };
+    const bool ready = waitForWindowManager(display, 20000ms) &&
+                       (desktop != Desktop::openbox || waitFor(announced, 20000ms));
     if (!ready) throw std::runtime_error(desktopName(desktop) + " did not start");
 }
 
