@@ -136,9 +136,7 @@ void VexaInDesktop::TearDown() {
 }
 
 void VexaInDesktop::startVexa() {
-    vexa = std::make_unique<VexaProcess>(home);
-    window = vexa->waitForWindow(x);
-    ASSERT_NE(window, 0u);
+    ASSERT_NO_FATAL_FAILURE(start());
     ASSERT_TRUE(waitForSteadyGeometry(x, window));
 }
 

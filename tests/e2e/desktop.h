@@ -52,8 +52,13 @@ bool turnToDesktop(::Display* display, Desktop desktop);
 // store in which this version already ran, the folder `folder` in it for the test's files
 // (the working directory while the test runs), and the desktop's window manager; Vexa and its
 // palette window once startVexa() has run.
-class VexaInDesktop : public ::testing::TestWithParam<Desktop> {
+class VexaInDesktop : public VexaTest, public ::testing::WithParamInterface<Desktop> {
   protected:
+    // Vexa and the other program go before the window manager, as they came after it.
+    ~VexaInDesktop() override {
+        other.reset();
+        vexa.reset();
+    }
     void SetUp() override;
     void TearDown() override;
 
@@ -74,12 +79,8 @@ class VexaInDesktop : public ::testing::TestWithParam<Desktop> {
     // File > Open of the file at `path`.
     void open(const std::string& path) { useChooser("o", "Open", path); }
 
-    XConnection x;
-    ConfigHome home;
     std::string folder;
     std::unique_ptr<WindowManager> manager;
-    std::unique_ptr<VexaProcess> vexa;
-    Window window = 0;
     std::unique_ptr<ColormapHolder> other;
 };
 
