@@ -197,11 +197,6 @@ TEST(PixelPainterTest, FramesAreOnePixelInsideTheRectangleAndFltkKeepsItsColour)
     EXPECT_EQ(at(61, 30), red);
 }
 
-}  // namespace
-// Blocks of pixel values land exactly as sent: rows of widths that are not a multiple of
-// four, a block larger than the one before, a block over one just sent, and FLTK's clip,
-// into a window and into a double-buffered window's back buffer. (Run on a server with and
-// without shared-memory images.)
 // Paints the window's area with pixel 0 from another connection.
 void fillWindowBlack(testing::XConnection& x, unsigned long window, int w, int h) {
     GC gc = XCreateGC(x.get(), window, 0, nullptr);
@@ -211,6 +206,10 @@ void fillWindowBlack(testing::XConnection& x, unsigned long window, int w, int h
     XSync(x.get(), False);
 }
 
+// Blocks of pixel values land exactly as sent: rows of widths that are not a multiple of
+// four, a block larger than the one before, a block over one just sent, and FLTK's clip,
+// into a window and into a double-buffered window's back buffer. (Run on a server with and
+// without shared-memory images.)
 template <class Window>
 void expectBlocksLandAsSent() {
     testing::XConnection x;
@@ -234,18 +233,19 @@ void expectBlocksLandAsSent() {
     });
     window.end();
     window.show();
-    std::vector<std::uint8_t> want(static_cast<std::size_t>(kW) * kH, 1);
-    auto lay = [&](const std::vector<std::uint8_t>& block, int bx, int by, int w, int h,
-                   int limitW, int limitH) {
-        for (int py = 0; py < std::min(h, limitH); ++py)
-            for (int px = 0; px < std::min(w, limitW); ++px)
-                want[(by + py) * kW + bx + px] = block[py * w + px];
+    // What the window should hold: the blocks laid in the same order, each cut to its top-left
+    // `shown` x `shown` pixels (all of it unless clipped).
+    std::vector<unsigned long> wanted(static_cast<std::size_t>(kW) * kH, 1);
+    auto lay = [&](const std::vector<std::uint8_t>& block, int bx, int by, int w, int shown) {
+        const int h = static_cast<int>(block.size()) / w;
+        for (int py = 0; py < std::min(h, shown); ++py)
+            for (int px = 0; px < std::min(w, shown); ++px)
+                wanted[(by + py) * kW + bx + px] = block[py * w + px];
     };
-    lay(a, 1, 2, 37, 20, 37, 20);
-    lay(b, 10, 20, 301, 239, 301, 239);
-    lay(c, 45, 35, 13, 9, 13, 9);
-    lay(clipped, 0, 0, 40, 40, 20, 20);
-    const std::vector<unsigned long> wanted(want.begin(), want.end());
+    lay(a, 1, 2, 37, kW);
+    lay(b, 10, 20, 301, kW);
+    lay(c, 45, 35, 13, kW);
+    lay(clipped, 0, 0, 40, 20);
     auto expectShown = [&](int drawsBefore) {
         std::vector<unsigned long> shown;
         pumpUntil([&] {
@@ -271,4 +271,5 @@ TEST(PixelPainterTest, BlocksLandExactlyAsSentThroughABackBuffer) {
     expectBlocksLandAsSent<Fl_Double_Window>();
 }
 
+}  // namespace
 }  // namespace vexa
