@@ -1,6 +1,6 @@
 // Save As and Open of the palette files other programs use (GIMP, JASC-PAL, Adobe colour
-// table, hex list) with another program's colormap installed, in a bare server and under
-// twm. The saved files are checked against the colormap the screen shows and
+// table, hex list) with another program's colormap installed, in a bare server, under twm
+// and under openbox. The saved files are checked against the colormap the screen shows and
 // the opened ones against the colormap installed afterwards.
 #include <gtest/gtest.h>
 
@@ -115,7 +115,8 @@ TEST_P(PaletteFilesE2E, SaveAsWritesEachFormatAndOpenLoadsEach) {
     EXPECT_EQ(installedColors(x), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Desktops, PaletteFilesE2E, ::testing::Values(Desktop::bare, Desktop::twm),
+INSTANTIATE_TEST_SUITE_P(Desktops, PaletteFilesE2E,
+                         ::testing::Values(Desktop::bare, Desktop::twm, Desktop::openbox),
                          [](const auto& setup) { return desktopName(setup.param); });
 
 }  // namespace

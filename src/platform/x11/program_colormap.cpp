@@ -4,8 +4,11 @@
 #include <FL/Fl_Window.H>
 #include <FL/x.H>
 
+#include <optional>
+
 #include "platform/window_colormap.h"
 #include "platform/x11/interface_colours.h"
+#include "platform/x11/window_manager.h"
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x_error_trap.h"
 
@@ -72,23 +75,41 @@ void ProgramColormap::adopt(Colormap colormap) {
 
 // The windows take the colormap installed now, unless it is the desktop's own: a window
 // manager installs the root window's colormap whenever the pointer rests on the desktop or
-// crosses it, and a palette that Vexa loaded must come back when the pointer returns. A
-// window whose colormap was freed takes whatever is installed. The windows may be gone, and
-// the installed colormap may be freed by now; the notification that follows its
-// replacement then brings the next try.
+// crosses it, and a palette that Vexa loaded must come back when the pointer returns. Nor do
+// they take one while the window manager gives them colormap focus: what it installs then is
+// their own colormap as it last heard of it, which after a realisation may still be the one
+// they carried before; it installs the new one once the change reaches it, unless they have
+// taken the old one back meanwhile. A window whose colormap was freed takes whatever is
+// installed. The windows may be gone, and the installed colormap may be freed by now; the
+// notification that follows its replacement then brings the next try.
 Colormap ProgramColormap::follow() {
     const Colormap installed = installedColormap(fl_display);
     if (installed == None) return None;
     const bool desktops = installed == DefaultColormap(fl_display, DefaultScreen(fl_display));
     XErrorTrap trap(fl_display);
+    std::optional<bool> focused;
     for (Fl_Window* window = Fl::first_window(); window; window = Fl::next_window(window)) {
         const Window id = topLevelId(*window);
         XWindowAttributes attributes{};
         if (!id || !XGetWindowAttributes(fl_display, id, &attributes)) continue;
-        if (attributes.colormap == installed || (desktops && attributes.colormap != None)) continue;
+        if (attributes.colormap == installed) continue;
+        if (attributes.colormap != None) {
+            if (desktops) continue;
+            if (!focused) focused = hasColormapFocus();
+            if (*focused) continue;
+        }
         XSetWindowColormap(fl_display, id, installed);
     }
     return installed;
+}
+
+bool ProgramColormap::hasColormapFocus() const {
+    const Window focus = colormapFocus(fl_display);
+    if (focus == None) return false;
+    for (Fl_Window* window = Fl::first_window(); window; window = Fl::next_window(window))
+        if (const Window id = topLevelId(*window); id && topLevelAncestor(fl_display, id) == focus)
+            return true;
+    return false;
 }
 
 int ProgramColormap::dispatch(void* event, void* data) {
@@ -100,6 +121,11 @@ int ProgramColormap::dispatch(void* event, void* data) {
     } else if (e.type == DestroyNotify) {
         // FLTK destroys a window's X window when it hides it.
         self.watched_.erase(e.xdestroywindow.window);
+    } else if ((e.type == FocusOut || e.type == LeaveNotify) &&
+               self.watched_.count(e.xany.window)) {
+        // Colormap focus may have gone to another program, whose colormap is installed
+        // already or comes next.
+        self.follow();
     } else if (self.isColormapChange(e)) {
         // The windows follow at once, so that the pointer entering them right after never
         // installs what they carried before. The colours are matched once the installed

@@ -8,9 +8,11 @@
 // stay for the grid to show and for Save As and Copy to capture. A realisation (Open,
 // Clear) goes the same way round: its colormap becomes the attribute of every window of
 // the program before it is installed, so the window manager keeps it while Vexa has
-// colormap focus. The desktop's own colormap is the one exception to following: a window
+// colormap focus. The desktop's own colormap is one exception to following: a window
 // manager installs it whenever the pointer rests on the desktop, and what Vexa or another
-// program installed must come back when the pointer returns.
+// program installed must come back when the pointer returns. The other is whatever the
+// window manager installs while Vexa has colormap focus, which is its idea of Vexa's own
+// colormap; the windows follow again once colormap focus leaves them.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -44,6 +46,8 @@ class ProgramColormap {
     void adopt(Colormap colormap);
     // Makes the windows follow the installed colormap; returns it (None when unknown).
     Colormap follow();
+    // True while the window manager installs the colormap of one of the program's windows.
+    bool hasColormapFocus() const;
 
     X11Display& display_;
     std::set<Window> watched_;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/x11/map_hold.h"
+#include "platform/x11/window_manager.h"
 
 namespace vexa {
 namespace {
@@ -77,20 +78,6 @@ void sendToRoot(Window window, Atom type, const std::array<long, 4>& items) {
                &event);
 }
 
-// The child of the root that contains `window`: the window itself, or the frame a
-// reparenting window manager put around it.
-Window topLevelAncestor(Window window) {
-    Window current = window;
-    for (;;) {
-        Window root = None, parent = None, *children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(fl_display, current, &root, &parent, &children, &count)) return window;
-        if (children) XFree(children);
-        if (parent == root || parent == None) return current;
-        current = parent;
-    }
-}
-
 }  // namespace
 
 bool X11WindowOps::isWindow() const {
@@ -118,7 +105,7 @@ FrameExtents X11WindowOps::frameExtents() const {
                    static_cast<int>(net[3])};
         return extents;
     }
-    const Window frame = topLevelAncestor(xid);
+    const Window frame = topLevelAncestor(fl_display, xid);
     if (frame == xid) return extents;
     if (frame == measuredFrame_) return measuredExtents_;
     Window root = None, child = None;
@@ -233,7 +220,7 @@ bool X11WindowOps::viewable() const {
 bool X11WindowOps::framed() const {
     if (!window_.shown()) return false;
     const Window xid = fl_xid(&window_);
-    return isViewable(xid) || topLevelAncestor(xid) != xid;
+    return isViewable(xid) || topLevelAncestor(fl_display, xid) != xid;
 }
 
 bool X11WindowOps::showPlaced(const std::function<void()>& place) {
@@ -268,15 +255,9 @@ void X11WindowOps::showMinimised() {
     if (hints) XFree(hints);
 }
 
-bool X11WindowOps::managed() const {
-    XWindowAttributes attributes{};
-    XGetWindowAttributes(fl_display, rootWindow(), &attributes);
-    return (attributes.all_event_masks & SubstructureRedirectMask) != 0;
-}
-
 bool X11WindowOps::requestFrameExtents() {
     if (!isWindow()) return false;
-    if (!managed()) return true;
+    if (!windowManagerRuns(fl_display)) return true;
     if (!managerSupports("_NET_REQUEST_FRAME_EXTENTS")) return false;
     const Window xid = fl_xid(&window_);
     const Atom extents = atom("_NET_FRAME_EXTENTS");

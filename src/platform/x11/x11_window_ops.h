@@ -33,8 +33,6 @@ class X11WindowOps : public MainWindowOps {
 
   private:
     void setAbove(bool above);
-    // True while a window manager runs on the screen.
-    bool managed() const;
     // Before the window is mapped: asks the window manager for the frame it will put
     // around it and waits a moment for the answer. True when frameExtents() now holds the
     // frame (also when there is no manager and so no frame).
