@@ -4,6 +4,7 @@
 
 bench_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 repo=$(dirname "$bench_dir")
+source "$repo/scripts/x-server.sh"
 PERF_TOOLS=${PERF_TOOLS:-$(dirname "$repo")/shared/tools/perf}
 BUILD=${BUILD:-$repo/build}
 VEXA=${VEXA:-$BUILD/src/app/vexa}
@@ -40,17 +41,10 @@ tool() { echo "$work/tools/$1"; }
 
 # start_xvfb: a private 8-bit PseudoColor server; exports DISPLAY.
 start_xvfb() {
-    exec 9<>"$work/displayfd"
-    Xvfb -displayfd 9 -screen 0 1024x768x8 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-    pids+=($!)
-    local number=""
-    for _ in $(seq 100); do
-        number=$(head -n 1 "$work/displayfd" 2>/dev/null | tr -dc 0-9)
-        [ -n "$number" ] && break
-        sleep 0.1
-    done
-    [ -n "$number" ] || die "Xvfb did not start"
-    export DISPLAY=":$number"
+    start_x_server "$work/xvfb.log" Xvfb -screen 0 1024x768x8 -nolisten tcp -noreset ||
+        die "Xvfb did not start"
+    pids+=("$x_server_pid")
+    export DISPLAY=$x_server_display
 }
 
 # background COMMAND...: runs a program for the rest of the script.
