@@ -10,7 +10,9 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -63,12 +65,25 @@ XConnection::~XConnection() {
 }
 
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const auto start = std::chrono::steady_clock::now();
+    const auto deadline = start + timeout;
     while (!condition()) {
         if (std::chrono::steady_clock::now() >= deadline) return condition();
         std::this_thread::sleep_for(20ms);
     }
+    noteWait(std::chrono::duration_cast<std::chrono::milliseconds>(
+                 std::chrono::steady_clock::now() - start),
+             timeout);
     return true;
+}
+
+void noteWait(std::chrono::milliseconds took, std::chrono::milliseconds bound) {
+    static const char* const log = std::getenv("VEXA_WAIT_LOG");
+    if (!log || took < 100ms) return;
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::ofstream(log, std::ios::app)
+        << (test ? std::string(test->test_suite_name()) + "." + test->name() : "?") << ' '
+        << took.count() << ' ' << bound.count() << '\n';
 }
 
 std::vector<Colormap> installedColormaps(::Display* display) {
@@ -236,12 +251,16 @@ ChildProcess::~ChildProcess() {
 }
 
 std::optional<std::string> ChildProcess::readLine(std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const auto start = std::chrono::steady_clock::now();
+    const auto deadline = start + timeout;
     while (true) {
         auto newline = buffered_.find('\n');
         if (newline != std::string::npos) {
             std::string line = buffered_.substr(0, newline);
             buffered_.erase(0, newline + 1);
+            noteWait(std::chrono::duration_cast<std::chrono::milliseconds>(
+                         std::chrono::steady_clock::now() - start),
+                     timeout);
             return line;
         }
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(

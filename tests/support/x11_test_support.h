@@ -41,6 +41,9 @@ class XConnection {
 
 // Polls `condition` until it holds or `timeout` passes; returns its last value.
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 5000ms);
+// With VEXA_WAIT_LOG naming a file, appends "TEST TOOK BOUND" (milliseconds) to it for a
+// wait of 100 ms or more that ended in time: how close a run came to a bound.
+void noteWait(std::chrono::milliseconds took, std::chrono::milliseconds bound);
 
 // The first colormap in the screen's installed list (the one the monitor shows).
 Colormap installedColormap(::Display* display);
