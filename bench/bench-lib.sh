@@ -37,6 +37,11 @@ build_tool() {
         *) gcc -O2 -o "$work/tools/$1" "$PERF_TOOLS/$1.c" -lX11 ;;
     esac || die "cannot build $1"
 }
+# build_local NAME: compiles one of the bench folder's own tools (NAME.c) into $work/tools.
+build_local() {
+    mkdir -p "$work/tools"
+    gcc -O2 -o "$work/tools/$1" "$bench_dir/$1.c" -lX11 -lXtst || die "cannot build $1"
+}
 tool() { echo "$work/tools/$1"; }
 
 # start_xvfb: a private 8-bit PseudoColor server; exports DISPLAY.

@@ -1,11 +1,10 @@
 // Start-up on settings stores that once kept the program from starting: a key nested far
 // deeper than any real hive, a store of many thousand sibling keys, and a FIFO in place of
-// the file. The window must come within a second, and the other values in the store survive
-// the exit save.
+// the file. The window must come (bench/hostile-store.sh times how soon), and the other
+// values in the store survive the exit save.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -14,22 +13,18 @@
 namespace vexa::testing {
 namespace {
 
-constexpr auto startLimit = std::chrono::milliseconds(1000);
-
 class HostileStoreE2E : public ::testing::Test {
   protected:
     void writeStore(const std::string& text) {
         std::filesystem::create_directories(home.path() + "/vexa");
         std::ofstream(home.storePath(), std::ios::binary) << text;
     }
-    // Starts the program, checks the window comes in time, then sets the grid to 16 columns
+    // Starts the program, waits for its window, then sets the grid to 16 columns
     // and ends the run. A store that keeps no version shows About first.
     void startChangeAndEnd(bool aboutFirst = false) {
-        const auto started = std::chrono::steady_clock::now();
         VexaProcess vexa(home);
         const Window window = vexa.waitForWindow(x);
         ASSERT_NE(window, 0u);
-        EXPECT_LT(std::chrono::steady_clock::now() - started, startLimit);
         if (aboutFirst) {
             const Window about = findWindowByName(x, "About Vexa");
             ASSERT_NE(about, 0u);
