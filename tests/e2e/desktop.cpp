@@ -108,15 +108,6 @@ bool waitForSteadyGeometry(::Display* display, Window window) {
     });
 }
 
-bool pressKeysIn(::Display* display, Window window, const std::string& keys) {
-    Window focus = 0;
-    int revert = 0;
-    XGetInputFocus(display, &focus, &revert);
-    if (focus != window && !xdotool({"windowfocus", "--sync", std::to_string(window)}))
-        return false;
-    return xdotool({"key", "--clearmodifiers", keys});
-}
-
 bool turnToDesktop(::Display* display, Desktop) {
     const Screen* screen = DefaultScreenOfDisplay(display);
     return movePointerTo(display, WidthOfScreen(screen) - 3, HeightOfScreen(screen) - 3);
@@ -170,7 +161,7 @@ void VexaInDesktop::useChooser(const std::string& menuKey, const std::string& ca
         const auto question = waitForMessage(x, caption);
         ASSERT_TRUE(question);
         ASSERT_TRUE(turnTo(x, GetParam(), question->window));
-        ASSERT_TRUE(pressKeysIn(x, question->window, "Return"));
+        ASSERT_TRUE(pressKeys(question->window, "Return"));
     }
     ASSERT_TRUE(waitUntilGone(x, caption));
     ASSERT_TRUE(turnTo(x, GetParam(), window));

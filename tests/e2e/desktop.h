@@ -42,9 +42,6 @@ Geometry frameOf(::Display* display, Window client);
 // mapped would otherwise move away from the pointer that a test put into it.
 bool waitForSteadyGeometry(::Display* display, Window window);
 
-// Presses `keys` (xdotool key names) in `window`, giving it the keyboard focus first.
-bool pressKeysIn(::Display* display, Window window, const std::string& keys);
-
 // Moves the pointer onto the bare desktop, away from every window.
 bool turnToDesktop(::Display* display, Desktop desktop);
 

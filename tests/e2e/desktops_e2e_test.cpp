@@ -20,30 +20,11 @@ namespace fs = std::filesystem;
 
 // An 8-bit BMP whose 256-entry colour table holds a different colour at every index.
 std::vector<Rgb> writeBitmap(const std::string& path) {
-    std::vector<Rgb> table(256);
-    std::vector<unsigned char> bytes{'B', 'M'};
-    auto put = [&](std::uint32_t value, int size) {
-        for (int i = 0; i < size; ++i)
-            bytes.push_back(static_cast<unsigned char>(value >> (8 * i)));
-    };
-    put(14 + 40 + 1024 + 16, 4);
-    put(0, 4);
-    put(14 + 40 + 1024, 4);
-    put(40, 4);
-    put(4, 4);
-    put(4, 4);
-    put(1, 2);
-    put(8, 2);
-    for (int i = 0; i < 6; ++i) put(0, 4);
-    for (int i = 0; i < 256; ++i) {
-        table[i] = {static_cast<std::uint8_t>(i * 37), static_cast<std::uint8_t>(255 - i),
-                    static_cast<std::uint8_t>(i ^ 0x5A)};
-        bytes.insert(bytes.end(), {table[i].blue, table[i].green, table[i].red, 0});
-    }
-    bytes.resize(bytes.size() + 16, 0);
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
+    std::vector<Rgb> table;
+    for (int i = 0; i < 256; ++i)
+        table.push_back({static_cast<std::uint8_t>(i * 37), static_cast<std::uint8_t>(255 - i),
+                         static_cast<std::uint8_t>(i ^ 0x5A)});
+    writeBmp(path, table);
     return table;
 }
 
@@ -98,7 +79,7 @@ TEST_P(DesktopsE2E, WindowsOpenedAfterOpenShowTheLoadedPalette) {
     ASSERT_NE(about, 0u);
     EXPECT_EQ(windowColormap(x, about), loaded);
     ASSERT_TRUE(turnTo(x, GetParam(), about));
-    ASSERT_TRUE(pressKeysIn(x, about, "Return"));
+    ASSERT_TRUE(pressKeys(about, "Return"));
     ASSERT_TRUE(waitUntilGone(x, "About Vexa"));
     EXPECT_EQ(installedColormap(x), loaded);
 }
@@ -137,7 +118,7 @@ TEST_P(DesktopsE2E, TheFirstStartIsCentredAndTheNextStartRestoresTheFrame) {
         << toString(frame);
     EXPECT_LE(std::abs(frame.y + frame.height / 2 - HeightOfScreen(screen) / 2), 1)
         << toString(frame);
-    ASSERT_TRUE(pressKeysIn(x, window, "Return"));
+    ASSERT_TRUE(pressKeys(window, "Return"));
     ASSERT_EQ(vexa->waitForExit(), 0);
     EXPECT_EQ(static_cast<int>(home.dword("Window", "Bounds.left").value_or(0)), frame.x);
     EXPECT_EQ(static_cast<int>(home.dword("Window", "Bounds.top").value_or(0)), frame.y);
@@ -192,7 +173,7 @@ TEST_P(PeerE2E, CapturesAndWindowsKeepTheOtherProgramsPalette) {
     ASSERT_TRUE(question);
     EXPECT_EQ(windowColormap(x, question->window), other.colormap());
     ASSERT_TRUE(turnTo(x, desktop, question->window));
-    ASSERT_TRUE(pressKeysIn(x, question->window, "Return"));
+    ASSERT_TRUE(pressKeys(question->window, "Return"));
     ASSERT_TRUE(waitFor([&] {
         std::error_code error;
         return fs::file_size(folder + "/saved.bmp", error) == 9270 && !error;
@@ -218,7 +199,7 @@ TEST_P(PeerE2E, CapturesAndWindowsKeepTheOtherProgramsPalette) {
         ASSERT_NE(opened, 0u) << caption;
         EXPECT_EQ(windowColormap(x, opened), other.colormap()) << caption;
         ASSERT_TRUE(turnTo(x, desktop, opened));
-        ASSERT_TRUE(pressKeysIn(x, opened, "Escape"));
+        ASSERT_TRUE(pressKeys(opened, "Escape"));
         ASSERT_TRUE(waitUntilGone(x, caption));
     }
     ASSERT_TRUE(turnTo(x, desktop, window));
@@ -230,7 +211,7 @@ TEST_P(PeerE2E, CapturesAndWindowsKeepTheOtherProgramsPalette) {
     ASSERT_TRUE(message);
     EXPECT_EQ(windowColormap(x, message->window), other.colormap());
     ASSERT_TRUE(turnTo(x, desktop, message->window));
-    ASSERT_TRUE(pressKeysIn(x, message->window, "Return"));
+    ASSERT_TRUE(pressKeys(message->window, "Return"));
     ASSERT_TRUE(turnTo(x, desktop, window));
     EXPECT_EQ(installedColormap(x), other.colormap());
     EXPECT_EQ(installedColors(x), colours);
@@ -351,7 +332,7 @@ TEST(ReadabilityE2E, MenusDialogsAndFramesStayReadableUnderAnotherProgramsColorm
     const auto fileMenu = [&] { return screenColors(x, g.x + 2, g.y + kMenuHeight + 2, 70, 60); };
     EXPECT_TRUE(waitFor([&] { return textContrast(fileMenu()) > 4.5; }))
         << "menu contrast " << textContrast(fileMenu());
-    ASSERT_TRUE(pressKeysIn(x, window, "Escape"));
+    ASSERT_TRUE(pressKeys(window, "Escape"));
 
     ASSERT_TRUE(chooseMenu(window, {"alt+h", "a"}));
     const Window about = findWindowByName(x, "About Vexa");
@@ -395,7 +376,7 @@ TEST(OpenboxE2E, StoredBoundsPlaceTheFrameAndOnTopKeepsItAbove) {
     EXPECT_TRUE(waitFor([&] {
         return frameOf(x, window) == Geometry{100, 120, 400, 300};
     })) << toString(frameOf(x, window));
-    ASSERT_TRUE(pressKeysIn(x, window, "Return"));
+    ASSERT_TRUE(pressKeys(window, "Return"));
     ASSERT_EQ(vexa.waitForExit(), 0);
     EXPECT_EQ(home.dword("Window", "Bounds.left"), 100u);
     EXPECT_EQ(home.dword("Window", "Bounds.bottom"), 420u);

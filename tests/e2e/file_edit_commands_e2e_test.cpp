@@ -29,33 +29,6 @@ Rgb otherColour(int i, int seed) {
             static_cast<std::uint8_t>(i * 37 + seed * 11)};
 }
 
-void put(std::string& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-// A small BMP of `bitsPerPixel` with a 256-entry colour table of `colours`.
-void writeBmp(const std::string& path, const std::vector<Rgb>& colours, int bitsPerPixel = 8) {
-    std::string table;
-    for (const Rgb& c : colours) table += {char(c.blue), char(c.green), char(c.red), 0};
-    const std::string pixels(64, '\0');
-    std::string out = "BM";
-    put(out, 54 + table.size() + pixels.size(), 4);
-    put(out, 0, 4);
-    put(out, 54 + table.size(), 4);
-    put(out, 40, 4);
-    put(out, 8, 4);  // width
-    put(out, 8, 4);  // height
-    put(out, 1, 2);
-    put(out, bitsPerPixel, 2);
-    for (int i = 0; i < 6; ++i) put(out, 0, 4);
-    std::ofstream(path, std::ios::binary) << out << table << pixels;
-}
-
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // The red, green and blue of each entry line of a text dump.
 std::vector<Rgb> dumpColours(const std::string& text) {
     std::vector<Rgb> colours;

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 
 #include "desktop.h"
 #include "ui_driver.h"
@@ -14,11 +13,6 @@ namespace vexa::testing {
 namespace {
 
 constexpr int kColours = 40;
-
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 using OpenBitmapE2E = VexaInDesktop;
 

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "desktop.h"
@@ -18,11 +17,6 @@ namespace vexa::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // The colours a file written in each format holds, read as its format describes it.
 std::vector<Rgb> readSaved(const std::string& path) {
@@ -111,7 +105,7 @@ TEST_P(PaletteFilesE2E, SaveAsWritesEachFormatAndOpenLoadsEach) {
     ASSERT_TRUE(message);
     EXPECT_EQ(message->text, "An unsupported operation was attempted.");
     ASSERT_TRUE(turnTo(x, GetParam(), message->window));
-    ASSERT_TRUE(pressKeysIn(x, message->window, "Return"));
+    ASSERT_TRUE(pressKeys(message->window, "Return"));
     EXPECT_EQ(installedColors(x), before);
 }
 

@@ -7,8 +7,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "ui_driver.h"
@@ -20,11 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 // A line comes within tens of milliseconds of a change; this bound only proves that it comes.
 constexpr auto kLineBound = 5000ms;
-
-std::string readFileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Stores `colour` into entry `pixel` of `colormap`, as any client may for a colormap whose
 // entries are all writable.
@@ -72,21 +65,21 @@ TEST_F(ScriptCommandsE2E, SaveAndPrintWriteTheInstalledPalette) {
         EXPECT_EQ((std::pair{saved.status, saved.err}), (std::pair{0, std::string()})) << name;
         EXPECT_EQ(saved.out, "") << name;
     }
-    EXPECT_EQ(readFileText(dir_ + "/p.hex"), hexLines(shown));
-    EXPECT_EQ(readFileText(dir_ + "/p.HEX"), hexLines(shown));
+    EXPECT_EQ(fileText(dir_ + "/p.hex"), hexLines(shown));
+    EXPECT_EQ(fileText(dir_ + "/p.HEX"), hexLines(shown));
     EXPECT_EQ(readBmpColorTable(dir_ + "/p.bmp"), shown);
-    EXPECT_NE(readFileText(dir_ + "/p.txt").find("\r\n  7:  18,  52,  86\r\n"), std::string::npos);
-    EXPECT_NE(readFileText(dir_ + "/p.gpl").find("\n 18  52  86\tIndex 7\n"), std::string::npos);
-    EXPECT_NE(readFileText(dir_ + "/p.pal").find("\r\n18 52 86\r\n"), std::string::npos);
-    EXPECT_EQ(readFileText(dir_ + "/p.act").substr(21, 3), "\x12\x34\x56");
+    EXPECT_NE(fileText(dir_ + "/p.txt").find("\r\n  7:  18,  52,  86\r\n"), std::string::npos);
+    EXPECT_NE(fileText(dir_ + "/p.gpl").find("\n 18  52  86\tIndex 7\n"), std::string::npos);
+    EXPECT_NE(fileText(dir_ + "/p.pal").find("\r\n18 52 86\r\n"), std::string::npos);
+    EXPECT_EQ(fileText(dir_ + "/p.act").substr(21, 3), "\x12\x34\x56");
 
     const Outcome hex = vexa("--print --format hex");
     EXPECT_EQ((std::tuple{hex.status, hex.out, hex.err}), (std::tuple{0, hexLines(shown), ""}));
     const Outcome pal = vexa("--format pal --print");
-    EXPECT_EQ((std::pair{pal.status, pal.out}), (std::pair{0, readFileText(dir_ + "/p.pal")}));
+    EXPECT_EQ((std::pair{pal.status, pal.out}), (std::pair{0, fileText(dir_ + "/p.pal")}));
     // The saved GIMP palette is named after its file, the printed one "System palette".
     const Outcome gpl = vexa("--print --format gpl");
-    std::string gimp = readFileText(dir_ + "/p.gpl");
+    std::string gimp = fileText(dir_ + "/p.gpl");
     gimp.replace(gimp.find("Name: p\n"), 8, "Name: System palette\n");
     EXPECT_EQ((std::pair{gpl.status, gpl.out}), (std::pair{0, gimp}));
     const Outcome text = vexa("-display '" + display_ + "' --print");

@@ -1,6 +1,5 @@
 #include "vexa_session.h"
 
-#include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 
@@ -9,8 +8,6 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-
-extern char** environ;
 
 namespace vexa::testing {
 
@@ -105,19 +102,6 @@ bool waitForWindowManager(::Display* display, std::chrono::milliseconds timeout)
         timeout);
 }
 
-bool xdotool(const std::vector<std::string>& arguments) {
-    std::vector<std::string> argv{"xdotool"};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    std::vector<char*> args;
-    for (auto& a : argv) args.push_back(a.data());
-    args.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, "xdotool", nullptr, nullptr, args.data(), environ) != 0) return false;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 namespace {
 std::vector<std::string> commandLine(const std::vector<std::string>& arguments) {
     std::vector<std::string> argv{VEXA_BINARY};
@@ -149,23 +133,10 @@ void VexaTest::start(const std::vector<std::string>& arguments) {
 }
 
 bool chooseMenu(Window window, const std::vector<std::string>& keys) {
-    // xdotool's --sync waits for a focus change that never comes when the window has the
-    // focus already (as it has under openbox once activated).
-    Window focus = 0;
-    int revert = 0;
-    {
-        XConnection x;
-        XGetInputFocus(x, &focus, &revert);
-    }
-    if (focus != window && !xdotool({"windowfocus", "--sync", std::to_string(window)}))
-        return false;
+    if (!focusOn(window)) return false;
     for (const std::string& key : keys)
         if (!xdotool({"key", "--delay", "60", key})) return false;
     return true;
-}
-
-std::string title(::Display* display, Window window) {
-    return readStringProperty(display, window, "WM_NAME").value_or("");
 }
 
 std::string waitForTitle(::Display* display, Window window, const std::string& expected) {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "x11_test_support.h"
+#include "ui_driver.h"  // also the X11 test support
 
 namespace vexa::testing {
 
@@ -54,9 +54,6 @@ Geometry windowGeometry(::Display* display, Window window);
 
 // Waits until a window manager redirects the root's substructure; false after a timeout.
 bool waitForWindowManager(::Display* display, std::chrono::milliseconds timeout = 5000ms);
-
-// Runs xdotool with `arguments`; true when it succeeded.
-bool xdotool(const std::vector<std::string>& arguments);
 
 // The vexa binary started with its settings in `home` and the command-line `arguments`;
 // killed if still running at the end.
@@ -102,8 +99,6 @@ Outcome runVexa(const ConfigHome& home, const std::string& display, const std::s
 // Chooses a menu item by its mnemonics (for example {"alt+v", "c", "1"}) in `window`.
 bool chooseMenu(Window window, const std::vector<std::string>& keys);
 
-// WM_NAME of a window.
-std::string title(::Display* display, Window window);
 // Waits until the window's title equals `expected`; the last title seen otherwise.
 std::string waitForTitle(::Display* display, Window window, const std::string& expected);
 

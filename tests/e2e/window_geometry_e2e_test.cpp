@@ -239,7 +239,7 @@ TEST_P(PlacementInDesktopE2E, AStoredCornerAtTheOriginPlacesTheFrameThere) {
     EXPECT_EQ(frameOf(x, window), (Geometry{0, 0, 300, 100}));
     EXPECT_GT(windowGeometry(x, window).y, 0) << "no frame above the window";
     const std::string before = home.storeText();
-    ASSERT_TRUE(pressKeysIn(x, window, "Escape"));
+    ASSERT_TRUE(pressKeys(window, "Escape"));
     EXPECT_EQ(vexa.waitForExit(), 0);
     EXPECT_EQ(home.storeText(), before);
 }

@@ -60,4 +60,24 @@ std::vector<Rgb> readBmpColorTable(const std::string& path) {
     return table ? table->colors : std::vector<Rgb>{};
 }
 
+void writeBmp(const std::string& path, const std::vector<Rgb>& colours, int bitsPerPixel) {
+    std::string table;
+    for (const Rgb& c : colours) table += {char(c.blue), char(c.green), char(c.red), 0};
+    const std::string pixels(64, '\0');
+    std::string out = "BM";
+    auto put = [&](std::size_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    put(54 + table.size() + pixels.size(), 4);
+    put(0, 4);
+    put(54 + table.size(), 4);
+    put(40, 4);
+    put(8, 4);  // width
+    put(8, 4);  // height
+    put(1, 2);
+    put(static_cast<std::size_t>(bitsPerPixel), 2);
+    for (int i = 0; i < 6; ++i) put(0, 4);
+    std::ofstream(path, std::ios::binary) << out << table << pixels;
+}
+
 }  // namespace vexa::testing

@@ -29,4 +29,8 @@ std::optional<BmpColorTable> parseBmpColorTable(const std::string& bytes);
 // The colour table of a BMP file, empty when it has none that can be read.
 std::vector<Rgb> readBmpColorTable(const std::string& path);
 
+// Writes a small BMP (8 x 8 pixels, 40-byte header) of `bitsPerPixel` whose colour table
+// holds `colours`, as most programs write one.
+void writeBmp(const std::string& path, const std::vector<Rgb>& colours, int bitsPerPixel = 8);
+
 }  // namespace vexa::testing

@@ -5,23 +5,18 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <functional>
+#include <sstream>
 #include <thread>
+
+extern char** environ;
 
 namespace vexa::testing {
 namespace {
-
-std::string windowName(::Display* display, Window window) {
-    XTextProperty text{};
-    if (!XGetWMName(display, window, &text) || !text.value) return {};
-    std::string name(reinterpret_cast<char*>(text.value), text.nitems);
-    XFree(text.value);
-    return name;
-}
 
 bool isMapped(::Display* display, Window window) {
     XWindowAttributes attributes{};
@@ -31,18 +26,12 @@ bool isMapped(::Display* display, Window window) {
 // Every mapped window of the tree captioned `caption`.
 void collect(::Display* display, Window window, const std::string& caption,
              std::vector<Window>& found) {
-    if (windowName(display, window) == caption && isMapped(display, window))
-        found.push_back(window);
+    if (title(display, window) == caption && isMapped(display, window)) found.push_back(window);
     Window root, parent, *children = nullptr;
     unsigned count = 0;
     if (!XQueryTree(display, window, &root, &parent, &children, &count)) return;
     for (unsigned i = 0; i < count; ++i) collect(display, children[i], caption, found);
     if (children) XFree(children);
-}
-
-bool runXdotool(const std::string& arguments) {
-    const std::string command = "xdotool " + arguments + " >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
 }
 
 std::vector<Window> captioned(::Display* display, const std::string& caption) {
@@ -93,24 +82,56 @@ bool waitUntilGone(::Display* display, const std::string& caption,
     return waitFor([&] { return captioned(display, caption).empty(); }, timeout);
 }
 
+bool xdotool(const std::vector<std::string>& arguments) {
+    std::vector<std::string> argv{"xdotool"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    std::vector<char*> args;
+    for (auto& a : argv) args.push_back(a.data());
+    args.push_back(nullptr);
+    // Quiet: xdotool reports properties that a bare server lacks on standard error.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const bool started =
+        posix_spawnp(&pid, "xdotool", &actions, nullptr, args.data(), environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    return started && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+bool focusOn(Window window) {
+    Window focus = 0;
+    int revert = 0;
+    {
+        XConnection x;
+        XGetInputFocus(x, &focus, &revert);
+    }
+    return focus == window || xdotool({"windowfocus", "--sync", std::to_string(window)});
+}
+
 bool pressKeys(Window window, const std::string& keys) {
-    const std::string id = std::to_string(window);
-    return runXdotool("windowfocus --sync " + id) && runXdotool("key --clearmodifiers " + keys);
+    std::vector<std::string> arguments{"key", "--clearmodifiers"};
+    std::istringstream names(keys);
+    for (std::string name; names >> name;) arguments.push_back(name);
+    return focusOn(window) && xdotool(arguments);
+}
+
+std::string title(::Display* display, Window window) {
+    return readStringProperty(display, window, "WM_NAME").value_or("");
 }
 
 bool typeFileName(Window chooser, const std::string& name) {
-    const std::string id = std::to_string(chooser);
-    std::string quoted = "'";
-    for (char c : name) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    quoted += "'";
-    return runXdotool("windowfocus --sync " + id) && runXdotool("key --clearmodifiers ctrl+a") &&
-           runXdotool("type --clearmodifiers -- " + quoted) && runXdotool("key Return");
+    return focusOn(chooser) && xdotool({"key", "--clearmodifiers", "ctrl+a"}) &&
+           xdotool({"type", "--clearmodifiers", "--", name}) && xdotool({"key", "Return"});
 }
 
 bool clickAt(Window window, int x, int y) {
-    return runXdotool("mousemove --sync --window " + std::to_string(window) + " " +
-                      std::to_string(x) + " " + std::to_string(y)) &&
-           runXdotool("click 1");
+    return xdotool({"mousemove", "--sync", "--window", std::to_string(window), std::to_string(x),
+                    std::to_string(y)}) &&
+           xdotool({"click", "1"});
 }
 
 std::optional<SelectionReply> requestClipboard(::Display* display, const std::string& target,

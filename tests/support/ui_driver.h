@@ -32,8 +32,19 @@ Window waitForChooser(::Display* display, const std::string& caption,
 bool waitUntilGone(::Display* display, const std::string& caption,
                    std::chrono::milliseconds timeout = 5000ms);
 
-// Gives `window` the keyboard focus and presses the keys of `keys` (xdotool key names).
+// Runs xdotool with `arguments`; true when it succeeded.
+bool xdotool(const std::vector<std::string>& arguments);
+
+// Gives `window` the keyboard focus unless it has it already (xdotool's --sync would then
+// wait for a change that never comes, as under openbox once a window is activated).
+bool focusOn(Window window);
+
+// Gives `window` the keyboard focus and presses the keys of `keys` (xdotool key names,
+// separated by blanks).
 bool pressKeys(Window window, const std::string& keys);
+
+// WM_NAME of a window.
+std::string title(::Display* display, Window window);
 
 // In a chooser: replaces the file name field's text by `name` and presses Enter.
 bool typeFileName(Window chooser, const std::string& name);

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -71,14 +72,14 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
         if (std::chrono::steady_clock::now() >= deadline) return condition();
         std::this_thread::sleep_for(20ms);
     }
-    noteWait(std::chrono::duration_cast<std::chrono::milliseconds>(
-                 std::chrono::steady_clock::now() - start),
-             timeout);
+    noteWait(start, timeout);
     return true;
 }
 
-void noteWait(std::chrono::milliseconds took, std::chrono::milliseconds bound) {
+void noteWait(std::chrono::steady_clock::time_point start, std::chrono::milliseconds bound) {
     static const char* const log = std::getenv("VEXA_WAIT_LOG");
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
     if (!log || took < 100ms) return;
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
     std::ofstream(log, std::ios::app)
@@ -258,9 +259,7 @@ std::optional<std::string> ChildProcess::readLine(std::chrono::milliseconds time
         if (newline != std::string::npos) {
             std::string line = buffered_.substr(0, newline);
             buffered_.erase(0, newline + 1);
-            noteWait(std::chrono::duration_cast<std::chrono::milliseconds>(
-                         std::chrono::steady_clock::now() - start),
-                     timeout);
+            noteWait(start, timeout);
             return line;
         }
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -338,6 +337,11 @@ Rgb imagePixel(const std::string& path, int x, int y) {
     if (pipe) pclose(pipe);
     if (n != 3) ADD_FAILURE() << "cannot read a pixel with: " << command;
     return {bytes[0], bytes[1], bytes[2]};
+}
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::string temporaryPath(const std::string& prefix, const std::string& suffix) {

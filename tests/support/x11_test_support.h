@@ -42,8 +42,9 @@ class XConnection {
 // Polls `condition` until it holds or `timeout` passes; returns its last value.
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 5000ms);
 // With VEXA_WAIT_LOG naming a file, appends "TEST TOOK BOUND" (milliseconds) to it for a
-// wait of 100 ms or more that ended in time: how close a run came to a bound.
-void noteWait(std::chrono::milliseconds took, std::chrono::milliseconds bound);
+// wait begun at `start` that ended in time now, after 100 ms or more: how close a run came
+// to a bound.
+void noteWait(std::chrono::steady_clock::time_point start, std::chrono::milliseconds bound);
 
 // The first colormap in the screen's installed list (the one the monitor shows).
 Colormap installedColormap(::Display* display);
@@ -128,6 +129,9 @@ void takeScreenshot(const std::string& pngPath);
 // The colour of pixel (x, y) of an image file, as ImageMagick decodes it (an independent
 // reader for the screenshots); black with a test failure when it cannot be read.
 Rgb imagePixel(const std::string& path, int x, int y);
+
+// The whole content of a file, byte for byte; empty when it cannot be read.
+std::string fileText(const std::string& path);
 
 // A fresh path in the temporary directory, unique to this process: PREFIX-PID-N.SUFFIX.
 std::string temporaryPath(const std::string& prefix, const std::string& suffix);
