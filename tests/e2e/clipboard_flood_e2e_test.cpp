@@ -32,7 +32,7 @@ TEST_F(ClipboardFloodE2E, AMenuCommandIsAnsweredDuringAFloodOfRequests) {
 
     // Shrink to Fit: 16 rows of 4 pixels make the window lower.
     ASSERT_TRUE(chooseMenu(window, {"alt+v", "s"}));
-    EXPECT_TRUE(waitFor([&] { return windowGeometry(x, window).height != height; }, 10000ms));
+    EXPECT_TRUE(waitFor([&] { return windowGeometry(x, window).height != height; }));
 
     ASSERT_TRUE(chooseMenu(window, {"Escape"}));
     EXPECT_EQ(vexa->waitForExit(std::chrono::seconds(60)), 0);

@@ -36,8 +36,8 @@ WindowManager::WindowManager(::Display* display, Desktop desktop) : desktop_(des
         return !readLongProperty(display, DefaultRootWindow(display), "_NET_SUPPORTING_WM_CHECK")
                     .empty();
     };
-    const bool ready = waitForWindowManager(display, 20000ms) &&
-                       (desktop != Desktop::openbox || waitFor(announced, 20000ms));
+    const bool ready =
+        waitForWindowManager(display) && (desktop != Desktop::openbox || waitFor(announced));
     if (!ready) throw std::runtime_error(desktopName(desktop) + " did not start");
 }
 
@@ -197,7 +197,7 @@ PeerProgram::PeerProgram(::Display* display, Peer peer, const std::string& pictu
             "display", "-colormap", "Private", "-geometry", "+10+10", picture});
         name = "ImageMagick: " + picture.substr(picture.rfind('/') + 1);
     }
-    window_ = findWindowByName(display, name, 10000ms);
+    window_ = findWindowByName(display, name);
     if (!window_) throw std::runtime_error(peerName(peer) + " did not show " + picture);
     waitFor([&] { return windowGeometry(display, window_).width > 0; });
     colormap_ = windowColormap(display, window_);

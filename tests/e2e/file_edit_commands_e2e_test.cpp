@@ -276,7 +276,7 @@ TEST_F(FileEditE2E, SavingIntoAFolderWithoutWritePermissionIsDenied) {
     setenv("XDG_CONFIG_HOME", home_.path().c_str(), 1);
     unprivileged_ = std::make_unique<ChildProcess>(std::vector<std::string>{
         "setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", binary});
-    window_ = findWindowByName(x_, "Vexa", 10000ms);
+    window_ = findWindowByName(x_, "Vexa");
     ASSERT_NE(window_, 0u);
     ASSERT_TRUE(waitFor([&] { return windowGeometry(x_, window_).width == 256; }));
 

@@ -46,7 +46,7 @@ TEST(RunEndE2E, LosingTheServerAfterAMoveSavesThePlacementAndViewAndExitsWithOne
     setenv("XDG_CONFIG_HOME", home.path().c_str(), 1);
     ChildProcess vexa(
         {"/bin/sh", "-c", std::string("exec '") + VEXA_BINARY + "' 2>'" + errors + "'"});
-    const Window window = findWindowByName(*x, "Vexa", 10000ms);
+    const Window window = findWindowByName(*x, "Vexa");
     ASSERT_NE(window, 0u);
     // The move first: Vexa handles the keys that come after it only once it has seen the
     // move, so the height that Shrink to Fit gives proves it knows the new place.

@@ -16,9 +16,9 @@ TEST(StartUpE2E, ATrueColorDisplayGetsThePaletteModeMessageAfterTheVersionWasSto
     // Standard error comes through the child's output pipe.
     setenv("XDG_CONFIG_HOME", home.path().c_str(), 1);
     ChildProcess vexa({"sh", "-c", std::string("exec '") + VEXA_BINARY + "' 2>&1"});
-    EXPECT_EQ(vexa.readLine(10000ms),
+    EXPECT_EQ(vexa.readLine(),
               "vexa: A color palette based display mode is needed for this application to run.");
-    const Window box = findWindowByName(x, "Vexa", 10000ms);
+    const Window box = findWindowByName(x, "Vexa");
     ASSERT_NE(box, 0u);
     EXPECT_EQ(readStringProperty(x, box, "VEXA_MESSAGE_TEXT"),
               "A color palette based display mode is needed for this application to run.");

@@ -114,7 +114,7 @@ VexaProcess::VexaProcess(const ConfigHome& home, const std::vector<std::string>&
     : process_((setenv("XDG_CONFIG_HOME", home.path().c_str(), 1), commandLine(arguments))) {}
 
 Window VexaProcess::waitForWindow(::Display* display) {
-    return findWindowByName(display, "Vexa", 10000ms);
+    return findWindowByName(display, "Vexa");
 }
 
 bool VexaProcess::waitForGeometry(::Display* display, Window window, const Geometry& expected) {

@@ -53,7 +53,7 @@ std::string toString(const Geometry& g);
 Geometry windowGeometry(::Display* display, Window window);
 
 // Waits until a window manager redirects the root's substructure; false after a timeout.
-bool waitForWindowManager(::Display* display, std::chrono::milliseconds timeout = 5000ms);
+bool waitForWindowManager(::Display* display, std::chrono::milliseconds timeout = kLiveness);
 
 // The vexa binary started with its settings in `home` and the command-line `arguments`;
 // killed if still running at the end.
@@ -67,7 +67,7 @@ class VexaProcess {
     bool waitForGeometry(::Display* display, Window window, const Geometry& expected);
     pid_t pid() const { return process_.pid(); }
     // The exit status once the program has ended, or nothing after the timeout.
-    std::optional<int> waitForExit(std::chrono::milliseconds timeout = 5000ms);
+    std::optional<int> waitForExit(std::chrono::milliseconds timeout = kLiveness);
 
   private:
     ChildProcess process_;

@@ -22,15 +22,15 @@ struct MessageWindow {
 // A mapped window captioned `caption` that carries VEXA_MESSAGE_TEXT, polled until
 // `timeout`. Message boxes, questions and notices all carry it; the chooser does not.
 std::optional<MessageWindow> waitForMessage(::Display* display, const std::string& caption,
-                                            std::chrono::milliseconds timeout = 5000ms);
+                                            std::chrono::milliseconds timeout = kLiveness);
 
 // A mapped window captioned `caption` without VEXA_MESSAGE_TEXT (a chooser), or 0.
 Window waitForChooser(::Display* display, const std::string& caption,
-                      std::chrono::milliseconds timeout = 5000ms);
+                      std::chrono::milliseconds timeout = kLiveness);
 
 // True once no mapped window captioned `caption` is left.
 bool waitUntilGone(::Display* display, const std::string& caption,
-                   std::chrono::milliseconds timeout = 5000ms);
+                   std::chrono::milliseconds timeout = kLiveness);
 
 // Runs xdotool with `arguments`; true when it succeeded.
 bool xdotool(const std::vector<std::string>& arguments);
@@ -67,6 +67,6 @@ std::optional<SelectionReply> requestClipboard(::Display* display, const std::st
 
 // Runs a program to its end with its standard output captured; nothing after `timeout`.
 std::optional<std::string> runProgram(const std::vector<std::string>& argv,
-                                      std::chrono::milliseconds timeout = 10000ms);
+                                      std::chrono::milliseconds timeout = kLiveness);
 
 }  // namespace vexa::testing

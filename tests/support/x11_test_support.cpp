@@ -308,7 +308,7 @@ ColormapHolder::ColormapHolder(const std::vector<std::string>& arguments)
           argv.insert(argv.end(), arguments.begin(), arguments.end());
           return argv;
       }()) {
-    auto line = process_.readLine(10000ms);
+    auto line = process_.readLine();
     unsigned long window = 0, colormap = 0;
     if (!line || std::sscanf(line->c_str(), "ready %lu %lu", &window, &colormap) != 2)
         throw std::runtime_error("the colormap holder did not start");
@@ -318,12 +318,12 @@ ColormapHolder::ColormapHolder(const std::vector<std::string>& arguments)
 
 void ColormapHolder::exit() {
     process_.closeInput();
-    process_.wait(5000ms);
+    process_.wait();
 }
 
 void takeScreenshot(const std::string& pngPath) {
     ChildProcess shot({screenshotPath(), pngPath});
-    auto status = shot.wait(10000ms);
+    auto status = shot.wait();
     if (!status || !WIFEXITED(*status) || WEXITSTATUS(*status) != 0)
         throw std::runtime_error("the screenshot tool failed");
 }

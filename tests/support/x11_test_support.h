@@ -24,6 +24,11 @@ namespace vexa::testing {
 
 using namespace std::chrono_literals;
 
+// How long a test waits for what must happen (a window, an answer, a program's start or
+// end): far above the worst such wait seen while the whole suite loaded two cores (about a
+// second), so that it proves only that the thing happens. How soon is for bench/.
+inline constexpr std::chrono::milliseconds kLiveness = 20000ms;
+
 // A connection to $DISPLAY, closed when destroyed. Throws std::runtime_error when it fails.
 class XConnection {
   public:
@@ -40,7 +45,7 @@ class XConnection {
 };
 
 // Polls `condition` until it holds or `timeout` passes; returns its last value.
-bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 5000ms);
+bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = kLiveness);
 // With VEXA_WAIT_LOG naming a file, appends "TEST TOOK BOUND" (milliseconds) to it for a
 // wait begun at `start` that ended in time now, after 100 ms or more: how close a run came
 // to a bound.
@@ -66,7 +71,7 @@ std::vector<Rgb> screenColors(::Display* display, int x, int y, int width, int h
 // A top-level window whose WM_NAME equals `name` (searched through the whole tree),
 // polled until `timeout`; 0 when none appears.
 Window findWindowByName(::Display* display, const std::string& name,
-                        std::chrono::milliseconds timeout = 5000ms);
+                        std::chrono::milliseconds timeout = kLiveness);
 // A text property (STRING or UTF8_STRING) of a window, or nothing when absent.
 std::optional<std::string> readStringProperty(::Display* display, Window window,
                                               const std::string& property);
@@ -90,13 +95,13 @@ class ChildProcess {
 
     pid_t pid() const { return pid_; }
     // Reads one line of the child's stdout, or nothing at EOF or after `timeout`.
-    std::optional<std::string> readLine(std::chrono::milliseconds timeout = 5000ms);
+    std::optional<std::string> readLine(std::chrono::milliseconds timeout = kLiveness);
     // Closes the child's stdin (the holder's request to exit).
     void closeInput();
     // Writes `text` to the child's stdin; false when it cannot.
     bool writeInput(const std::string& text);
     // Waits for the child to end; its exit status, or nothing after `timeout`.
-    std::optional<int> wait(std::chrono::milliseconds timeout = 5000ms);
+    std::optional<int> wait(std::chrono::milliseconds timeout = kLiveness);
     bool running();
 
   private:

@@ -28,7 +28,8 @@ using testing::Rgb;
 
 const std::string kBmp = std::string(VEXA_TESTDATA_DIR) + "/bmp/g/pal8.bmp";
 
-bool pumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 5000ms) {
+bool pumpUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds timeout = testing::kLiveness) {
     return testing::waitFor(
         [&] {
             Fl::wait(0.01);
@@ -82,7 +83,7 @@ class FollowerTest : public ::testing::Test {
     Window startXwud() {
         xwud_ = std::make_unique<testing::ChildProcess>(
             std::vector<std::string>{"xwud", "-new", "-in", xwd_});
-        Window w = testing::findWindowByName(x_, "xwud: ", 10000ms);
+        Window w = testing::findWindowByName(x_, "xwud: ");
         EXPECT_NE(w, Window(0));
         EXPECT_TRUE(testing::waitFor([&] { return isViewable(w); }));
         return w;
@@ -151,7 +152,7 @@ TEST_F(FollowerTest, RealisationThroughOurWindowStaysUnderColormapFocus) {
     palette.entries.fill({0x20, 0x40, 0x60, PC_NOCOLLAPSE});
     display.realisePalette(*display.createPalette(palette));
     const Colormap realised = display.realisedColormap();
-    EXPECT_TRUE(settlesAt([&] { return testing::installedColormap(x_) == realised; }, 1000ms));
+    EXPECT_TRUE(pumpUntil([&] { return testing::installedColormap(x_) == realised; }));
     EXPECT_EQ(testing::windowColormap(x_, ours()), realised);
     EXPECT_EQ(testing::installedColors(x_)[100], (Rgb{0x20, 0x40, 0x60}));
 

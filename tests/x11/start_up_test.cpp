@@ -15,7 +15,7 @@ namespace {
 // The driver's report after start-up returned: its "call" lines, then "done".
 std::vector<std::string> report(ChildProcess& driver) {
     std::vector<std::string> lines;
-    while (auto line = driver.readLine(10000ms)) {
+    while (auto line = driver.readLine()) {
         if (line->rfind("done", 0) == 0) {
             lines.push_back(*line);
             break;

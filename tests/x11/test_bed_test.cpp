@@ -54,7 +54,7 @@ TEST(TestBedTest, HolderWindowHoldsTheRequestedPixelValues) {
     ASSERT_EQ(pixels.size(), 64u * 64u);
     for (int i = 0; i < 256; ++i)  // 16 x 16 cells of 4 x 4 pixels
         EXPECT_EQ(pixels[(i / 16) * 4 * 64 + (i % 16) * 4], static_cast<unsigned long>(i));
-    EXPECT_EQ(findWindowByName(x, "grid", 1000ms), grid.window());
+    EXPECT_EQ(findWindowByName(x, "grid"), grid.window());
     EXPECT_EQ(rootPosition(x, grid.window()), std::make_pair(10, 10));
 
     ColormapHolder solid({"--fill", "77", "--geometry", "20x20+100+10", "--no-install"});

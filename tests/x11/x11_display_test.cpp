@@ -233,7 +233,7 @@ TEST(X11DisplayTest, ReadsTheColoursImageMagickDisplayInstalls) {
     const Colormap defaultMap = DefaultColormap(x.get(), 0);
     {
         testing::ChildProcess viewer({"display", "-colormap", "Private", bmp});
-        const Window window = testing::findWindowByName(x, "ImageMagick: pal8.bmp", 15000ms);
+        const Window window = testing::findWindowByName(x, "ImageMagick: pal8.bmp");
         ASSERT_NE(window, Window(0));
         const Colormap private_ = testing::windowColormap(x, window);
         ASSERT_NE(private_, defaultMap);
