@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "app/platform_check.h"
-#include "platform/message_box.h"
+#include "ui/message_box.h"
 #include "settings/settings_batch.h"
 #include "ui/about_window.h"
 #include "ui/help_window.h"
@@ -18,7 +18,7 @@
 
 namespace vexa {
 
-PaletteApp::PaletteApp(Registry& registry, Display& display, std::uint32_t platformVersion)
+PaletteApp::PaletteApp(Registry& registry, DisplayDevice& display, std::uint32_t platformVersion)
     : appName_(applicationName()),
       settings_(registry),
       display_(display),

@@ -30,7 +30,7 @@ inline constexpr const char* kNoMemoryMessage =
 
 class PaletteApp {
   public:
-    PaletteApp(Registry& registry, Display& display, std::uint32_t platformVersion);
+    PaletteApp(Registry& registry, DisplayDevice& display, std::uint32_t platformVersion);
     PaletteApp(const PaletteApp&) = delete;
     PaletteApp& operator=(const PaletteApp&) = delete;
 
@@ -40,12 +40,8 @@ class PaletteApp {
     // that a script can tell that the program did not run; 0 otherwise.
     int exitStatus() const { return startFailed_ ? 1 : 0; }
 
-    // "Vexa": message box caption, resting title, application level of the registry key.
-    const std::string& appName() const { return appName_; }
-    ViewSettings& settings() { return settings_; }
     // Where the command line asks the window to go; nothing by default.
     void setStartOptions(const StartOptions& start) { startOptions_ = start; }
-    const StartOptions& startOptions() const { return startOptions_; }
 
     // Ends the run as the close box does, closing any dialog open above the window.
     void endRun();
@@ -63,9 +59,10 @@ class PaletteApp {
     void exitApp();
     void reportStartFailure(const char* message);
 
+    // "Vexa": message box caption, resting title, application level of the registry key.
     std::string appName_;
     ViewSettings settings_;
-    Display& display_;
+    DisplayDevice& display_;
     std::uint32_t platformVersion_;
     PaletteWindow* mainWindow_ = nullptr;
     bool startFailed_ = false;

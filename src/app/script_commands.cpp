@@ -76,7 +76,7 @@ std::string scriptCommandProblem(const ScriptCommand& command) {
     return {};
 }
 
-int runScriptCommand(const ScriptCommand& command, Display& display, std::FILE* out,
+int runScriptCommand(const ScriptCommand& command, DisplayDevice& display, std::FILE* out,
                      std::FILE* err) {
     const char* message = nullptr;
     std::string failure;

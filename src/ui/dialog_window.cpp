@@ -9,7 +9,7 @@
 #include <cmath>
 
 #include "base/command_failure.h"
-#include "platform/message_box.h"
+#include "ui/message_box.h"
 #include "platform/window_colormap.h"
 #include "platform/window_text.h"
 #include "ui/about_texts.h"

@@ -11,8 +11,8 @@
 #include "palette/start_geometry.h"
 #include "palette/window_placement.h"
 #include "platform/clipboard.h"
-#include "platform/file_dialogs.h"
-#include "platform/message_box.h"
+#include "ui/file_dialogs.h"
+#include "ui/message_box.h"
 #include "platform/window_colormap.h"
 #include "settings/view_settings.h"
 #include "ui/app_icon.h"
@@ -40,7 +40,7 @@ void postedAbout(void* window) {
 
 }  // namespace
 
-PaletteWindow::PaletteWindow(ViewSettings& settings, const std::string& appName, Display& display,
+PaletteWindow::PaletteWindow(ViewSettings& settings, const std::string& appName, DisplayDevice& display,
                              const StartOptions& start, std::function<void(int)> passOn)
     : Fl_Window(templateSize().width, templateSize().height),
       settings_(settings),

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/file_dialogs.h"
+#include "ui/file_dialogs.h"
 
 int main(int argc, char** argv) {
     if (argc < 2 || (std::strcmp(argv[1], "save") != 0 && std::strcmp(argv[1], "open") != 0)) {

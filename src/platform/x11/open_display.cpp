@@ -6,14 +6,14 @@
 
 namespace vexa {
 
-::Display* openDisplay() {
-    ::Display* connection = XOpenDisplay(nullptr);
+std::unique_ptr<X11Display> openDisplay() {
+    Display* connection = XOpenDisplay(nullptr);
     if (!connection) {
         std::fprintf(stderr, "vexa: cannot open display \"%s\"\n", XDisplayName(nullptr));
         return nullptr;
     }
     fl_open_display(connection);
-    return connection;
+    return std::make_unique<X11Display>(connection);
 }
 
 }  // namespace vexa

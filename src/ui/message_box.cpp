@@ -1,6 +1,6 @@
-#include "platform/message_box.h"
+#include "ui/message_box.h"
 
-#include "platform/x11/message_window.h"
+#include "ui/message_window.h"
 
 namespace vexa {
 
