@@ -41,9 +41,9 @@ class DialogWindow : public Fl_Window, public TopLevelWindow {
     int handle(int event) override;
 
   protected:
-    // Fills the controls before the window is shown. A CommandFailure raised here is shown
-    // in a message box, the remaining steps are skipped and the window opens all the same,
-    // with no control focused.
+    // Fills the controls before the window is shown. A failure raised here is shown as a
+    // command's failure is, the remaining steps are skipped and the window opens all the
+    // same, with no control focused.
     virtual void initDialog() {}
 
     Fl_Widget* control(int id) const;

@@ -10,4 +10,8 @@ void showMessageBox(const std::string& text, MessageIcon icon) {
     runMessageWindow("Vexa", text, icon == MessageIcon::stop ? stop : exclamation, "OK", nullptr);
 }
 
+void showFailure(const CommandFailure& failure) {
+    if (failure.shown()) showMessageBox(failure.message(), failure.icon());
+}
+
 }  // namespace vexa

@@ -11,7 +11,6 @@
 #include "palette/palette_model.h"
 #include "palette/pixel_readout.h"
 #include "platform/display.h"
-#include "ui/message_box.h"
 #include "platform/pixel_painter.h"
 #include "ui/command_table.h"
 
@@ -117,20 +116,18 @@ void PaletteGridView::inspectPointer() {
         holdsCapture_ = false;
         return;
     }
-    runReportingFailures(
-        [&] {
-            const int cx = Fl::event_x() - x();
-            const int cy = Fl::event_y() - y();
-            const bool inClient = cx >= 0 && cy >= 0 && cx < w() && cy < h();
-            const int index = inClient ? grid_.hitTest(cx, cy) : -1;
-            // Off the grid the colour is looked up in the palette, read with the pixel.
-            const DisplayDevice::ScreenSample sample =
-                display_.sampleScreen(Fl::event_x_root(), Fl::event_y_root(), index < 0);
-            const std::string text =
-                formatReadout(restingTitle_, sample.colour, index, [&] { return sample.palette; });
-            setTitleIfChanged(text);
-        },
-        [](const CommandFailure& failure) { showMessageBox(failure.message(), failure.icon()); });
+    runReportingFailures([&] {
+        const int cx = Fl::event_x() - x();
+        const int cy = Fl::event_y() - y();
+        const bool inClient = cx >= 0 && cy >= 0 && cx < w() && cy < h();
+        const int index = inClient ? grid_.hitTest(cx, cy) : -1;
+        // Off the grid the colour is looked up in the palette, read with the pixel.
+        const DisplayDevice::ScreenSample sample =
+            display_.sampleScreen(Fl::event_x_root(), Fl::event_y_root(), index < 0);
+        const std::string text =
+            formatReadout(restingTitle_, sample.colour, index, [&] { return sample.palette; });
+        setTitleIfChanged(text);
+    });
 }
 
 void PaletteGridView::endInspection() {

@@ -12,7 +12,6 @@
 #include "palette/window_placement.h"
 #include "platform/clipboard.h"
 #include "ui/file_dialogs.h"
-#include "ui/message_box.h"
 #include "platform/window_colormap.h"
 #include "settings/view_settings.h"
 #include "ui/app_icon.h"
@@ -78,11 +77,9 @@ const std::span<const CommandEntry<PaletteWindow>> PaletteWindow::commandTable()
 }
 
 void PaletteWindow::onCommand(int id) {
-    runReportingFailures(
-        [&] {
-            if (!dispatchCommand(commandTable(), *this, id)) passOn_(id);
-        },
-        [](const CommandFailure& failure) { showMessageBox(failure.message(), failure.icon()); });
+    runReportingFailures([&] {
+        if (!dispatchCommand(commandTable(), *this, id)) passOn_(id);
+    });
 }
 
 void PaletteWindow::runModal() {
