@@ -37,8 +37,9 @@ class PaletteApp {
     // The whole life of the program: checks, loads the settings, runs the window, saves.
     void startUp();
     // 1 when start-up ended with one of its messages instead of running the window, so
-    // that a script can tell that the program did not run; 0 otherwise.
-    int exitStatus() const { return startFailed_ ? 1 : 0; }
+    // that a script can tell that the program did not run; kFaultExitStatus when a fault of
+    // the program ended it (program_fault.h); 0 otherwise.
+    int exitStatus() const { return exitStatus_; }
 
     // Where the command line asks the window to go; nothing by default.
     void setStartOptions(const StartOptions& start) { startOptions_ = start; }
@@ -57,6 +58,10 @@ class PaletteApp {
     void about();
     void help();
     void exitApp();
+    // Steps of startUp: binding the settings' key, resetting and loading them; building the
+    // window and running it until it closes.
+    void loadSettings();
+    void runWindow();
     void reportStartFailure(const char* message);
 
     // "Vexa": message box caption, resting title, application level of the registry key.
@@ -65,7 +70,7 @@ class PaletteApp {
     DisplayDevice& display_;
     std::uint32_t platformVersion_;
     PaletteWindow* mainWindow_ = nullptr;
-    bool startFailed_ = false;
+    int exitStatus_ = 0;
     StartOptions startOptions_;
     // True while a Help window is open: at most one exists.
     bool helpShowing_ = false;

@@ -2,10 +2,12 @@
 
 #include <ctime>
 #include <exception>
+#include <new>
 #include <thread>
 
 #include "app/palette_app.h"
 #include "app/platform_check.h"
+#include "app/program_fault.h"
 #include "base/command_failure.h"
 #include "palette/file_commands.h"
 #include "palette/palette_model.h"
@@ -105,8 +107,11 @@ int runScriptCommand(const ScriptCommand& command, DisplayDevice& display, std::
     } catch (const CommandFailure& error) {
         failure = error.shown() ? error.message() : "";
         message = failure.c_str();
-    } catch (const std::exception&) {
+    } catch (const std::bad_alloc&) {
         message = kNoMemoryMessage;
+    } catch (...) {
+        reportFault(err, std::current_exception());
+        return kFaultExitStatus;
     }
     if (!message) return 0;
     if (*message) std::fprintf(err, "%s\n", message);

@@ -38,7 +38,8 @@ bool takeScriptOption(std::span<const std::string_view> arguments, std::size_t& 
 // or --format without --print. Empty when there is none.
 std::string scriptCommandProblem(const ScriptCommand& command);
 
-// Runs `command` on `display`, writing to `out` and failures to `err`; the exit status.
+// Runs `command` on `display`, writing to `out` and failures to `err`; the exit status
+// (1 after a failure, kFaultExitStatus after a fault of the program).
 int runScriptCommand(const ScriptCommand& command, DisplayDevice& display, std::FILE* out,
                      std::FILE* err);
 
