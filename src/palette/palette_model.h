@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "base/command_failure.h"
-#include "platform/display.h"
 #include "base/palette_types.h"
+#include "platform/display.h"
 
 namespace vexa {
 

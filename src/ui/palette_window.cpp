@@ -11,12 +11,12 @@
 #include "palette/start_geometry.h"
 #include "palette/window_placement.h"
 #include "platform/clipboard.h"
-#include "ui/file_dialogs.h"
 #include "platform/window_colormap.h"
 #include "settings/view_settings.h"
 #include "ui/app_icon.h"
 #include "ui/dialog_template.h"
 #include "ui/dialog_window.h"
+#include "ui/file_dialogs.h"
 #include "ui/palette_menu.h"
 #include "ui/resource_ids.h"
 
@@ -39,8 +39,9 @@ void postedAbout(void* window) {
 
 }  // namespace
 
-PaletteWindow::PaletteWindow(ViewSettings& settings, const std::string& appName, DisplayDevice& display,
-                             const StartOptions& start, std::function<void(int)> passOn)
+PaletteWindow::PaletteWindow(ViewSettings& settings, const std::string& appName,
+                             DisplayDevice& display, const StartOptions& start,
+                             std::function<void(int)> passOn)
     : Fl_Window(templateSize().width, templateSize().height),
       settings_(settings),
       start_(start),

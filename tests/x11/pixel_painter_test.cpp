@@ -12,8 +12,8 @@
 #include <FL/fl_draw.H>
 #include <FL/x.H>
 
-#include <filesystem>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <vector>
 

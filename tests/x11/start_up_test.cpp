@@ -2,7 +2,6 @@
 // anything else happens; any other version runs, reading and writing the settings in the
 // order of a run.
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <optional>

@@ -51,8 +51,8 @@ namespace {
 bool localConnection(Display* display) {
     sockaddr_storage address{};
     socklen_t length = sizeof address;
-    return getsockname(ConnectionNumber(display), reinterpret_cast<sockaddr*>(&address),
-                       &length) == 0 &&
+    return getsockname(ConnectionNumber(display), reinterpret_cast<sockaddr*>(&address), &length) ==
+               0 &&
            address.ss_family == AF_UNIX;
 }
 

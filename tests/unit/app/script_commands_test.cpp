@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <functional>
 #include <new>
-#include <stdexcept>
 #include <optional>
+#include <stdexcept>
 #include <tuple>
 #include <vector>
 
