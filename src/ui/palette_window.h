@@ -22,7 +22,7 @@
 
 namespace vexa {
 
-struct ViewSettings;
+class ViewSettings;
 
 class PaletteWindow : public Fl_Window, public TopLevelWindow {
   public:
