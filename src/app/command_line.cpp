@@ -22,15 +22,18 @@ CommandLine usageError(std::string message) {
 
 CommandLine parseCommandLine(const std::vector<std::string_view>& arguments) {
     CommandLine line;
+    // --help and --version answer only a command line that is right as a whole: a script
+    // that misspells an option learns of it whatever the order.
+    bool help = false, version = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
         if (argument == "--help" || argument == "-h") {
-            line.action = CommandLineAction::help;
-            return line;
+            help = true;
+            continue;
         }
         if (argument == "--version") {
-            line.action = CommandLineAction::version;
-            return line;
+            version = true;
+            continue;
         }
         std::string problem;
         if (takeScriptOption(arguments, i, line.script, problem)) {
@@ -64,6 +67,7 @@ CommandLine parseCommandLine(const std::vector<std::string_view>& arguments) {
             return usageError("-geometry and -iconic place the window; scripts have none");
         line.action = CommandLineAction::script;
     }
+    if (help || version) line.action = help ? CommandLineAction::help : CommandLineAction::version;
     return line;
 }
 
