@@ -20,8 +20,6 @@
 namespace vexa {
 namespace {
 
-constexpr const char* kDefaultExtension = "bmp";
-
 // The folder of the last accepted name: the next dialog opens there.
 std::string& lastFolder() {
     static std::string folder;
