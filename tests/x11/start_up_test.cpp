@@ -58,9 +58,16 @@ TEST(StartUpTest, WindowsNt351RunsAndTheSettingsAreReadAndWrittenInRunOrder) {
                                             "call read Window\\Bounds.top",
                                             "call read Window\\Bounds.left",
                                             "call read Window\\State",
+                                            // At exit, values the run did not change are
+                                            // read again before the save writes them.
+                                            "call read View\\Columns",
+                                            "call read View\\Rows",
+                                            "call read View\\Borders",
                                             "call write View\\Columns",
                                             "call write View\\Rows",
                                             "call write View\\Borders",
+                                            "call read Window\\On top",
+                                            "call read Window\\State",
                                             "call write Window\\On top",
                                             "call write Window\\Bounds.left",
                                             "call write Window\\Bounds.top",
