@@ -48,9 +48,12 @@ TEST(RunEndE2E, LosingTheServerAfterAMoveSavesThePlacementAndViewAndExitsWithOne
         {"/bin/sh", "-c", std::string("exec '") + VEXA_BINARY + "' 2>'" + errors + "'"});
     const Window window = findWindowByName(*x, "Vexa", 10000ms);
     ASSERT_NE(window, 0u);
+    // The move first: the keys after it reach vexa after the move's notice, so the new
+    // height shows that vexa knows where its window went.
+    ASSERT_TRUE(xdotool({"windowmove", std::to_string(window), "100", "200"}));
+    ASSERT_TRUE(waitFor([&] { return windowGeometry(*x, window).x == 100; }));
     ASSERT_TRUE(chooseMenu(window, {"alt+v", "c", "1"}));
     ASSERT_TRUE(chooseMenu(window, {"alt+v", "s"}));
-    ASSERT_TRUE(xdotool({"windowmove", std::to_string(window), "100", "200"}));
     ASSERT_TRUE(waitFor([&] {
         const Geometry g = windowGeometry(*x, window);
         return g.x == 100 && g.y == 200 && g.height != 96;
