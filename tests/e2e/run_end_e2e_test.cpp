@@ -83,8 +83,8 @@ TEST(RunEndE2E, WatchLosingTheServerExitsWithOneLine) {
     auto* x = new XConnection;  // never closed, as above
     ConfigHome home;
     const std::string errors = home.path() + "/stderr";
-    ChildProcess watch({"/bin/sh", "-c",
-                        std::string("exec '") + VEXA_BINARY + "' --watch 2>'" + errors + "'"});
+    ChildProcess watch(
+        {"/bin/sh", "-c", std::string("exec '") + VEXA_BINARY + "' --watch 2>'" + errors + "'"});
     // Installing a colormap of other colours until a line comes proves it is watching.
     const Colormap other =
         XCreateColormap(*x, DefaultRootWindow(x->get()), DefaultVisual(x->get(), 0), AllocAll);

@@ -138,10 +138,9 @@ TEST_F(DialogTest, OpenOffersAllFilesAfterItsOwnFilters) {
     std::vector<std::string> seen;
     for (std::optional<std::string> line; (line = driver_->readLine()) && *line != "END";)
         seen.push_back(*line);
-    EXPECT_EQ(seen, (std::vector<std::string>{"FILTER* Bitmap (*.bmp)",
-                                              "FILTER Palette files (*.gpl;*.pal;*.act;*.hex)",
-                                              "FILTER All files (*)", "FILE list.txt",
-                                              "FILE pal.bmp"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "FILTER* Bitmap (*.bmp)", "FILTER Palette files (*.gpl;*.pal;*.act;*.hex)",
+                        "FILTER All files (*)", "FILE list.txt", "FILE pal.bmp"}));
 }
 
 }  // namespace

@@ -95,7 +95,8 @@ TEST(ScriptCommandsTest, SaveAndPrintWriteThePaletteOrTheWindowsMessage) {
     // A name without an extension gets ".bmp", as in Save As; a name with a dot keeps it.
     EXPECT_EQ(run(command(ScriptAction::save, dir.file("plain")), display).status, 0);
     const std::string bitmap = testing::readFile(dir.file("plain.bmp"));
-    EXPECT_EQ((std::pair{bitmap.size(), bitmap.substr(0, 2)}), (std::pair{std::size_t{9270}, std::string("BM")}));
+    EXPECT_EQ((std::pair{bitmap.size(), bitmap.substr(0, 2)}),
+              (std::pair{std::size_t{9270}, std::string("BM")}));
     EXPECT_EQ(run(command(ScriptAction::save, dir.file("dotted.")), display).status, 0);
     EXPECT_NE(testing::readFile(dir.file("dotted.")).find("Vexa - Win32"), std::string::npos);
 

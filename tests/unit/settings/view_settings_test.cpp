@@ -149,11 +149,10 @@ TEST_F(ViewSettingsTest, OneSaveWritesInItsOrder) {
     registry.clearCalls();
     settings.modified = true;
     settings.save();
-    EXPECT_EQ(writes(),
-              (Calls{"write View\\Columns", "write View\\Rows", "write View\\Borders",
-                     "write Window\\On top", "write Window\\Bounds.left",
-                     "write Window\\Bounds.top", "write Window\\Bounds.right",
-                     "write Window\\Bounds.bottom", "write Window\\State"}));
+    EXPECT_EQ(writes(), (Calls{"write View\\Columns", "write View\\Rows", "write View\\Borders",
+                               "write Window\\On top", "write Window\\Bounds.left",
+                               "write Window\\Bounds.top", "write Window\\Bounds.right",
+                               "write Window\\Bounds.bottom", "write Window\\State"}));
     EXPECT_FALSE(settings.modified);
     EXPECT_EQ(stored(viewKey, "Columns"), 16);
     EXPECT_EQ(stored(viewKey, "Rows"), 16);
@@ -179,9 +178,8 @@ TEST_F(ViewSettingsTest, EmptyBoundsAreNotWrittenButOnTopAndStateAre) {
         settings.bounds = r;
         registry.clearCalls();
         settings.save();
-        EXPECT_EQ(writes(),
-                  (Calls{"write View\\Columns", "write View\\Rows", "write View\\Borders",
-                         "write Window\\On top", "write Window\\State"}));
+        EXPECT_EQ(writes(), (Calls{"write View\\Columns", "write View\\Rows", "write View\\Borders",
+                                   "write Window\\On top", "write Window\\State"}));
     }
     EXPECT_EQ(stored(windowKey, "Bounds.left"), 5);
     EXPECT_EQ(stored(windowKey, "Bounds.bottom"), 8);
@@ -194,10 +192,9 @@ TEST_F(ViewSettingsTest, AFailedBoundsWriteStopsTheOtherBoundsButNotTheState) {
     registry.failCall("set " + windowKey + ":Bounds.top");
     settings.modified = true;
     settings.save();
-    EXPECT_EQ(writes(),
-              (Calls{"write View\\Columns", "write View\\Rows", "write View\\Borders",
-                     "write Window\\On top", "write Window\\Bounds.left",
-                     "write Window\\Bounds.top", "write Window\\State"}));
+    EXPECT_EQ(writes(), (Calls{"write View\\Columns", "write View\\Rows", "write View\\Borders",
+                               "write Window\\On top", "write Window\\Bounds.left",
+                               "write Window\\Bounds.top", "write Window\\State"}));
     EXPECT_FALSE(settings.modified);
     EXPECT_FALSE(registry.value(windowKey, "Bounds.right"));
 }
