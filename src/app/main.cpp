@@ -14,6 +14,7 @@
 #include "platform/clipboard.h"
 #include "platform/store/registry_file_store.h"
 #include "platform/x11/interface_colours.h"
+#include "platform/x11/lost_display.h"
 #include "platform/x11/open_display.h"
 #include "platform/x11/program_colormap.h"
 #include "ui/app_icon.h"
@@ -40,8 +41,11 @@ int main(int argc, char** argv) {
     if (!command.display.empty()) Fl::display(command.display.c_str());
     const std::unique_ptr<vexa::X11Display> display = vexa::openDisplay();
     if (!display) return 1;
-    if (command.action == vexa::CommandLineAction::script)
+    if (command.action == vexa::CommandLineAction::script) {
+        // Nothing to save: one line and status 1, as for a window.
+        vexa::onLostDisplay({});
         return vexa::runScriptCommand(command.script, *display, stdout, stderr);
+    }
     vexa::useCoreTextOnPaletteScreens();
     Fl_Window::default_xclass("Vexa");
     // Every window from here on, message boxes and file choosers too, carries the icon.

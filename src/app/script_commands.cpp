@@ -12,6 +12,7 @@
 #include "palette/file_commands.h"
 #include "palette/palette_model.h"
 #include "palette/text_dump.h"
+#include "platform/file_name_rules.h"
 
 namespace vexa {
 namespace {
@@ -89,7 +90,8 @@ int runScriptCommand(const ScriptCommand& command, DisplayDevice& display, std::
             const PaletteModel model(display);
             switch (command.action) {
                 case ScriptAction::save:
-                    savePalette(command.path, model);
+                    // As Save As does with a name typed without an extension.
+                    savePalette(withDefaultExtension(command.path, kDefaultExtension), model);
                     break;
                 case ScriptAction::print:
                     printPalette(model, command.format, out);
@@ -114,7 +116,7 @@ int runScriptCommand(const ScriptCommand& command, DisplayDevice& display, std::
         return kFaultExitStatus;
     }
     if (!message) return 0;
-    if (*message) std::fprintf(err, "%s\n", message);
+    if (*message) std::fprintf(err, "vexa: %s\n", message);
     return 1;
 }
 

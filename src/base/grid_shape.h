@@ -11,8 +11,12 @@ struct GridShape {
     friend bool operator==(const GridShape&, const GridShape&) = default;
 };
 
-// Columns and rows the layout can work with: both at least 1 and columns x rows = 256.
-// Anything else (only stored settings can bring it) becomes 256 columns and 1 row.
+// True for columns and rows the layout can work with: both at least 1 and
+// columns x rows = 256.
+bool isUsableGridShape(int columns, int rows);
+
+// The pair when it is usable; anything else (only stored settings can bring it) becomes
+// 256 columns and 1 row.
 GridShape usableGridShape(int columns, int rows);
 
 }  // namespace vexa
