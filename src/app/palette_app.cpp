@@ -31,9 +31,10 @@ void PaletteApp::startUp() {
         return;
     }
     // The guarded region, from naming the settings' key to the end of the window. It catches
-    // what keeps the program from starting: the palette model's failures and running out of
-    // memory. Anything else is a fault of the program and is reported as one; either way the
-    // settings are saved first when something changed them.
+    // what keeps the program from starting: the palette model's failures, the program's other
+    // failures (a resource that cannot be had) and running out of memory, all but the
+    // palette mode shown as the lack of memory. Anything else is a fault of the program and is
+    // reported as one; either way the settings are saved first when something changed them.
     std::exception_ptr fault;
     try {
         loadSettings();
@@ -42,11 +43,8 @@ void PaletteApp::startUp() {
         reportStartFailure(error.notPaletteDevice() ? kPaletteModeMessage : kNoMemoryMessage);
     } catch (const std::bad_alloc&) {
         reportStartFailure(kNoMemoryMessage);
-    } catch (const CommandFailure& failure) {
-        if (failure.category() == FailureCategory::OutOfMemory)
-            reportStartFailure(kNoMemoryMessage);
-        else
-            fault = std::current_exception();
+    } catch (const CommandFailure&) {
+        reportStartFailure(kNoMemoryMessage);
     } catch (...) {
         fault = std::current_exception();
     }

@@ -199,7 +199,9 @@ TEST_F(DocsE2E, TheManualsExitStatusesAreThoseOfTheProgram) {
         if (c.arguments.empty()) continue;
         const Outcome outcome = runVexa(home, c.display, c.arguments);
         EXPECT_EQ(outcome.status, c.status) << outcome.err;
-        if (c.status != 0) EXPECT_EQ(outcome.err.rfind("vexa: ", 0), 0u) << outcome.err;
+        if (c.status != 0) {
+            EXPECT_EQ(outcome.err.rfind("vexa: ", 0), 0u) << outcome.err;
+        }
     }
 }
 
