@@ -2,14 +2,17 @@
 
 #include <ctime>
 #include <exception>
+#include <new>
 #include <thread>
 
 #include "app/palette_app.h"
 #include "app/platform_check.h"
+#include "app/program_fault.h"
 #include "base/command_failure.h"
 #include "palette/file_commands.h"
 #include "palette/palette_model.h"
 #include "palette/text_dump.h"
+#include "platform/file_name_rules.h"
 
 namespace vexa {
 namespace {
@@ -76,7 +79,7 @@ std::string scriptCommandProblem(const ScriptCommand& command) {
     return {};
 }
 
-int runScriptCommand(const ScriptCommand& command, Display& display, std::FILE* out,
+int runScriptCommand(const ScriptCommand& command, DisplayDevice& display, std::FILE* out,
                      std::FILE* err) {
     const char* message = nullptr;
     std::string failure;
@@ -87,7 +90,8 @@ int runScriptCommand(const ScriptCommand& command, Display& display, std::FILE* 
             const PaletteModel model(display);
             switch (command.action) {
                 case ScriptAction::save:
-                    savePalette(command.path, model);
+                    // As Save As does with a name typed without an extension.
+                    savePalette(withDefaultExtension(command.path, kDefaultExtension), model);
                     break;
                 case ScriptAction::print:
                     printPalette(model, command.format, out);
@@ -105,11 +109,14 @@ int runScriptCommand(const ScriptCommand& command, Display& display, std::FILE* 
     } catch (const CommandFailure& error) {
         failure = error.shown() ? error.message() : "";
         message = failure.c_str();
-    } catch (const std::exception&) {
+    } catch (const std::bad_alloc&) {
         message = kNoMemoryMessage;
+    } catch (...) {
+        reportFault(err, std::current_exception());
+        return kFaultExitStatus;
     }
     if (!message) return 0;
-    if (*message) std::fprintf(err, "%s\n", message);
+    if (*message) std::fprintf(err, "vexa: %s\n", message);
     return 1;
 }
 

@@ -1,7 +1,8 @@
 // The commands for scripts: --save FILE, --print [--format txt|gpl|pal|hex] and --watch.
 // They work on the display without a window: read the installed palette, write it, end
-// (--watch runs until it is interrupted). A failure prints the message the window would
-// show on standard error and ends with status 1. Loading is not among them: on X11 a
+// (--watch runs until it is interrupted). --save names the file as Save As does, giving a
+// name without an extension ".bmp". A failure prints "vexa: " and the message the window
+// would show on standard error and ends with status 1. Loading is not among them: on X11 a
 // colormap that a client installs goes when the client ends.
 #pragma once
 
@@ -16,7 +17,7 @@
 
 namespace vexa {
 
-class Display;
+class DisplayDevice;
 class PaletteModel;
 
 enum class ScriptAction { none, save, print, watch };
@@ -38,8 +39,9 @@ bool takeScriptOption(std::span<const std::string_view> arguments, std::size_t& 
 // or --format without --print. Empty when there is none.
 std::string scriptCommandProblem(const ScriptCommand& command);
 
-// Runs `command` on `display`, writing to `out` and failures to `err`; the exit status.
-int runScriptCommand(const ScriptCommand& command, Display& display, std::FILE* out,
+// Runs `command` on `display`, writing to `out` and failures to `err`; the exit status
+// (1 after a failure, kFaultExitStatus after a fault of the program).
+int runScriptCommand(const ScriptCommand& command, DisplayDevice& display, std::FILE* out,
                      std::FILE* err);
 
 // Reads the installed palette every `interval` and writes a change line to `out` for

@@ -1,13 +1,14 @@
 // Where the palette window goes when the command line asks: an X geometry
 // ("WxH+X+Y", either half may be left out) and the -iconic request. The geometry is
 // applied like a stored placement, after it, so it wins for that run: the size is the
-// window's own (frame excluded), the offsets place the frame's edges from the screen's.
+// window's own (frame excluded), the offsets place the frame's edges from the screen's. It
+// is for that run only: the stored placement is not replaced by it.
 #pragma once
 
 #include <optional>
 #include <string_view>
 
-#include "palette/grid_geometry.h"
+#include "base/geometry.h"
 #include "platform/window_ops.h"
 
 namespace vexa {

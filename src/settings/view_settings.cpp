@@ -1,16 +1,12 @@
 #include "settings/view_settings.h"
 
+#include "base/grid_shape.h"
+
 namespace vexa {
 
 namespace {
 
 const std::string viewSection = "View";
-
-// The grid divides by both counts and lays out all 256 palette entries.
-bool usableGrid(std::int32_t columns, std::int32_t rows) {
-    return columns > 0 && rows > 0 &&
-           static_cast<std::int64_t>(columns) * static_cast<std::int64_t>(rows) == 256;
-}
 
 }  // namespace
 
@@ -21,24 +17,43 @@ void ViewSettings::reset() {
     columns = 256;
     rows = 1;
     borders = 0;
+    hold();
 }
 
 void ViewSettings::load() {
     columns = getInt(viewSection, "Columns", columns);
     rows = getInt(viewSection, "Rows", rows);
     borders = getInt(viewSection, "Borders", borders);
-    if (!usableGrid(columns, rows)) {
-        columns = 256;
-        rows = 1;
-    }
+    const GridShape shape = usableGridShape(columns, rows);
+    columns = shape.columns;
+    rows = shape.rows;
+    hold();
     WindowSettings::load();
 }
 
 void ViewSettings::save() {
+    // Two copies of the program share one store: each keeps what the other changed and it
+    // did not. The counts go together, and a pair the grid cannot use is not taken.
+    if (columns == heldColumns_ && rows == heldRows_) {
+        const std::int32_t storedColumns = getInt(viewSection, "Columns", columns);
+        const std::int32_t storedRows = getInt(viewSection, "Rows", rows);
+        if (isUsableGridShape(storedColumns, storedRows)) {
+            columns = storedColumns;
+            rows = storedRows;
+        }
+    }
+    if (borders == heldBorders_) borders = getInt(viewSection, "Borders", borders);
     putInt(viewSection, "Columns", columns);
     putInt(viewSection, "Rows", rows);
     putInt(viewSection, "Borders", borders);
+    hold();
     WindowSettings::save();
+}
+
+void ViewSettings::hold() {
+    heldColumns_ = columns;
+    heldRows_ = rows;
+    heldBorders_ = borders;
 }
 
 void ViewSettings::takeGridPreferences(std::int32_t newColumns, std::int32_t newRows, bool border) {

@@ -2,7 +2,9 @@
 // anything else happens; any other version runs, reading and writing the settings in the
 // order of a run.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +38,37 @@ TEST(StartUpTest, ASixteenBitWindowsHostIsRefusedBeforeTheRegistryIsTouched) {
     EXPECT_EQ(report(driver), std::vector<std::string>{"done after 0 calls"});
 }
 
+// The exit status of `driver`, once it has ended.
+std::optional<int> exitStatus(ChildProcess& driver) {
+    const std::optional<int> status = driver.wait();
+    if (!status || !WIFEXITED(*status)) return std::nullopt;
+    return WEXITSTATUS(*status);
+}
+
+TEST(StartUpTest, RunningOutOfMemoryWhileLoadingTheSettingsShowsTheMemoryMessage) {
+    XConnection x;
+    ChildProcess driver({VEXA_TEST_START_UP, "0x00003303", "bad_alloc"});
+    const auto message = waitForMessage(x, "Vexa");
+    ASSERT_TRUE(message.has_value());
+    EXPECT_EQ(message->text, "There is not enough memory to launch the application");
+    ASSERT_TRUE(pressKeys(message->window, "Return"));
+    const std::vector<std::string> lines = report(driver);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front(), "call read CurrentVersion\\Version");
+    EXPECT_EQ(exitStatus(driver), 1);
+}
+
+// A fault of the program is not passed off as the lack of memory: no message box (the
+// driver would wait for it to be dismissed), the run ends with its own status.
+TEST(StartUpTest, AFaultWhileLoadingTheSettingsIsNotReportedAsLackOfMemory) {
+    XConnection x;
+    ChildProcess driver({VEXA_TEST_START_UP, "0x00003303", "logic_error"});
+    const std::vector<std::string> lines = report(driver);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back().rfind("done after ", 0), 0u);
+    EXPECT_EQ(exitStatus(driver), 70);
+}
+
 TEST(StartUpTest, WindowsNt351RunsAndTheSettingsAreReadAndWrittenInRunOrder) {
     XConnection x;
     ChildProcess driver({VEXA_TEST_START_UP, "0x00003303"});
@@ -47,6 +80,7 @@ TEST(StartUpTest, WindowsNt351RunsAndTheSettingsAreReadAndWrittenInRunOrder) {
     ASSERT_TRUE(pressKeys(about, "Return"));
     ASSERT_TRUE(waitFor([&] { return findWindowByName(x, "About Vexa", 0ms) == 0; }));
     ASSERT_TRUE(pressKeys(window, "Escape"));
+    // At exit the values the run did not change are read again before the save writes them.
     const std::vector<std::string> expected{"call read CurrentVersion\\Version",
                                             "call write CurrentVersion\\Version",
                                             "call read View\\Columns",
@@ -58,9 +92,14 @@ TEST(StartUpTest, WindowsNt351RunsAndTheSettingsAreReadAndWrittenInRunOrder) {
                                             "call read Window\\Bounds.top",
                                             "call read Window\\Bounds.left",
                                             "call read Window\\State",
+                                            "call read View\\Columns",
+                                            "call read View\\Rows",
+                                            "call read View\\Borders",
                                             "call write View\\Columns",
                                             "call write View\\Rows",
                                             "call write View\\Borders",
+                                            "call read Window\\On top",
+                                            "call read Window\\State",
                                             "call write Window\\On top",
                                             "call write Window\\Bounds.left",
                                             "call write Window\\Bounds.top",

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
+#include <new>
 #include <optional>
+#include <stdexcept>
 #include <tuple>
 #include <vector>
 
@@ -92,17 +95,46 @@ TEST(ScriptCommandsTest, SaveAndPrintWriteThePaletteOrTheWindowsMessage) {
                   .out.rfind("Vexa - Win32 Color Palette Tool\r\n", 0),
               0u);
 
-    r = run(command(ScriptAction::save, dir.file("gone/p.bmp")), display);
+    // A name without an extension gets ".bmp", as in Save As; a name with a dot keeps it.
+    EXPECT_EQ(run(command(ScriptAction::save, dir.file("plain")), display).status, 0);
+    const std::string bitmap = testing::readFile(dir.file("plain.bmp"));
+    EXPECT_EQ((std::pair{bitmap.size(), bitmap.substr(0, 2)}),
+              (std::pair{std::size_t{9270}, std::string("BM")}));
+    EXPECT_EQ(run(command(ScriptAction::save, dir.file("dotted.")), display).status, 0);
+    EXPECT_NE(testing::readFile(dir.file("dotted.")).find("Vexa - Win32"), std::string::npos);
+
+    r = run(command(ScriptAction::save, dir.file("gone/p")), display);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, dir.file("gone/p.bmp") + " was not found.\n");
+    EXPECT_EQ(r.err, "vexa: " + dir.file("gone/p.bmp") + " was not found.\n");
     display.screenUnreachable = true;
     r = run(command(ScriptAction::print), display);
     EXPECT_EQ((std::tuple{r.status, r.out, r.err}),
-              (std::tuple{1, "", "A required resource was unavailable.\n"}));
+              (std::tuple{1, "", "vexa: A required resource was unavailable.\n"}));
     display.paletteBased = false;
     r = run(command(ScriptAction::watch), display);
     EXPECT_EQ((std::tuple{r.status, r.err}),
-              (std::tuple{1, std::string(kPaletteModeMessage) + "\n"}));
+              (std::tuple{1, "vexa: " + std::string(kPaletteModeMessage) + "\n"}));
+}
+
+// A display whose palette read throws what `fail` throws.
+struct ThrowingDisplay : FakeDisplay {
+    std::function<void()> fail;
+    int readSystemPaletteEntries(int, int, PaletteEntry*) override {
+        fail();
+        return 0;
+    }
+};
+
+TEST(ScriptCommandsTest, RunningOutOfMemoryIsReportedAsSuchAndAFaultIsNot) {
+    ThrowingDisplay display;
+    display.fail = [] { throw std::bad_alloc(); };
+    Outcome r = run(command(ScriptAction::print), display);
+    EXPECT_EQ((std::tuple{r.status, r.out, r.err}),
+              (std::tuple{1, "", "vexa: " + std::string(kNoMemoryMessage) + "\n"}));
+    display.fail = [] { throw std::logic_error("broken invariant"); };
+    r = run(command(ScriptAction::print), display);
+    EXPECT_EQ((std::tuple{r.status, r.out, r.err}),
+              (std::tuple{70, "", "vexa: internal error: broken invariant\n"}));
 }
 
 TEST(ScriptCommandsTest, WatchWritesOneLinePerChangeOfTheInstalledColours) {

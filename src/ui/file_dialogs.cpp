@@ -1,4 +1,4 @@
-#include "platform/file_dialogs.h"
+#include "ui/file_dialogs.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Choice.H>
@@ -14,13 +14,11 @@
 #include "base/typed_path.h"
 #include "platform/file_name_rules.h"
 #include "platform/window_colormap.h"
-#include "platform/x11/fltk_preferences.h"
-#include "platform/x11/question_box.h"
+#include "ui/fltk_preferences.h"
+#include "ui/question_box.h"
 
 namespace vexa {
 namespace {
-
-constexpr const char* kDefaultExtension = "bmp";
 
 // The folder of the last accepted name: the next dialog opens there.
 std::string& lastFolder() {
@@ -198,7 +196,9 @@ std::optional<std::string> runSaveAsDialog() {
 }
 
 std::optional<std::string> runOpenDialog() {
-    return runDialog("Open", "Bitmap (*.bmp)\tPalette files (*.gpl;*.pal;*.act;*.hex)", 2,
+    // Open recognises a file by its content: "All files" reaches one of another name.
+    return runDialog("Open",
+                     "Bitmap (*.bmp)\tPalette files (*.gpl;*.pal;*.act;*.hex)\tAll files (*)", 3,
                      Fl_File_Chooser::SINGLE, nullptr, false);
 }
 
