@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <exception>
+#include <new>
 #include <thread>
 
 #include "app/palette_app.h"
@@ -31,6 +32,29 @@ void printPalette(const PaletteModel& model, PrintFormat format, std::FILE* out)
     std::tm storage{};
     const std::tm* local = localTimeNow(storage);
     put(out, printedPalette(format, model.entryCount(), model.readSystemPalette(), local));
+}
+
+// The command on a model that could be built; running out of memory in it is the
+// command's OutOfMemory failure, as in the window.
+void runCommand(const ScriptCommand& command, const PaletteModel& model, std::FILE* out) {
+    try {
+        switch (command.action) {
+            case ScriptAction::save:
+                savePalette(command.path, model);
+                break;
+            case ScriptAction::print:
+                printPalette(model, command.format, out);
+                break;
+            case ScriptAction::watch:
+                watchPalette(
+                    model, out, [] { return true; }, kWatchInterval);
+                break;
+            case ScriptAction::none:
+                break;
+        }
+    } catch (const std::bad_alloc&) {
+        throw CommandFailure::outOfMemory();
+    }
 }
 
 }  // namespace
@@ -85,20 +109,7 @@ int runScriptCommand(const ScriptCommand& command, Display& display, std::FILE* 
             message = kPlatformMessage;
         } else {
             const PaletteModel model(display);
-            switch (command.action) {
-                case ScriptAction::save:
-                    savePalette(command.path, model);
-                    break;
-                case ScriptAction::print:
-                    printPalette(model, command.format, out);
-                    break;
-                case ScriptAction::watch:
-                    watchPalette(
-                        model, out, [] { return true; }, kWatchInterval);
-                    break;
-                case ScriptAction::none:
-                    break;
-            }
+            runCommand(command, model, out);
         }
     } catch (const PaletteModelError& error) {
         message = error.notPaletteDevice() ? kPaletteModeMessage : kNoMemoryMessage;

@@ -1,6 +1,6 @@
 #include "palette/file_commands.h"
 
-#include <new>
+#include <ctime>
 
 #include "base/command_failure.h"
 #include "base/file_io.h"
@@ -25,20 +25,6 @@ std::string paletteName(const std::string& path) {
     return name;
 }
 
-void writePaletteFile(const std::string& path, PaletteFileFormat format,
-                      const PaletteModel& model) {
-    SaveFile file(path);
-    const SystemPaletteSnapshot snapshot = model.readSystemPalette();
-    std::string bytes;
-    try {
-        bytes = encodePaletteFile(format, snapshot, paletteName(path));
-    } catch (const std::bad_alloc&) {
-        throw CommandFailure::outOfMemory();
-    }
-    file.write(bytes);
-    file.commit();
-}
-
 BitmapColourTable readColourTable(const std::string& path) {
     const std::vector<std::uint8_t> bytes = readFileStart(path, kPaletteFileReadSize + 1);
     if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M')
@@ -59,17 +45,24 @@ SaveFormat saveFormatFor(const std::string& path) {
 }
 
 void savePalette(const std::string& path, const PaletteModel& model) {
-    switch (saveFormatFor(path)) {
+    const SaveFormat format = saveFormatFor(path);
+    SaveFile file(path);
+    // The listing's time is the moment of the command, taken before the palette is read.
+    std::tm storage{};
+    const std::tm* local = format == SaveFormat::textDump ? localTimeNow(storage) : nullptr;
+    const SystemPaletteSnapshot snapshot = model.readSystemPalette();
+    switch (format) {
         case SaveFormat::paletteBitmap:
-            writePaletteBitmap(path, model);
+            file.write(buildPaletteImage(snapshot));
             break;
         case SaveFormat::paletteFile:
-            writePaletteFile(path, *paletteFormatForName(path), model);
+            file.write(encodePaletteFile(*paletteFormatForName(path), snapshot, paletteName(path)));
             break;
         case SaveFormat::textDump:
-            writeTextDump(path, model);
+            file.write(buildTextDump(model.entryCount(), snapshot, local));
             break;
     }
+    file.commit();
 }
 
 void loadPalette(const std::string& path, const PaletteModel& model) {

@@ -17,8 +17,10 @@ enum class SaveFormat { paletteBitmap, paletteFile, textDump };
 // The format a save to `path` writes.
 SaveFormat saveFormatFor(const std::string& path);
 
-// Saves the current system palette to `path` in the format its name asks for; on any
-// failure the file at `path` is left as it was. Throws CommandFailure.
+// Saves the current system palette to `path` in the format its name asks for: the one
+// routine that writes a palette to a file. The file is opened first, then the palette
+// read and encoded; on any failure the file at `path` is left as it was. Throws
+// CommandFailure; running out of memory is left to the command's dispatch.
 void savePalette(const std::string& path, const PaletteModel& model);
 
 // Makes the colours of the bitmap or palette file at `path` the system palette (entries

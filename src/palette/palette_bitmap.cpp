@@ -1,10 +1,6 @@
 #include "palette/palette_bitmap.h"
 
-#include <new>
-
 #include "base/command_failure.h"
-#include "base/file_io.h"
-#include "palette/palette_model.h"
 
 namespace vexa {
 namespace {
@@ -116,19 +112,6 @@ LogicalPalette buildLoadedPalette(const BitmapColourTable& table,
         palette.entries[i] = PaletteEntry{q.red, q.green, q.blue, PC_NOCOLLAPSE};
     }
     return palette;
-}
-
-void writePaletteBitmap(const std::string& path, const PaletteModel& model) {
-    SaveFile file(path);
-    const SystemPaletteSnapshot snapshot = model.readSystemPalette();
-    std::vector<std::uint8_t> image;
-    try {
-        image = buildPaletteImage(snapshot);
-    } catch (const std::bad_alloc&) {
-        throw CommandFailure::outOfMemory();
-    }
-    file.write(image);
-    file.commit();
 }
 
 }  // namespace vexa
