@@ -4,9 +4,12 @@
 
 #include "base/command_failure.h"
 #include "base/file_io.h"
+#include "palette/indexed_gif.h"
+#include "palette/indexed_png.h"
 #include "palette/palette_bitmap.h"
 #include "palette/palette_formats.h"
 #include "palette/palette_model.h"
+#include "palette/riff_palette.h"
 #include "palette/text_dump.h"
 #include "platform/file_name_rules.h"
 
@@ -15,6 +18,9 @@ namespace {
 
 // Far more than any palette file needs; a longer text is no palette.
 constexpr std::size_t kPaletteFileReadSize = 1 << 20;
+// An image's colour table is taken only from a file that is whole, so the whole file is
+// read; a larger PNG or GIF is refused rather than held in memory.
+constexpr std::size_t kImageReadSize = std::size_t{64} << 20;
 
 // The file's name without folder and extension: the name GIMP shows for the palette.
 std::string paletteName(const std::string& path) {
@@ -25,15 +31,35 @@ std::string paletteName(const std::string& path) {
     return name;
 }
 
-BitmapColourTable readColourTable(const std::string& path) {
-    const std::vector<std::uint8_t> bytes = readFileStart(path, kPaletteFileReadSize + 1);
+bool namedLikeImage(const std::string& path) {
+    return hasExtension(path, "png") || hasExtension(path, "gif");
+}
+
+using TableReader = BitmapColourTable (*)(std::span<const std::uint8_t>);
+
+// The reader of a format whose colour table is taken only from a whole file.
+TableReader wholeFileReader(std::span<const std::uint8_t> bytes) {
+    if (isPng(bytes)) return readPngColourTable;
+    if (isGif(bytes)) return readGifColourTable;
+    if (isRiffPalette(bytes)) return readRiffPalette;
+    return nullptr;
+}
+
+// The colour table of the file `bytes`, recognised by its content; `path` names it.
+BitmapColourTable readColourTable(std::span<const std::uint8_t> bytes, const std::string& path) {
+    if (const TableReader read = wholeFileReader(bytes)) {
+        if (bytes.size() > kImageReadSize) throw CommandFailure::unsupportedFormat();
+        return read(bytes);
+    }
     if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M')
         return readBitmapColourTable(bytes);
     if (const auto format = recognisePaletteFile(bytes, path)) {
         if (bytes.size() > kPaletteFileReadSize) throw CommandFailure::unsupportedFormat();
         return readPaletteFile(*format, bytes);
     }
-    if (paletteFormatForName(path)) throw CommandFailure::unsupportedFormat();
+    // A file named like a format it does not hold is taken as a damaged one.
+    if (paletteFormatForName(path) || namedLikeImage(path))
+        throw CommandFailure::unsupportedFormat();
     return readBitmapColourTable(bytes);
 }
 
@@ -41,6 +67,8 @@ BitmapColourTable readColourTable(const std::string& path) {
 
 SaveFormat saveFormatFor(const std::string& path) {
     if (hasExtension(path, "bmp")) return SaveFormat::paletteBitmap;
+    if (hasExtension(path, "png")) return SaveFormat::png;
+    if (hasExtension(path, "gif")) return SaveFormat::gif;
     return paletteFormatForName(path) ? SaveFormat::paletteFile : SaveFormat::textDump;
 }
 
@@ -55,6 +83,12 @@ void savePalette(const std::string& path, const PaletteModel& model) {
         case SaveFormat::paletteBitmap:
             file.write(buildPaletteImage(snapshot));
             break;
+        case SaveFormat::png:
+            file.write(encodePalettePng(snapshot));
+            break;
+        case SaveFormat::gif:
+            file.write(encodePaletteGif(snapshot));
+            break;
         case SaveFormat::paletteFile:
             file.write(encodePaletteFile(*paletteFormatForName(path), snapshot, paletteName(path)));
             break;
@@ -66,7 +100,7 @@ void savePalette(const std::string& path, const PaletteModel& model) {
 }
 
 void loadPalette(const std::string& path, const PaletteModel& model) {
-    const BitmapColourTable table = readColourTable(path);
+    const BitmapColourTable table = readColourTable(readFileStart(path, kImageReadSize + 1), path);
     const LogicalPalette palette = buildLoadedPalette(table, model.readSystemPalette());
     const std::unique_ptr<PaletteObject> object = model.createPalette(palette);
     model.applyPalette(*object);

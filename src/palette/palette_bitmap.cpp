@@ -5,9 +5,6 @@
 namespace vexa {
 namespace {
 
-constexpr int kImageWidth = 256;
-constexpr int kImageHeight = 32;
-
 constexpr std::uint32_t kCoreHeaderSize = 12;
 constexpr std::uint32_t kBiBitfields = 3;
 constexpr std::size_t kBitMasksSize = 12;
@@ -54,8 +51,8 @@ std::vector<std::uint8_t> buildPaletteImage(const SystemPaletteSnapshot& snapsho
     // Information header: 256 x 32, bottom-up, 8 bits per pixel, uncompressed, all
     // colours used; sizes and resolutions left 0.
     put32(out, static_cast<std::uint32_t>(kBitmapInfoHeaderSize));
-    put32(out, kImageWidth);
-    put32(out, kImageHeight);
+    put32(out, kPaletteImageWidth);
+    put32(out, kPaletteImageHeight);
     put16(out, 1);
     put16(out, 8);
     for (int field = 0; field < 6; ++field) put32(out, 0);
@@ -68,8 +65,8 @@ std::vector<std::uint8_t> buildPaletteImage(const SystemPaletteSnapshot& snapsho
     }
 
     // Every row shows every index once; rows need no padding at 256 bytes.
-    for (int row = 0; row < kImageHeight; ++row)
-        for (int x = 0; x < kImageWidth; ++x) out.push_back(static_cast<std::uint8_t>(x));
+    for (int row = 0; row < kPaletteImageHeight; ++row)
+        for (int x = 0; x < kPaletteImageWidth; ++x) out.push_back(static_cast<std::uint8_t>(x));
     return out;
 }
 

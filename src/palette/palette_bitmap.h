@@ -15,6 +15,10 @@
 
 namespace vexa {
 
+// The palette image in every format: one column per index, every row the same.
+inline constexpr int kPaletteImageWidth = 256;
+inline constexpr int kPaletteImageHeight = 32;
+
 inline constexpr std::size_t kBitmapFileHeaderSize = 14;
 inline constexpr std::size_t kBitmapInfoHeaderSize = 40;
 inline constexpr std::size_t kColourTableSize = std::size_t{256} * 4;

@@ -6,12 +6,16 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <regex>
 #include <vector>
 
 #include "base/command_failure.h"
+#include "palette/indexed_gif.h"
+#include "palette/indexed_png.h"
 #include "palette/palette_formats.h"
 #include "palette/palette_model.h"
+#include "support/colour_tables.h"
 #include "support/fake_display.h"
 #include "support/temp_dir.h"
 
@@ -57,8 +61,12 @@ bool isTextDump(const std::vector<std::uint8_t>& bytes) {
 TEST(SaveFormat, TheFinalNamesExtensionInAnyCaseChoosesTheFormat) {
     for (const char* name : {"SysPal.bmp", "a.BMP", "a.Bmp", "/x/y/a.bMp", "/t.txt/a.bmp"})
         EXPECT_EQ(saveFormatFor(name), SaveFormat::paletteBitmap) << name;
+    for (const char* name : {"a.png", "a.PNG", "/d.gif/a.pNg"})
+        EXPECT_EQ(saveFormatFor(name), SaveFormat::png) << name;
+    for (const char* name : {"a.gif", "a.GIF", "a.png.Gif"})
+        EXPECT_EQ(saveFormatFor(name), SaveFormat::gif) << name;
     for (const char* name : {"a.txt", "a.dat", "a", "a.bmp.txt", "/d.bmp/a", "a.", "bmp",
-                             "a.gpl.txt", "/d.hex/a", "a.palx", "act"})
+                             "a.gpl.txt", "/d.hex/a", "a.palx", "act", "a.png.txt", "a.gifs"})
         EXPECT_EQ(saveFormatFor(name), SaveFormat::textDump) << name;
     for (auto [name, format] : {std::pair{"a.gpl", PaletteFileFormat::gimp},
                                 {"a.GPL", PaletteFileFormat::gimp},
@@ -133,6 +141,52 @@ TEST(SaveListing, TakesTheTimeAndAFailedReadKeepsThePreviousFile) {
         EXPECT_EQ(e.message(), dir.file("missing/p.txt") + " was not found.");
     }
     EXPECT_EQ(display.count("read"), 2);  // none for the file that could not be created
+}
+
+// Each image written by Save As, whatever the case of its extension, loads back into
+// another display's entries 10 to 245 through Open, which goes by content, not by name.
+TEST(OpenImages, SavedImagesLoadBackAndContentDecidesTheReader) {
+    testing::TempDir dir;
+    FakeDisplay source(11);
+    for (const char* name : {"SysPal.png", "SysPal.GIF", "SysPal.bmp"}) {
+        savePalette(dir.file(name), PaletteModel(source));
+        const std::string renamed = dir.file(std::string("as-") + name + ".txt");
+        std::filesystem::rename(dir.file(name), renamed);
+        FakeDisplay target(200);
+        auto expected = target.hardware;
+        for (int i = 10; i <= 245; ++i) expected[i] = source.hardware[i];
+        loadPalette(renamed, PaletteModel(target));
+        EXPECT_EQ(target.hardware, expected) << name;
+        EXPECT_EQ(target.lastRealised.entries[10].flags, PC_NOCOLLAPSE);
+    }
+}
+
+TEST(OpenImages, RefusedFilesLeaveThePaletteAlone) {
+    testing::TempDir dir;
+    const std::vector<std::uint8_t> png = encodePalettePng(SystemPaletteSnapshot{}),
+                                    gif = encodePaletteGif(SystemPaletteSnapshot{});
+    const std::map<std::string, std::string> files = {
+        {"cut.png", std::string(png.begin(), png.end() - 20)},
+        {"cut.gif", std::string(gif.begin(), gif.end() - 20)},
+        {"cut-riff.pal", "RIFF\x10\0\0\0PAL data\x08\0\0\0"},
+        {"text.png", "not a picture"},
+        {"text.gif", "not a picture"},
+    };
+    for (const auto& [name, bytes] : files) {
+        testing::writeFile(dir.file(name), bytes);
+        FakeDisplay display;
+        const auto before = display.hardware;
+        EXPECT_EQ(testing::verdictOf([&] { loadPalette(dir.file(name), PaletteModel(display)); }),
+                  "unsupported")
+            << name;
+        EXPECT_EQ(display.hardware, before) << name;
+        EXPECT_EQ(display.count("realise"), 0) << name;
+    }
+    // Any other file is still read as a bitmap.
+    testing::writeFile(dir.file("text.dat"), "not a picture");
+    FakeDisplay display;
+    EXPECT_EQ(testing::verdictOf([&] { loadPalette(dir.file("text.dat"), PaletteModel(display)); }),
+              "An unknown error occurred while accessing an unnamed file.");
 }
 
 }  // namespace
