@@ -81,7 +81,8 @@ std::string usageText() {
            "  -iconic             start with the window minimised\n"
            "      --save FILE     write the installed palette to FILE and exit, without a\n"
            "                      window; the extension chooses the format as in Save As:\n"
-           "                      .bmp, .gpl, .pal, .act, .hex, any other the text listing\n"
+           "                      .bmp, .png, .gif, .gpl, .pal, .act, .hex, any other the\n"
+           "                      text listing\n"
            "      --print         write the installed palette to standard output and exit\n"
            "      --format F      with --print: txt (the listing, the default), gpl, pal, hex\n"
            "      --watch         print a line with the time and the changed entries\n"
@@ -92,7 +93,8 @@ std::string usageText() {
            "\n"
            "There is no --load: on X11 the colormap a program installs is freed when the\n"
            "program ends, so a palette loaded from the command line cannot outlive it.\n"
-           "Open a palette in the window instead.\n"
+           "Open a palette in the window instead: File > Open reads 8-bit BMP, indexed PNG\n"
+           "and GIF images, RIFF palettes and the palette files above.\n"
            "\n"
            "The settings are kept in $XDG_CONFIG_HOME/vexa/system.reg; see vexa(1).\n";
 }
