@@ -25,8 +25,8 @@ struct Input {
 
 int readInput(GifFileType* gif, GifByteType* out, int length) {
     auto* input = static_cast<Input*>(gif->UserData);
-    const std::size_t n = std::min(static_cast<std::size_t>(std::max(length, 0)),
-                                   input->size - input->at);
+    const std::size_t n =
+        std::min(static_cast<std::size_t>(std::max(length, 0)), input->size - input->at);
     std::memcpy(out, input->data + input->at, n);
     input->at += n;
     return static_cast<int>(n);
@@ -138,11 +138,11 @@ std::vector<std::uint8_t> encodePaletteGif(const SystemPaletteSnapshot& snapshot
     if (!gif) throw std::bad_alloc();
     // The screen descriptor copies the table.
     ColorMapObject* map = GifMakeMapObject(kMaxPaletteEntries, colours);
-    bool written = map && EGifPutScreenDesc(gif, kPaletteImageWidth, kPaletteImageHeight, 8, 0,
-                                            map) == GIF_OK;
+    bool written =
+        map && EGifPutScreenDesc(gif, kPaletteImageWidth, kPaletteImageHeight, 8, 0, map) == GIF_OK;
     GifFreeMapObject(map);
-    written = written && EGifPutImageDesc(gif, 0, 0, kPaletteImageWidth, kPaletteImageHeight,
-                                          false, nullptr) == GIF_OK;
+    written = written && EGifPutImageDesc(gif, 0, 0, kPaletteImageWidth, kPaletteImageHeight, false,
+                                          nullptr) == GIF_OK;
     for (int y = 0; written && y < kPaletteImageHeight; ++y)
         written = EGifPutLine(gif, row, kPaletteImageWidth) == GIF_OK;
     // Closing writes the trailer and frees the writer in any case.

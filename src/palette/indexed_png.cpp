@@ -82,8 +82,8 @@ void readInput(png_structp png, png_bytep out, png_size_t length) {
 // Its errors jump back to the setjmp here, so this frame owns nothing with a destructor.
 // False when libpng refused the file.
 bool readHeader(Input* input, Header* header) {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, jumpBack,
-                                             ignoreWarning);
+    png_structp png =
+        png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, jumpBack, ignoreWarning);
     if (!png) throw std::bad_alloc();
     png_infop info = png_create_info_struct(png);
     if (!info) {
@@ -123,8 +123,8 @@ void flushNothing(png_structp) {}
 
 // libpng's write of the palette image into `out`; the same rules as readHeader's frame.
 bool writeImage(const png_color* colours, std::vector<std::uint8_t>* out) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, jumpBack,
-                                              ignoreWarning);
+    png_structp png =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, jumpBack, ignoreWarning);
     if (!png) return false;
     png_infop info = png_create_info_struct(png);
     if (!info) {

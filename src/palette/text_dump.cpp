@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-
 namespace vexa {
 namespace {
 

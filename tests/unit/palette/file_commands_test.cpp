@@ -173,10 +173,11 @@ TEST(OpenImages, RefusedFilesLeaveThePaletteAlone) {
         {"text.gif", "not a picture"},
     };
     for (const auto& [name, bytes] : files) {
-        testing::writeFile(dir.file(name), bytes);
+        const std::string path = dir.file(name);
+        testing::writeFile(path, bytes);
         FakeDisplay display;
         const auto before = display.hardware;
-        EXPECT_EQ(testing::verdictOf([&] { loadPalette(dir.file(name), PaletteModel(display)); }),
+        EXPECT_EQ(testing::verdictOf([&] { loadPalette(path, PaletteModel(display)); }),
                   "unsupported")
             << name;
         EXPECT_EQ(display.hardware, before) << name;

@@ -86,7 +86,8 @@ TEST(IndexedGifTest, TheGlobalTableElseTheFirstImagesLocalOneAsPillowReadsIt) {
         {"87a-local-256.gif", gifFile({.version = "GIF87a", .local = 256}), colours(256, 100)},
         {"local-2-then-8.gif", gifFile({.local = 2, .more = secondImage}), colours(2, 100)},
     };
-    for (const Case& c : cases) EXPECT_EQ(testing::rgbOf(readGifColourTable(c.gif)), c.expected) << c.name;
+    for (const Case& c : cases)
+        EXPECT_EQ(testing::rgbOf(readGifColourTable(c.gif)), c.expected) << c.name;
     // A local table does not hide the global one.
     EXPECT_EQ(testing::rgbOf(readGifColourTable(gifFile({.global = 8, .local = 4}))),
               colours(8, 1));
@@ -115,8 +116,18 @@ TEST(IndexedGifTest, AGifWithoutATableOrDamagedIsRefused) {
         {"cut in the comment", cutAt(13 + 48 + 4)},
         {"cut in the image data", cutAt(good.size() - 3)},
         {"no trailer", cutAt(good.size() - 1)},
-        {"unknown record", [&] { Bytes b = good; b.insert(b.end() - 1, 0x00); return b; }()},
-        {"GIF88a", [&] { Bytes b = good; b[4] = '8'; return b; }()},
+        {"unknown record",
+         [&] {
+             Bytes b = good;
+             b.insert(b.end() - 1, 0x00);
+             return b;
+         }()},
+        {"GIF88a",
+         [&] {
+             Bytes b = good;
+             b[4] = '8';
+             return b;
+         }()},
     };
     for (const auto& [name, bytes] : refused) EXPECT_EQ(verdict(bytes), "unsupported") << name;
     EXPECT_EQ(verdict(good), "accepted");

@@ -107,7 +107,12 @@ TEST(IndexedPngTest, PngsWithoutAPaletteAndDamagedOnesAreRefusedQuietly) {
         {"idat-crc.png", flipped("IDAT", 3)},
         {"plte-cut.png", cut("PLTE", 30)},
         {"idat-cut.png", cut("IDAT", 4)},
-        {"signature.png", [&] { Bytes b = good; b[1] = 'Q'; return b; }()},
+        {"signature.png",
+         [&] {
+             Bytes b = good;
+             b[1] = 'Q';
+             return b;
+         }()},
     };
     // Refused as the format demands, where Pillow is more lenient.
     const std::vector<std::pair<std::string, Bytes>> lenient = {
@@ -117,22 +122,29 @@ TEST(IndexedPngTest, PngsWithoutAPaletteAndDamagedOnesAreRefusedQuietly) {
         {"plte-for-1-bit.png", pngFile(pngChunks(6, 4, 1, 3, colours(3)))},
         {"plte-not-triples.png", pngFile(pngChunks(6, 4, 8, 3, oddPalette))},
         {"plte-empty.png", withChunks([](auto& c) { c[1].data.clear(); })},
-        {"text-crc.png", [&] {
-             Bytes b = withChunks([](auto& c) { c.insert(c.begin() + 1, {"tEXt", {'a', 0, 'b'}}); });
+        {"text-crc.png",
+         [&] {
+             Bytes b = withChunks([](auto& c) {
+                 c.insert(c.begin() + 1, {"tEXt", {'a', 0, 'b'}});
+             });
              b[chunkAt(b, "tEXt") + 9] ^= 1;
              return b;
          }()},
-        {"split-idat.png",
-         withChunks([](auto& c) { c.insert(c.end() - 1, {{"tEXt", {'a', 0}}, c[2]}); })},
-        {"critical-after-idat.png",
-         withChunks([](auto& c) { c.insert(c.end() - 1, PngChunk{"PLTE", colours(2)}); })},
-        {"unknown-critical.png",
-         withChunks([](auto& c) { c.insert(c.begin() + 1, PngChunk{"ABCD", {}}); })},
+        {"split-idat.png", withChunks([](auto& c) {
+             c.insert(c.end() - 1, {{"tEXt", {'a', 0}}, c[2]});
+         })},
+        {"critical-after-idat.png", withChunks([](auto& c) {
+             c.insert(c.end() - 1, PngChunk{"PLTE", colours(2)});
+         })},
+        {"unknown-critical.png", withChunks([](auto& c) {
+             c.insert(c.begin() + 1, PngChunk{"ABCD", {}});
+         })},
         {"iend-with-data.png", withChunks([](auto& c) { c.back().data = {1}; })},
     };
     const std::string printed = testing::stderrOf([&] {
         for (const auto& files : {refused, lenient})
-            for (const auto& [name, bytes] : files) EXPECT_EQ(verdict(bytes), "unsupported") << name;
+            for (const auto& [name, bytes] : files)
+                EXPECT_EQ(verdict(bytes), "unsupported") << name;
     });
     EXPECT_EQ(printed, "");
     EXPECT_EQ(verdict(good), "accepted");
@@ -169,10 +181,13 @@ TEST(IndexedPngTest, TheWrittenImageIs256By32IndexedPixelsWithThe256ColoursInOrd
 TEST(IndexedPngTest, RealFilesGiveTheirPlteAsPillowReadsIt) {
     const auto root = std::filesystem::path(VEXA_TESTDATA_DIR) / "indexed";
     if (!std::filesystem::is_directory(root)) GTEST_SKIP() << "no indexed PNGs at " << root;
-    const std::map<std::string, int> entries = {
-        {"grid_20x20.png", 2},   {"worldmap_canada.png", 3},         {"kuroneko.png", 5},
-        {"mouse.png", 16},       {"great.png", 231},                 {"22_texture-reptile.png", 73},
-        {"07_03_synthetic-filbert.png", 255}};
+    const std::map<std::string, int> entries = {{"grid_20x20.png", 2},
+                                                {"worldmap_canada.png", 3},
+                                                {"kuroneko.png", 5},
+                                                {"mouse.png", 16},
+                                                {"great.png", 231},
+                                                {"22_texture-reptile.png", 73},
+                                                {"07_03_synthetic-filbert.png", 255}};
     std::vector<std::string> paths;
     std::vector<Bytes> tables;
     for (const auto& [name, count] : entries) {
@@ -185,7 +200,8 @@ TEST(IndexedPngTest, RealFilesGiveTheirPlteAsPillowReadsIt) {
     const auto pillow = testing::readWithPillow(paths);
     if (!pillow) GTEST_SKIP() << "Pillow is not installed";
     ASSERT_EQ(pillow->size(), paths.size());
-    for (std::size_t i = 0; i < paths.size(); ++i) EXPECT_EQ((*pillow)[i].palette, tables[i]) << paths[i];
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        EXPECT_EQ((*pillow)[i].palette, tables[i]) << paths[i];
 }
 
 }  // namespace

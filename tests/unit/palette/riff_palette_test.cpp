@@ -26,13 +26,15 @@ Bytes record(int count, std::uint16_t version = 0x300) {
     Bytes b;
     put(b, version, 2);
     put(b, std::uint32_t(count), 2);
-    for (int i = 0; i < count; ++i) b.insert(b.end(), {std::uint8_t(i), std::uint8_t(2 * i), std::uint8_t(255 - i), 4});
+    for (int i = 0; i < count; ++i)
+        b.insert(b.end(), {std::uint8_t(i), std::uint8_t(2 * i), std::uint8_t(255 - i), 4});
     return b;
 }
 
 Bytes coloursOf(int count) {
     Bytes rgb;
-    for (int i = 0; i < count; ++i) rgb.insert(rgb.end(), {std::uint8_t(i), std::uint8_t(2 * i), std::uint8_t(255 - i)});
+    for (int i = 0; i < count; ++i)
+        rgb.insert(rgb.end(), {std::uint8_t(i), std::uint8_t(2 * i), std::uint8_t(255 - i)});
     return rgb;
 }
 
@@ -54,8 +56,8 @@ TEST(RiffPaletteTest, TheDataChunksEntriesAreTheColours) {
     EXPECT_EQ(testing::rgbOf(readRiffPalette(riff({chunk("data", record(16))}))), coloursOf(16));
     EXPECT_EQ(testing::rgbOf(readRiffPalette(riff({chunk("data", record(256))}))), coloursOf(256));
     // Other chunks, padded to an even size, come before and after.
-    const Bytes withOthers =
-        riff({chunk("LIST", {'I', 'N', 'F', 'O', 'x'}), chunk("data", record(3)), chunk("offl", {})});
+    const Bytes withOthers = riff(
+        {chunk("LIST", {'I', 'N', 'F', 'O', 'x'}), chunk("data", record(3)), chunk("offl", {})});
     EXPECT_TRUE(isRiffPalette(withOthers));
     EXPECT_EQ(testing::rgbOf(readRiffPalette(withOthers)), coloursOf(3));
 }
@@ -81,8 +83,19 @@ TEST(RiffPaletteTest, ChunkSizesCountAndVersionAreChecked) {
         {"count 257", riff({chunk("data", record(257))})},
         {"version 0x200", riff({chunk("data", record(4, 0x200))})},
         {"no data chunk", riff({chunk("LIST", {1, 2})})},
-        {"cut chunk header", [] { Bytes b = riff({chunk("data", record(1))}); b.resize(16); b[4] = 8; return b; }()},
-        {"WAVE", [] { Bytes b = riff({chunk("data", record(1))}); b[8] = 'W'; return b; }()},
+        {"cut chunk header",
+         [] {
+             Bytes b = riff({chunk("data", record(1))});
+             b.resize(16);
+             b[4] = 8;
+             return b;
+         }()},
+        {"WAVE",
+         [] {
+             Bytes b = riff({chunk("data", record(1))});
+             b[8] = 'W';
+             return b;
+         }()},
     };
     for (const auto& [name, bytes] : refused) EXPECT_EQ(verdict(bytes), "unsupported") << name;
 }

@@ -16,7 +16,8 @@ namespace vexa::testing {
 inline std::vector<std::uint8_t> rgbOf(const BitmapColourTable& table) {
     std::vector<std::uint8_t> rgb;
     for (int i = 0; i < table.count; ++i)
-        rgb.insert(rgb.end(), {table.entries[i].red, table.entries[i].green, table.entries[i].blue});
+        rgb.insert(rgb.end(),
+                   {table.entries[i].red, table.entries[i].green, table.entries[i].blue});
     return rgb;
 }
 
