@@ -131,5 +131,19 @@ TEST_F(DialogTest, OpenRefusesAMissingFileAndAMissingFolder) {
     EXPECT_EQ(result(), "CANCELLED");
 }
 
+TEST_F(DialogTest, OpenListsTheImagesOfItsFirstFilter) {
+    for (const char* name : {"a.png", "b.txt", "c.gif", "d.bmp"}) std::ofstream(path(name)) << "x";
+    start("open");
+    const Window open = chooser("Open");
+    // The rows below "../" are the files the filter shows; a click puts one into the field.
+    for (auto [row, name] : {std::pair{73, "a.png"}, {91, "c.gif"}, {109, "d.bmp"}}) {
+        ASSERT_TRUE(clickAt(open, 60, row));
+        ASSERT_TRUE(clickAt(open, 300, 322));
+        EXPECT_EQ(nameField(open), path(name));
+    }
+    ASSERT_TRUE(pressKeys(open, "Escape"));
+    EXPECT_EQ(result(), "CANCELLED");
+}
+
 }  // namespace
 }  // namespace vexa::testing
