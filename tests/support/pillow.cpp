@@ -1,8 +1,11 @@
 #include "pillow.h"
 
+#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 namespace vexa::testing {
@@ -83,6 +86,21 @@ std::optional<std::vector<PillowImage>> readWithPillow(const std::vector<std::st
         }
         images.push_back(image);
     }
+    return images;
+}
+
+std::optional<std::vector<PillowImage>> readWithPillow(
+    const std::vector<std::vector<std::uint8_t>>& files) {
+    char folder[] = "/tmp/vexa-pillow-XXXXXX";
+    if (!::mkdtemp(folder)) return std::nullopt;
+    std::vector<std::string> paths;
+    for (const auto& bytes : files) {
+        paths.push_back(std::string(folder) + "/" + std::to_string(paths.size()));
+        std::ofstream(paths.back(), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    auto images = readWithPillow(paths);
+    std::filesystem::remove_all(folder);
     return images;
 }
 

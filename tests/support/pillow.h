@@ -20,5 +20,8 @@ struct PillowImage {
 // How Pillow reads each of `paths` (decoding the pixels too), one image per path; nothing
 // when /usr/bin/python3 or Pillow is missing.
 std::optional<std::vector<PillowImage>> readWithPillow(const std::vector<std::string>& paths);
+// The same for files given by their bytes.
+std::optional<std::vector<PillowImage>> readWithPillow(
+    const std::vector<std::vector<std::uint8_t>>& files);
 
 }  // namespace vexa::testing

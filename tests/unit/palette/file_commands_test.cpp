@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "base/command_failure.h"
-#include "palette/indexed_gif.h"
 #include "palette/indexed_png.h"
 #include "palette/palette_formats.h"
 #include "palette/palette_model.h"
+#include "pillow.h"
 #include "support/colour_tables.h"
 #include "support/fake_display.h"
 #include "support/temp_dir.h"
@@ -143,15 +143,17 @@ TEST(SaveListing, TakesTheTimeAndAFailedReadKeepsThePreviousFile) {
     EXPECT_EQ(display.count("read"), 2);  // none for the file that could not be created
 }
 
-// Each image written by Save As, whatever the case of its extension, loads back into
-// another display's entries 10 to 245 through Open, which goes by content, not by name.
-TEST(OpenImages, SavedImagesLoadBackAndContentDecidesTheReader) {
+// Save As writes the palette picture that Pillow reads as 256 x 32 indexed pixels, pixel x
+// of every row index x, with the 256 colours in index order; Open, which goes by content and
+// not by name, loads each saved image back into another display's entries 10 to 245.
+TEST(SaveImages, PillowReadsThePictureAndOpenLoadsItBack) {
     testing::TempDir dir;
     FakeDisplay source(11);
-    for (const char* name : {"SysPal.png", "SysPal.GIF", "SysPal.bmp"}) {
-        savePalette(dir.file(name), PaletteModel(source));
-        const std::string renamed = dir.file(std::string("as-") + name + ".txt");
-        std::filesystem::rename(dir.file(name), renamed);
+    const std::vector<std::string> names = {"SysPal.png", "SysPal.GIF", "SysPal.bmp"};
+    for (const std::string& name : names) savePalette(dir.file(name), PaletteModel(source));
+    for (const std::string& name : names) {
+        const std::string renamed = dir.file("as-" + name + ".txt");
+        fs::rename(dir.file(name), renamed);
         FakeDisplay target(200);
         auto expected = target.hardware;
         for (int i = 10; i <= 245; ++i) expected[i] = source.hardware[i];
@@ -159,16 +161,26 @@ TEST(OpenImages, SavedImagesLoadBackAndContentDecidesTheReader) {
         EXPECT_EQ(target.hardware, expected) << name;
         EXPECT_EQ(target.lastRealised.entries[10].flags, PC_NOCOLLAPSE);
     }
+
+    const auto pillow =
+        testing::readWithPillow({dir.file("as-SysPal.png.txt"), dir.file("as-SysPal.GIF.txt")});
+    if (!pillow) GTEST_SKIP() << "Pillow is not installed";
+    std::vector<std::uint8_t> rgb, columns;
+    for (const PaletteEntry& e : source.hardware) rgb.insert(rgb.end(), {e.red, e.green, e.blue});
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 256; ++x) columns.push_back(std::uint8_t(x));
+    for (const testing::PillowImage& image : *pillow) {
+        EXPECT_EQ((std::tuple{image.mode, image.width, image.height}), (std::tuple{"P", 256, 32}));
+        EXPECT_EQ(image.palette, rgb);
+        EXPECT_EQ(image.pixels, columns);
+    }
 }
 
 TEST(OpenImages, RefusedFilesLeaveThePaletteAlone) {
     testing::TempDir dir;
-    const std::vector<std::uint8_t> png = encodePalettePng(SystemPaletteSnapshot{}),
-                                    gif = encodePaletteGif(SystemPaletteSnapshot{});
+    const std::vector<std::uint8_t> png = encodePalettePng(SystemPaletteSnapshot{});
     const std::map<std::string, std::string> files = {
         {"cut.png", std::string(png.begin(), png.end() - 20)},
-        {"cut.gif", std::string(gif.begin(), gif.end() - 20)},
-        {"cut-riff.pal", "RIFF\x10\0\0\0PAL data\x08\0\0\0"},
         {"text.png", "not a picture"},
         {"text.gif", "not a picture"},
     };
