@@ -22,15 +22,18 @@ CommandLine usageError(std::string message) {
 
 CommandLine parseCommandLine(const std::vector<std::string_view>& arguments) {
     CommandLine line;
+    // --help and --version answer only a command line that is right as a whole: a script
+    // that misspells an option learns of it whatever the order.
+    bool help = false, version = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
         if (argument == "--help" || argument == "-h") {
-            line.action = CommandLineAction::help;
-            return line;
+            help = true;
+            continue;
         }
         if (argument == "--version") {
-            line.action = CommandLineAction::version;
-            return line;
+            version = true;
+            continue;
         }
         std::string problem;
         if (takeScriptOption(arguments, i, line.script, problem)) {
@@ -64,6 +67,7 @@ CommandLine parseCommandLine(const std::vector<std::string_view>& arguments) {
             return usageError("-geometry and -iconic place the window; scripts have none");
         line.action = CommandLineAction::script;
     }
+    if (help || version) line.action = help ? CommandLineAction::help : CommandLineAction::version;
     return line;
 }
 
@@ -77,12 +81,13 @@ std::string usageText() {
            "saves, loads, copies and clears it.\n"
            "\n"
            "  -display NAME       the X display to use instead of $DISPLAY\n"
-           "  -geometry WxH+X+Y   the window's size and position for this run\n"
+           "  -geometry WxH+X+Y   the window's size and position for this run only; the\n"
+           "                      place kept from earlier runs stays for the next start\n"
            "  -iconic             start with the window minimised\n"
            "      --save FILE     write the installed palette to FILE and exit, without a\n"
            "                      window; the extension chooses the format as in Save As:\n"
            "                      .bmp, .png, .gif, .gpl, .pal, .act, .hex, any other the\n"
-           "                      text listing\n"
+           "                      text listing; a name without an extension gets .bmp\n"
            "      --print         write the installed palette to standard output and exit\n"
            "      --format F      with --print: txt (the listing, the default), gpl, pal, hex\n"
            "      --watch         print a line with the time and the changed entries\n"
@@ -95,6 +100,10 @@ std::string usageText() {
            "program ends, so a palette loaded from the command line cannot outlive it.\n"
            "Open a palette in the window instead: File > Open reads 8-bit BMP, indexed PNG\n"
            "and GIF images, RIFF palettes and the palette files above.\n"
+           "\n"
+           "Exit status: 0 when the window was closed or a command finished, 1 when the\n"
+           "display cannot be used or a command failed (the reason follows \"vexa: \" on\n"
+           "standard error), 2 when the command line is wrong, whatever else it holds.\n"
            "\n"
            "The settings are kept in $XDG_CONFIG_HOME/vexa/system.reg; see vexa(1).\n";
 }

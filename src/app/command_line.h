@@ -2,7 +2,7 @@
 // as it always does; --help and --version answer and end without a display; the X
 // toolkit options -display, -geometry and -iconic change where the window goes; --save,
 // --print and --watch run a command for scripts on the display without a window; anything
-// else is a usage error.
+// else is a usage error, wherever it stands, even beside --help or --version.
 #pragma once
 
 #include <cstdint>
