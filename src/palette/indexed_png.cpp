@@ -26,11 +26,11 @@ std::uint32_t bigEndian32(const std::uint8_t* p) {
 
 // Walks the chunks of the whole file, as far as IEND, without inflating the image data:
 // each must be whole and carry its CRC, the image data must be one run, and after it only
-// ancillary chunks may come before IEND. The length of the first PLTE, 0 without one.
+// ancillary chunks may come before IEND. The length of the PLTE (libpng refuses a second
+// one before the image data, and this walk one after it), 0 without one.
 std::uint32_t checkChunks(std::span<const std::uint8_t> bytes) {
     enum class Stage { beforeImage, inImage, afterImage } stage = Stage::beforeImage;
     std::uint32_t paletteLength = 0;
-    bool sawPalette = false;
     for (std::size_t at = sizeof kSignature;;) {
         if (bytes.size() - at < kChunkFrame) refuse();
         const std::uint32_t length = bigEndian32(&bytes[at]);
@@ -47,7 +47,7 @@ std::uint32_t checkChunks(std::span<const std::uint8_t> bytes) {
         if (stage == Stage::inImage && !image) stage = Stage::afterImage;
         if (stage == Stage::afterImage && critical) refuse();
         if (image) stage = Stage::inImage;
-        if (name == "PLTE" && !sawPalette) paletteLength = length, sawPalette = true;
+        if (name == "PLTE") paletteLength = length;
     }
 }
 
