@@ -36,30 +36,6 @@ void printPalette(const PaletteModel& model, PrintFormat format, std::FILE* out)
     put(out, printedPalette(format, model.entryCount(), model.readSystemPalette(), local));
 }
 
-// The command on a model that could be built; running out of memory in it is the
-// command's OutOfMemory failure, as in the window.
-void runCommand(const ScriptCommand& command, const PaletteModel& model, std::FILE* out) {
-    try {
-        switch (command.action) {
-            case ScriptAction::save:
-                // As Save As does with a name typed without an extension.
-                savePalette(withDefaultExtension(command.path, kDefaultExtension), model);
-                break;
-            case ScriptAction::print:
-                printPalette(model, command.format, out);
-                break;
-            case ScriptAction::watch:
-                watchPalette(
-                    model, out, [] { return true; }, kWatchInterval);
-                break;
-            case ScriptAction::none:
-                break;
-        }
-    } catch (const std::bad_alloc&) {
-        throw CommandFailure::outOfMemory();
-    }
-}
-
 }  // namespace
 
 bool takeScriptOption(std::span<const std::string_view> arguments, std::size_t& i,
@@ -112,7 +88,21 @@ int runScriptCommand(const ScriptCommand& command, DisplayDevice& display, std::
             message = kPlatformMessage;
         } else {
             const PaletteModel model(display);
-            runCommand(command, model, out);
+            switch (command.action) {
+                case ScriptAction::save:
+                    // As Save As does with a name typed without an extension.
+                    savePalette(withDefaultExtension(command.path, kDefaultExtension), model);
+                    break;
+                case ScriptAction::print:
+                    printPalette(model, command.format, out);
+                    break;
+                case ScriptAction::watch:
+                    watchPalette(
+                        model, out, [] { return true; }, kWatchInterval);
+                    break;
+                case ScriptAction::none:
+                    break;
+            }
         }
     } catch (const PaletteModelError& error) {
         message = error.notPaletteDevice() ? kPaletteModeMessage : kNoMemoryMessage;
