@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <regex>
@@ -17,12 +16,6 @@ namespace vexa::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readText(const std::string& path) {
-    std::stringstream text;
-    text << std::ifstream(path).rdbuf();
-    return text.str();
-}
 
 std::vector<std::string> split(const std::string& text) {
     std::vector<std::string> lines;
@@ -126,7 +119,7 @@ TEST_F(DocsE2E, EveryCommandLineOfTheReadmeDoesWhatItSays) {
          [&](const std::string& line) {
              const Outcome saved = run(line);
              EXPECT_EQ((std::tuple{saved.status, saved.out, saved.err}), (std::tuple{0, "", ""}));
-             const std::string bitmap = readText("palette.bmp");
+             const std::string bitmap = fileText("palette.bmp");
              EXPECT_EQ(bitmap.size(), 9270u);
              EXPECT_EQ(bitmap.substr(0, 2), "BM");
              EXPECT_FALSE(fs::exists("palette"));
@@ -148,7 +141,7 @@ TEST_F(DocsE2E, EveryCommandLineOfTheReadmeDoesWhatItSays) {
     };
 
     const std::vector<std::string> lines =
-        codeLines(readText(VEXA_SOURCE_DIR "/README.md"), "Command line");
+        codeLines(fileText(VEXA_SOURCE_DIR "/README.md"), "Command line");
     std::vector<std::string> synopsis;
     for (const std::string& line : lines) {
         SCOPED_TRACE(line);
@@ -168,7 +161,7 @@ TEST_F(DocsE2E, EveryCommandLineOfTheReadmeDoesWhatItSays) {
 
 TEST_F(DocsE2E, TheManualsExitStatusesAreThoseOfTheProgram) {
     const std::map<int, std::string> statuses =
-        exitStatuses(readText(VEXA_SOURCE_DIR "/packaging/vexa.1.in"));
+        exitStatuses(fileText(VEXA_SOURCE_DIR "/packaging/vexa.1.in"));
     ASSERT_EQ(statuses.size(), 4u);
     // What the manual names under each status. Those with arguments are run here; a dismissed
     // message and a lost display are run by e2e_start_up and e2e_run_end, a closed window by
