@@ -19,7 +19,7 @@ using CommandLineE2E = VexaTest;
 TEST_F(CommandLineE2E, HelpAndVersionAnswerWithoutADisplay) {
     const Outcome help = runVexa(home, "", "--help");
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("Usage: vexa [-display NAME] [-geometry WxH+X+Y] [-iconic]\n", 0), 0u)
+    EXPECT_EQ(help.out.rfind("Usage: vexa --nested [WxH] [-- COMMAND [ARG...]]\n", 0), 0u)
         << help.out;
     EXPECT_EQ(help.err, "");
 
