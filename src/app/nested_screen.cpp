@@ -39,14 +39,17 @@ ScreenSize chooseScreenSize(ScreenSize area) {
     return {std::max(room.width, kMinScreenSide), std::max(room.height, kMinScreenSide)};
 }
 
-std::vector<std::string> xephyrArguments(ScreenSize size, int displayFd) {
+std::vector<std::string> xephyrArguments(ScreenSize size, int displayFd, bool softwareCursor) {
     // -noreset keeps the screen when its last client leaves for a moment (twm restarting);
     // the screen is local to this desktop, so it takes no TCP connections.
-    return {"-displayfd", std::to_string(displayFd),
-            "-screen",    std::to_string(size.width) + "x" + std::to_string(size.height) + "x8",
-            "-title",     kNestedTitle,
-            "-noreset",   "-nolisten",
-            "tcp"};
+    std::vector<std::string> arguments{
+        "-displayfd", std::to_string(displayFd),
+        "-screen",    std::to_string(size.width) + "x" + std::to_string(size.height) + "x8",
+        "-title",     kNestedTitle,
+        "-noreset",   "-nolisten",
+        "tcp"};
+    if (softwareCursor) arguments.emplace_back("-sw-cursor");
+    return arguments;
 }
 
 std::string_view twmConfiguration() {

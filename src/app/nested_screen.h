@@ -33,8 +33,10 @@ ScreenSize chooseScreenSize(ScreenSize area);
 inline constexpr const char* kNestedTitle = "Vexa: 8-bit screen";
 
 // Xephyr's arguments after its name: the screen at depth 8, the title, and the display
-// number written to `displayFd` once the server takes connections.
-std::vector<std::string> xephyrArguments(ScreenSize size, int displayFd);
+// number written to `displayFd` once the server takes connections. On a desktop without
+// the Render extension Xephyr crashes when a client makes a cursor, unless it draws the
+// cursor itself (`softwareCursor`).
+std::vector<std::string> xephyrArguments(ScreenSize size, int displayFd, bool softwareCursor);
 
 // twm's configuration in the nested screen: windows placed without asking, moved by their
 // title bars, opened again from their icons; colormap focus is twm's own.

@@ -19,6 +19,8 @@ DesktopFacts probeDesktop(const std::string& displayName) {
         const auto info = display.openInfo();
         facts.paletteBased = info->paletteBased() && info->paletteSize() > 0;
     }
+    int opcode = 0, event = 0, error = 0;
+    facts.render = XQueryExtension(connection, "RENDER", &opcode, &event, &error);
     const int screen = DefaultScreen(connection);
     facts.width = DisplayWidth(connection, screen);
     facts.height = DisplayHeight(connection, screen);

@@ -9,6 +9,7 @@ namespace vexa {
 struct DesktopFacts {
     bool opened = false;
     bool paletteBased = false;
+    bool render = false;  // the server has the Render extension
     // The work area the desktop names (_NET_WORKAREA), or the whole screen.
     int width = 0;
     int height = 0;

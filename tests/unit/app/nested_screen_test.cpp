@@ -28,7 +28,8 @@ TEST(NestedScreen, XephyrOpensAnEightBitScreenAndReportsItsNumber) {
     const std::vector<std::string> expected{"-displayfd", "3",         "-screen",
                                             "800x600x8",  "-title",    kNestedTitle,
                                             "-noreset",   "-nolisten", "tcp"};
-    EXPECT_EQ(xephyrArguments({800, 600}, 3), expected);
+    EXPECT_EQ(xephyrArguments({800, 600}, 3, false), expected);
+    EXPECT_EQ(xephyrArguments({800, 600}, 3, true).back(), "-sw-cursor");
 }
 
 TEST(NestedScreen, TwmPlacesWindowsItselfAndTakesNoGrab) {
