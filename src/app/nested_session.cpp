@@ -7,12 +7,14 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 
@@ -98,6 +100,15 @@ std::vector<std::string> currentEnvironment() {
     return environment;
 }
 
+// The running program's own file, whatever name it was started by. Its link in /proc
+// serves when the file is gone (replaced by an upgrade), at the price of the name "exe".
+std::string ownProgram() {
+    std::error_code error;
+    const std::string path = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error || path.ends_with(" (deleted)")) return "/proc/self/exe";
+    return path;
+}
+
 // A killed X server leaves its socket (and, without -displayfd, its lock file) behind.
 // They go once nothing answers on the socket and the lock names the server's process.
 void removeServerLeftovers(int number, pid_t server) {
@@ -129,7 +140,7 @@ class Session {
     // Opens the nested screen in a window on `desktop`, with twm in it; false when it
     // cannot (what went wrong is said) or a signal came first.
     bool openScreen(const std::string& xephyr, const std::string& twm, const std::string& desktop,
-                    ScreenSize size);
+                    ScreenSize size, bool softwareCursor);
     void runOn(const std::string& display) { target_ = display; }
     // The status of a session that could not open its screen.
     int failureStatus() const {
@@ -164,13 +175,14 @@ std::optional<SessionChild> Session::start(const Launch& launch, const std::stri
 }
 
 bool Session::openScreen(const std::string& xephyr, const std::string& twm,
-                         const std::string& desktop, ScreenSize size) {
+                         const std::string& desktop, ScreenSize size, bool softwareCursor) {
     int number[2];
     if (::pipe2(number, O_CLOEXEC) != 0) return false;
     serverLog_ = ::memfd_create("Xephyr", MFD_CLOEXEC);
     constexpr int kNumberFd = 3;
     std::vector<std::string> argv{"Xephyr"};
-    for (std::string& argument : xephyrArguments(size, kNumberFd)) argv.push_back(argument);
+    for (std::string& argument : xephyrArguments(size, kNumberFd, softwareCursor))
+        argv.push_back(argument);
     server_ = start({xephyr,
                      argv,
                      environmentFor(desktop),
@@ -239,8 +251,7 @@ bool Session::startManager(const std::string& twm) {
 int Session::run(const std::optional<std::string>& commandPath) {
     std::vector<std::string> vexaArgv{"vexa"};
     vexaArgv.insert(vexaArgv.end(), request_.vexaArguments.begin(), request_.vexaArguments.end());
-    // The running program's own file, whatever its name or path.
-    vexa_ = start({"/proc/self/exe", vexaArgv, environmentFor(target_), {}, true}, "Vexa");
+    vexa_ = start({ownProgram(), vexaArgv, environmentFor(target_), {}, true}, "Vexa");
     if (!vexa_) return 1;
     if (commandPath) {
         command_ = start({*commandPath, request_.command, environmentFor(target_), {}, false},
@@ -257,8 +268,11 @@ int Session::run(const std::optional<std::string>& commandPath) {
         if (manager_ && !manager_->ended() && manager_->poll())
             say("vexa: twm " + howItEnded(manager_->status()) +
                 "; the 8-bit screen goes on without a window manager:\n" + messages(managerLog_));
-        if (server_ && server_->poll())
+        if (server_ && server_->poll()) {
+            if (WIFSIGNALED(server_->status()))
+                say("vexa: Xephyr " + howItEnded(server_->status()) + ":\n" + messages(serverLog_));
             return sessionStatus(SessionEnd::screenClosed, server_->status());
+        }
         if (vexa_->poll()) {
             if (server_ && vexa_->status() != 0 &&
                 server_->waitUntil(Clock::now() + kScreenEndGrace))
@@ -326,7 +340,8 @@ int runNestedSession(const CommandLine& line) {
     }
     const ScreenSize size =
         line.nested.size.value_or(chooseScreenSize({facts.width, facts.height}));
-    if (!session.openScreen(*xephyr, *twm, desktop, size)) return session.failureStatus();
+    if (!session.openScreen(*xephyr, *twm, desktop, size, !facts.render))
+        return session.failureStatus();
     return session.run(command);
 }
 
