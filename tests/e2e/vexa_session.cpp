@@ -93,27 +93,15 @@ Geometry windowGeometry(::Display* display, Window window) {
     return {x, y, attributes.width, attributes.height};
 }
 
-namespace {
-bool redirectRefused = false;
-int noteRefusal(::Display*, XErrorEvent* error) {
-    if (error->error_code == BadAccess) redirectRefused = true;
-    return 0;
-}
-}  // namespace
-
 bool waitForWindowManager(::Display* display, std::chrono::milliseconds timeout) {
+    // Only a window manager redirects the root's substructure. Asking the server who
+    // listens changes nothing: trying the redirect ourselves would, for a moment, hold it
+    // against a manager that is just starting.
     return waitFor(
         [&] {
-            // Only one client may redirect the root: a refusal means the manager holds it.
-            redirectRefused = false;
-            XSync(display, False);
-            auto previous = XSetErrorHandler(noteRefusal);
-            XSelectInput(display, DefaultRootWindow(display), SubstructureRedirectMask);
-            XSync(display, False);
-            XSelectInput(display, DefaultRootWindow(display), NoEventMask);
-            XSync(display, False);
-            XSetErrorHandler(previous);
-            return redirectRefused;
+            XWindowAttributes root{};
+            return XGetWindowAttributes(display, DefaultRootWindow(display), &root) &&
+                   (root.all_event_masks & SubstructureRedirectMask) != 0;
         },
         timeout);
 }
