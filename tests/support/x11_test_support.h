@@ -24,10 +24,12 @@ namespace vexa::testing {
 
 using namespace std::chrono_literals;
 
-// A connection to $DISPLAY, closed when destroyed. Throws std::runtime_error when it fails.
+// A connection to $DISPLAY (or the display `name`), closed when destroyed. Throws
+// std::runtime_error when it fails.
 class XConnection {
   public:
     XConnection();
+    explicit XConnection(const std::string& name);
     ~XConnection();
     XConnection(const XConnection&) = delete;
     XConnection& operator=(const XConnection&) = delete;
