@@ -74,5 +74,21 @@ TEST_F(CommandLineE2E, GeometryWinsOverTheStoredPlacementForThatRun) {
         << toString(windowGeometry(x, window));
 }
 
+TEST_F(CommandLineE2E, NestedOnAPaletteDisplayRunsVexaAndTheCommandRightThere) {
+    home.seedVersion();
+    setenv("XDG_CONFIG_HOME", home.path().c_str(), 1);
+    ChildProcess session({VEXA_BINARY, "--nested", "--", colormapHolderPath(), "--geometry",
+                          "64x64+10+10", "--name", "Beside"});
+    // No screen of its own is announced: the first line is the command's.
+    const std::optional<std::string> first = session.readLine(10000ms);
+    EXPECT_EQ(first.value_or("").rfind("ready ", 0), 0u) << first.value_or("(nothing)");
+    EXPECT_NE(findWindowByName(x, "Beside", 0ms), 0u);
+    window = findWindowByName(x, "Vexa", 10000ms);
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(xdotool({"windowfocus", "--sync", std::to_string(window), "key", "Escape"}));
+    EXPECT_EQ(session.wait(10000ms), 0);
+    EXPECT_TRUE(waitFor([&] { return findWindowByName(x, "Beside", 0ms) == 0; }));
+}
+
 }  // namespace
 }  // namespace vexa::testing
