@@ -38,10 +38,10 @@ build_tool() {
 }
 tool() { echo "$work/tools/$1"; }
 
-# start_xvfb: a private 8-bit PseudoColor server; exports DISPLAY.
+# start_xvfb [WxHxDEPTH]: a private server, by default 8-bit PseudoColor; exports DISPLAY.
 start_xvfb() {
     exec 9<>"$work/displayfd"
-    Xvfb -displayfd 9 -screen 0 1024x768x8 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+    Xvfb -displayfd 9 -screen 0 "${1:-1024x768x8}" -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
     pids+=($!)
     local number=""
     for _ in $(seq 100); do

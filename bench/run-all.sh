@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# run-all.sh: every end-to-end benchmark in turn (readout, repaint, start-up), each on its
-# own private Xvfb. Numbers are ratios to yardsticks measured in the same run; they are not
-# tests and nothing gates on them.
+# run-all.sh: every end-to-end benchmark in turn (readout, repaint, start-up, nested start),
+# each on its own private Xvfb. Numbers are ratios to yardsticks measured in the same run;
+# they are not tests and nothing gates on them.
 set -euo pipefail
 here=$(dirname "$0")
 "$here/readout.sh" </dev/null
@@ -9,3 +9,5 @@ echo
 "$here/repaint.sh" </dev/null
 echo
 "$here/startup.sh" </dev/null
+echo
+"$here/nested.sh" </dev/null
