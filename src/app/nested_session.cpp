@@ -77,16 +77,23 @@ void say(const std::string& text) {
     std::fflush(stderr);
 }
 
-// The last `limit` bytes a program wrote to its message file.
-std::string messages(int fd, off_t limit = 4000) {
+// The last lines a program wrote to its message file, at most `count`.
+std::string messages(int fd, std::size_t count = 12) {
     struct stat file {};
     const off_t size = ::fstat(fd, &file) == 0 ? file.st_size : 0;
-    const off_t from = size > limit ? size - limit : 0;
+    const off_t from = size > 4096 ? size - 4096 : 0;
     std::string text(static_cast<std::size_t>(size - from), '\0');
     const ssize_t got = ::pread(fd, text.data(), text.size(), from);
     text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-    if (!text.empty() && text.back() != '\n') text += '\n';
-    return text;
+    if (text.empty()) return text;
+    if (text.back() != '\n') text += '\n';
+    std::size_t start = text.size() - 1;
+    for (std::size_t lines = 0; lines < count; ++lines) {
+        const std::size_t newline = start == 0 ? std::string::npos : text.rfind('\n', start - 1);
+        if (newline == std::string::npos) return text;
+        start = newline;
+    }
+    return text.substr(start + 1);
 }
 
 std::string howItEnded(int status) {
@@ -265,20 +272,22 @@ int Session::run(const std::optional<std::string>& commandPath) {
         if (::poll(events.data(), events.size(), -1) < 0 && errno != EINTR) return 1;
         if (const int signal = takeSignal()) return sessionStatus(SessionEnd::signalled, 0, signal);
         if (command_ && !command_->ended()) command_->poll();
-        if (manager_ && !manager_->ended() && manager_->poll())
-            say("vexa: twm " + howItEnded(manager_->status()) +
-                "; the 8-bit screen goes on without a window manager:\n" + messages(managerLog_));
-        if (server_ && server_->poll()) {
+        const bool managerEnded = manager_ && !manager_->ended() && manager_->poll();
+        const bool vexaEnded = vexa_->poll();
+        // A closed nested window takes its clients with it, and the server's own end
+        // follows a moment later: a client that failed waits for it to tell.
+        const bool clientFailed =
+            (managerEnded && manager_->status() != 0) || (vexaEnded && vexa_->status() != 0);
+        if (server_ && (server_->poll() ||
+                        (clientFailed && server_->waitUntil(Clock::now() + kScreenEndGrace)))) {
             if (WIFSIGNALED(server_->status()))
                 say("vexa: Xephyr " + howItEnded(server_->status()) + ":\n" + messages(serverLog_));
             return sessionStatus(SessionEnd::screenClosed, server_->status());
         }
-        if (vexa_->poll()) {
-            if (server_ && vexa_->status() != 0 &&
-                server_->waitUntil(Clock::now() + kScreenEndGrace))
-                return sessionStatus(SessionEnd::screenClosed, server_->status());
-            return sessionStatus(SessionEnd::vexaEnded, vexa_->status());
-        }
+        if (managerEnded)
+            say("vexa: twm " + howItEnded(manager_->status()) +
+                "; the 8-bit screen goes on without a window manager:\n" + messages(managerLog_));
+        if (vexaEnded) return sessionStatus(SessionEnd::vexaEnded, vexa_->status());
     }
 }
 
