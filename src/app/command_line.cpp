@@ -23,6 +23,9 @@ CommandLine usageError(std::string message) {
 CommandLine parseCommandLine(const std::vector<std::string_view>& arguments) {
     CommandLine line;
     bool nested = false, commandGiven = false;
+    // --help and --version answer only a command line that is right as a whole: a script
+    // that misspells an option learns of it whatever the order.
+    bool help = false, version = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
         if (argument == "--") {
@@ -32,12 +35,12 @@ CommandLine parseCommandLine(const std::vector<std::string_view>& arguments) {
             break;
         }
         if (argument == "--help" || argument == "-h") {
-            line.action = CommandLineAction::help;
-            return line;
+            help = true;
+            continue;
         }
         if (argument == "--version") {
-            line.action = CommandLineAction::version;
-            return line;
+            version = true;
+            continue;
         }
         std::string problem;
         if (takeScriptOption(arguments, i, line.script, problem)) {
@@ -94,6 +97,7 @@ CommandLine parseCommandLine(const std::vector<std::string_view>& arguments) {
     } else if (nested) {
         line.action = CommandLineAction::nested;
     }
+    if (help || version) line.action = help ? CommandLineAction::help : CommandLineAction::version;
     return line;
 }
 
@@ -118,11 +122,13 @@ std::string usageText() {
            "                      COMMAND run there. -display names the desktop, -geometry\n"
            "                      and -iconic place Vexa's window in the screen.\n"
            "  -display NAME       the X display to use instead of $DISPLAY\n"
-           "  -geometry WxH+X+Y   the window's size and position for this run\n"
+           "  -geometry WxH+X+Y   the window's size and position for this run only; the\n"
+           "                      place kept from earlier runs stays for the next start\n"
            "  -iconic             start with the window minimised\n"
            "      --save FILE     write the installed palette to FILE and exit, without a\n"
            "                      window; the extension chooses the format as in Save As:\n"
-           "                      .bmp, .gpl, .pal, .act, .hex, any other the text listing\n"
+           "                      .bmp, .gpl, .pal, .act, .hex, any other the text listing;\n"
+           "                      a name without an extension gets .bmp\n"
            "      --print         write the installed palette to standard output and exit\n"
            "      --format F      with --print: txt (the listing, the default), gpl, pal, hex\n"
            "      --watch         print a line with the time and the changed entries\n"
@@ -134,6 +140,10 @@ std::string usageText() {
            "There is no --load: on X11 the colormap a program installs is freed when the\n"
            "program ends, so a palette loaded from the command line cannot outlive it.\n"
            "Open a palette in the window instead.\n"
+           "\n"
+           "Exit status: 0 when the window was closed or a command finished, 1 when the\n"
+           "display cannot be used or a command failed (the reason follows \"vexa: \" on\n"
+           "standard error), 2 when the command line is wrong, whatever else it holds.\n"
            "\n"
            "The settings are kept in $XDG_CONFIG_HOME/vexa/system.reg; see vexa(1).\n";
 }

@@ -15,6 +15,7 @@
 #include "platform/store/registry_file_store.h"
 #include "platform/x11/fltk_preferences.h"
 #include "platform/x11/interface_colours.h"
+#include "platform/x11/lost_display.h"
 #include "platform/x11/open_display.h"
 #include "platform/x11/program_colormap.h"
 #include "platform/x11/x11_display.h"
@@ -44,6 +45,8 @@ int main(int argc, char** argv) {
     ::Display* connection = vexa::openDisplay();
     if (!connection) return 1;
     if (command.action == vexa::CommandLineAction::script) {
+        // Nothing to save: one line and status 1, as for a window.
+        vexa::onLostDisplay({});
         vexa::X11Display display(connection);
         return vexa::runScriptCommand(command.script, display, stdout, stderr);
     }

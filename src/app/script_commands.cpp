@@ -10,6 +10,7 @@
 #include "palette/file_commands.h"
 #include "palette/palette_model.h"
 #include "palette/text_dump.h"
+#include "platform/file_name_rules.h"
 
 namespace vexa {
 namespace {
@@ -87,7 +88,8 @@ int runScriptCommand(const ScriptCommand& command, Display& display, std::FILE* 
             const PaletteModel model(display);
             switch (command.action) {
                 case ScriptAction::save:
-                    savePalette(command.path, model);
+                    // As Save As does with a name typed without an extension.
+                    savePalette(withDefaultExtension(command.path, kDefaultExtension), model);
                     break;
                 case ScriptAction::print:
                     printPalette(model, command.format, out);
@@ -109,7 +111,7 @@ int runScriptCommand(const ScriptCommand& command, Display& display, std::FILE* 
         message = kNoMemoryMessage;
     }
     if (!message) return 0;
-    if (*message) std::fprintf(err, "%s\n", message);
+    if (*message) std::fprintf(err, "vexa: %s\n", message);
     return 1;
 }
 

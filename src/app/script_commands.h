@@ -1,7 +1,8 @@
 // The commands for scripts: --save FILE, --print [--format txt|gpl|pal|hex] and --watch.
 // They work on the display without a window: read the installed palette, write it, end
-// (--watch runs until it is interrupted). A failure prints the message the window would
-// show on standard error and ends with status 1. Loading is not among them: on X11 a
+// (--watch runs until it is interrupted). --save names the file as Save As does, giving a
+// name without an extension ".bmp". A failure prints "vexa: " and the message the window
+// would show on standard error and ends with status 1. Loading is not among them: on X11 a
 // colormap that a client installs goes when the client ends.
 #pragma once
 

@@ -1,7 +1,8 @@
 // Where the palette window goes when the command line asks: an X geometry
 // ("WxH+X+Y", either half may be left out) and the -iconic request. The geometry is
 // applied like a stored placement, after it, so it wins for that run: the size is the
-// window's own (frame excluded), the offsets place the frame's edges from the screen's.
+// window's own (frame excluded), the offsets place the frame's edges from the screen's. It
+// is for that run only: the stored placement is not replaced by it.
 #pragma once
 
 #include <optional>

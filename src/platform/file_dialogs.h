@@ -14,8 +14,8 @@ namespace vexa {
 // full path to write, or nothing when the user cancelled.
 std::optional<std::string> runSaveAsDialog();
 
-// The Open dialog: filters "Bitmap (*.bmp)" and "Palette files (*.gpl;*.pal;*.act;*.hex)",
-// only an existing file in an existing folder.
+// The Open dialog: filters "Bitmap (*.bmp)" (selected), "Palette files
+// (*.gpl;*.pal;*.act;*.hex)" and "All files (*)", only an existing file in an existing folder.
 // The full path to read, or nothing when the user cancelled.
 std::optional<std::string> runOpenDialog();
 

@@ -20,6 +20,10 @@ struct PathFacts {
 };
 using PathProbe = std::function<PathFacts(const std::string& path)>;
 
+// The extension Save As gives a name without one, and that Open tries for a name that does
+// not exist as typed.
+inline constexpr const char* kDefaultExtension = "bmp";
+
 // The characters after the last "." of the final name component, or "" when it has none.
 std::string fileExtension(const std::string& path);
 

@@ -21,6 +21,7 @@ void ViewSettings::reset() {
     columns = 256;
     rows = 1;
     borders = 0;
+    hold();
 }
 
 void ViewSettings::load() {
@@ -31,14 +32,33 @@ void ViewSettings::load() {
         columns = 256;
         rows = 1;
     }
+    hold();
     WindowSettings::load();
 }
 
 void ViewSettings::save() {
+    // Two copies of the program share one store: each keeps what the other changed and it
+    // did not. The counts go together, and a pair the grid cannot use is not taken.
+    if (columns == heldColumns_ && rows == heldRows_) {
+        const std::int32_t storedColumns = getInt(viewSection, "Columns", columns);
+        const std::int32_t storedRows = getInt(viewSection, "Rows", rows);
+        if (usableGrid(storedColumns, storedRows)) {
+            columns = storedColumns;
+            rows = storedRows;
+        }
+    }
+    if (borders == heldBorders_) borders = getInt(viewSection, "Borders", borders);
     putInt(viewSection, "Columns", columns);
     putInt(viewSection, "Rows", rows);
     putInt(viewSection, "Borders", borders);
+    hold();
     WindowSettings::save();
+}
+
+void ViewSettings::hold() {
+    heldColumns_ = columns;
+    heldRows_ = rows;
+    heldBorders_ = borders;
 }
 
 void ViewSettings::takeGridPreferences(std::int32_t newColumns, std::int32_t newRows, bool border) {

@@ -17,6 +17,8 @@ class ViewSettings : public WindowSettings {
     // Stored grid values, then the window values. A stored pair the grid cannot use
     // (a count of 0 or less, or not 256 tiles in all) becomes 256 by 1.
     void load() override;
+    // Writes the grid values, then the window values; as for those, a value this run left
+    // as it was loaded is first read again, keeping another copy's change to it.
     void save() override;
 
     // The palette window's grid preferences at its close. A pair of counts or a border
@@ -27,6 +29,12 @@ class ViewSettings : public WindowSettings {
     std::int32_t columns = 256;
     std::int32_t rows = 1;
     std::int32_t borders = 0;
+
+  private:
+    void hold();
+
+    // The grid values as last reset, loaded or saved.
+    std::int32_t heldColumns_ = 256, heldRows_ = 1, heldBorders_ = 0;
 };
 
 }  // namespace vexa

@@ -22,6 +22,7 @@ void WindowSettings::reset() {
     onTop = 0;
     bounds = Rect{};
     showState = 0;
+    held_ = {onTop, bounds, showState};
 }
 
 void WindowSettings::load() {
@@ -29,7 +30,18 @@ void WindowSettings::load() {
     bounds = readRect(windowSection, "Bounds", bounds);
     showState = getInt(windowSection, "State", showState);
     if (showState != SW_SHOWMINIMIZED) showState = 0;
+    held_ = {onTop, bounds, showState};
     modified = false;
+}
+
+// Two copies of the program share one store: each keeps what the other changed and it did not.
+void WindowSettings::readWindowValues() {
+    if (onTop == held_.onTop) onTop = getInt(windowSection, "On top", onTop);
+    if (bounds == held_.bounds) bounds = readRect(windowSection, "Bounds", bounds);
+    if (showState == held_.showState) {
+        showState = getInt(windowSection, "State", showState);
+        if (showState != SW_SHOWMINIMIZED) showState = 0;
+    }
 }
 
 Rect WindowSettings::readRect(const std::string& section, const std::string& entry,
@@ -43,6 +55,7 @@ Rect WindowSettings::readRect(const std::string& section, const std::string& ent
 }
 
 void WindowSettings::save() {
+    readWindowValues();
     putInt(windowSection, "On top", onTop);
     // An empty rectangle leaves the stored bounds alone; a failed write stops the rest.
     if (!bounds.empty()) {
@@ -54,6 +67,7 @@ void WindowSettings::save() {
             if (!putInt(windowSection, entry, value)) break;
     }
     putInt(windowSection, "State", showState);
+    held_ = {onTop, bounds, showState};
     modified = false;
 }
 

@@ -22,6 +22,8 @@ class WindowSettings : public SettingsStore {
     // written when they differ. storedVersion keeps what was read.
     void reset() override;
     void load() override;
+    // Writes the window values. A value this run left as it was loaded is first read again,
+    // so that what another copy of the program saved meanwhile is written back unchanged.
     void save() override;
 
     // The rectangle stored under entry + ".left" and the rest, read bottom, right, top,
@@ -32,9 +34,10 @@ class WindowSettings : public SettingsStore {
     // currentVersion as "major.minor", e.g. "1.6" for 65542.
     std::string versionText() const;
 
-    // Takes the window's show state and, unless it is minimised, its rectangle; marks the
-    // settings modified when either changed. Does nothing without a live window.
-    void captureWindowState(WindowOps* window);
+    // Takes the window's show state and, unless it is minimised or `withBounds` is false,
+    // its rectangle; marks the settings modified when either changed. Does nothing without a
+    // live window.
+    void captureWindowState(WindowOps* window, bool withBounds = true);
     void updateBounds(const Rect& r);
     // Places the window at the stored bounds shifted into the desktop, topmost when onTop,
     // and brings it to the foreground; the stored show state is not applied. False, leaving
@@ -48,6 +51,16 @@ class WindowSettings : public SettingsStore {
     std::int32_t onTop = 0;
     Rect bounds;
     std::int32_t showState = 0;
+
+  private:
+    void readWindowValues();
+
+    // The values as last reset, loaded or saved.
+    struct Held {
+        std::int32_t onTop = 0;
+        Rect bounds;
+        std::int32_t showState = 0;
+    } held_;
 };
 
 }  // namespace vexa

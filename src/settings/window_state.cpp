@@ -13,7 +13,7 @@ bool live(const WindowOps* window) {
 
 }  // namespace
 
-void WindowSettings::captureWindowState(WindowOps* window) {
+void WindowSettings::captureWindowState(WindowOps* window, bool withBounds) {
     if (!live(window)) return;
     bool minimised = window->isMinimised();
     std::int32_t state = minimised ? SW_SHOWMINIMIZED : 0;
@@ -22,7 +22,7 @@ void WindowSettings::captureWindowState(WindowOps* window) {
         modified = true;
     }
     // A minimised window's rectangle is not where it will reappear: keep the loaded bounds.
-    if (minimised) return;
+    if (minimised || !withBounds) return;
     updateBounds(window->windowRect());
 }
 

@@ -246,15 +246,17 @@ void PaletteWindow::endDialog() {
     hide();
 }
 
+// A place given on the command line is for this run only, as in other X programs: the
+// remembered place stays for the next start.
 void PaletteWindow::handBack() {
-    settings_.captureWindowState(windowOps_.get());
+    settings_.captureWindowState(windowOps_.get(), !start_.geometry);
     handBackView();
 }
 
 void PaletteWindow::handBackWithoutDisplay() {
     if (ended_) return;
     ended_ = true;
-    if (!lastKnownRect_.empty()) settings_.updateBounds(lastKnownRect_);
+    if (!start_.geometry && !lastKnownRect_.empty()) settings_.updateBounds(lastKnownRect_);
     handBackView();
 }
 

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "desktop.h"
 #include "ui_driver.h"
 #include "vexa_session.h"
 
@@ -63,10 +64,8 @@ TEST_F(CommandLineE2E, GeometryWinsOverTheStoredPlacementForThatRun) {
     ASSERT_NO_FATAL_FAILURE(start({"-geometry", "320x240+30+40"}));
     EXPECT_TRUE(vexa->waitForGeometry(x, window, {30, 40, 320, 240}))
         << toString(windowGeometry(x, window));
-    // Ended without the hand-back (SIGTERM would save this placement like the close box),
-    // so the stored placement is still the seeded one below.
-    ::kill(vexa->pid(), SIGKILL);
-    EXPECT_TRUE(vexa->waitForExit().has_value());
+    ASSERT_TRUE(chooseMenu(window, {"Escape"}));
+    EXPECT_EQ(vexa->waitForExit(), 0);
 
     // From the right and bottom edges of the 1024 x 768 screen, keeping the stored size.
     ASSERT_NO_FATAL_FAILURE(start({"-geom", "-10-20"}));
@@ -89,6 +88,38 @@ TEST_F(CommandLineE2E, NestedOnAPaletteDisplayRunsVexaAndTheCommandRightThere) {
     EXPECT_EQ(session.wait(10000ms), 0);
     EXPECT_TRUE(waitFor([&] { return findWindowByName(x, "Beside", 0ms) == 0; }));
 }
+
+// A one-off -geometry is not remembered, whatever places the window: the next plain start
+// opens at the place the runs before kept.
+class GeometryInDesktopE2E : public ::testing::TestWithParam<Desktop> {};
+
+TEST_P(GeometryInDesktopE2E, TheNextPlainStartOpensAtTheRememberedPlace) {
+    XConnection x;
+    ConfigHome home;
+    home.seedVersion(65542, storedBounds(100, 100, 400, 300));
+    WindowManager manager(x, GetParam());
+    {
+        VexaProcess vexa(home, {"-geometry", "320x240+30+40"});
+        const Window window = vexa.waitForWindow(x);
+        ASSERT_NE(window, 0u);
+        ASSERT_TRUE(waitForSteadyGeometry(x, window));
+        const Geometry frame = frameOf(x, window);
+        EXPECT_EQ((std::pair{frame.x, frame.y}), (std::pair{30, 40})) << toString(frame);
+        ASSERT_TRUE(pressKeysIn(x, window, "Escape"));
+        EXPECT_EQ(vexa.waitForExit(), 0);
+    }
+    for (const auto& [entry, value] : storedBounds(100, 100, 400, 300))
+        EXPECT_EQ(home.dword("Window", entry.substr(7)), value) << entry;
+    VexaProcess again(home);
+    const Window window = again.waitForWindow(x);
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(waitForSteadyGeometry(x, window));
+    EXPECT_EQ(frameOf(x, window), (Geometry{100, 100, 300, 200}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, GeometryInDesktopE2E,
+                         ::testing::Values(Desktop::bare, Desktop::twm, Desktop::openbox),
+                         [](const auto& param) { return desktopName(param.param); });
 
 }  // namespace
 }  // namespace vexa::testing

@@ -242,6 +242,37 @@ TEST_F(PaletteWindowE2E, EnterEndsTheRunAndTheNextStartRestoresTheWindowWritingN
     EXPECT_EQ(std::filesystem::last_write_time(home.storePath()), savedTime);
 }
 
+// A palette window other than `known` among the top-level windows.
+Window anotherPaletteWindow(::Display* display, Window known) {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+        return 0;
+    Window found = 0;
+    for (unsigned i = 0; i < count && !found; ++i)
+        if (children[i] != known && title(display, children[i]) == "Vexa") found = children[i];
+    if (children) XFree(children);
+    return found;
+}
+
+TEST_F(PaletteWindowE2E, TwoCopiesOnOneStoreKeepEachOthersChanges) {
+    ASSERT_NO_FATAL_FAILURE(startCentred());
+    VexaProcess second(home);
+    Window other = 0;
+    ASSERT_TRUE(waitFor([&] { return (other = anotherPaletteWindow(x, window)) != 0; }));
+    // One copy turns the borders on and ends; the other changes only the columns and ends
+    // later, keeping the borders on.
+    ASSERT_TRUE(chooseMenu(window, {"alt+v", "b"}));
+    ASSERT_TRUE(chooseMenu(window, {"Escape"}));
+    EXPECT_EQ(vexa->waitForExit(), 0);
+    EXPECT_EQ(home.dword("View", "Borders"), 1u);
+    ASSERT_TRUE(chooseMenu(other, {"alt+v", "c", "1"}));
+    ASSERT_TRUE(chooseMenu(other, {"Escape"}));
+    EXPECT_EQ(second.waitForExit(), 0);
+    EXPECT_EQ(home.dword("View", "Columns"), 16u);
+    EXPECT_EQ(home.dword("View", "Borders"), 1u);
+}
+
 TEST_F(PaletteWindowE2E, StoredBoundsAreShiftedOntoTheScreenAndKeptOnTop) {
     home.seedVersion(65542, {{"Window\\Bounds.left", 900},
                              {"Window\\Bounds.top", 700},

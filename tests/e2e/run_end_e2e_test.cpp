@@ -48,9 +48,12 @@ TEST(RunEndE2E, LosingTheServerAfterAMoveSavesThePlacementAndViewAndExitsWithOne
         {"/bin/sh", "-c", std::string("exec '") + VEXA_BINARY + "' 2>'" + errors + "'"});
     const Window window = findWindowByName(*x, "Vexa", 10000ms);
     ASSERT_NE(window, 0u);
+    // The move first: the keys after it reach vexa after the move's notice, so the new
+    // height shows that vexa knows where its window went.
+    ASSERT_TRUE(xdotool({"windowmove", std::to_string(window), "100", "200"}));
+    ASSERT_TRUE(waitFor([&] { return windowGeometry(*x, window).x == 100; }));
     ASSERT_TRUE(chooseMenu(window, {"alt+v", "c", "1"}));
     ASSERT_TRUE(chooseMenu(window, {"alt+v", "s"}));
-    ASSERT_TRUE(xdotool({"windowmove", std::to_string(window), "100", "200"}));
     ASSERT_TRUE(waitFor([&] {
         const Geometry g = windowGeometry(*x, window);
         return g.x == 100 && g.y == 200 && g.height != 96;
@@ -72,6 +75,35 @@ TEST(RunEndE2E, LosingTheServerAfterAMoveSavesThePlacementAndViewAndExitsWithOne
     EXPECT_EQ(home.dword("Window", "Bounds.top"), 200u);
     EXPECT_EQ(home.dword("Window", "Bounds.right"), static_cast<std::uint32_t>(100 + last.width));
     EXPECT_EQ(home.dword("Window", "Bounds.bottom"), static_cast<std::uint32_t>(200 + last.height));
+}
+
+TEST(RunEndE2E, WatchLosingTheServerExitsWithOneLine) {
+    const char* server = std::getenv("VEXA_XVFB_PID");
+    ASSERT_NE(server, nullptr) << "runs under with-xvfb only";
+    auto* x = new XConnection;  // never closed, as above
+    ConfigHome home;
+    const std::string errors = home.path() + "/stderr";
+    ChildProcess watch(
+        {"/bin/sh", "-c", std::string("exec '") + VEXA_BINARY + "' --watch 2>'" + errors + "'"});
+    // Installing a colormap of other colours until a line comes proves it is watching.
+    const Colormap other =
+        XCreateColormap(*x, DefaultRootWindow(x->get()), DefaultVisual(x->get(), 0), AllocAll);
+    std::optional<std::string> line;
+    for (int i = 0; i < 50 && !line; ++i) {
+        XInstallColormap(*x, i % 2 ? DefaultColormap(x->get(), 0) : other);
+        XSync(*x, False);
+        line = watch.readLine(100ms);
+    }
+    ASSERT_TRUE(line) << "--watch reported no change";
+
+    ASSERT_EQ(::kill(std::atoi(server), SIGKILL), 0);
+    const auto status = watch.wait();
+    ASSERT_TRUE(status.has_value());
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1) << *status;
+    std::stringstream read;
+    read << std::ifstream(errors).rdbuf();
+    EXPECT_EQ(read.str().rfind("vexa: lost the connection to display \":", 0), 0u) << read.str();
+    EXPECT_EQ(std::ranges::count(read.str(), '\n'), 1) << read.str();
 }
 
 }  // namespace

@@ -100,7 +100,7 @@ TEST_F(ScriptCommandsE2E, SaveAndPrintWriteTheInstalledPalette) {
 TEST_F(ScriptCommandsE2E, FailuresPrintTheWindowsMessageAndEndWithStatusOne) {
     const Outcome missing = vexa("--save '" + dir_ + "/gone/p.gpl'");
     EXPECT_EQ((std::tuple{missing.status, missing.out, missing.err}),
-              (std::tuple{1, "", dir_ + "/gone/p.gpl was not found.\n"}));
+              (std::tuple{1, "", "vexa: " + dir_ + "/gone/p.gpl was not found.\n"}));
     EXPECT_FALSE(fs::exists(dir_ + "/gone"));
     const Outcome usage = vexa("--print --format act");
     EXPECT_EQ(usage.status, 2);

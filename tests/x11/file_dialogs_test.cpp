@@ -131,5 +131,17 @@ TEST_F(DialogTest, OpenRefusesAMissingFileAndAMissingFolder) {
     EXPECT_EQ(result(), "CANCELLED");
 }
 
+TEST_F(DialogTest, OpenOffersAllFilesAfterItsOwnFilters) {
+    std::ofstream(path("list.txt")) << "000000\n";
+    std::ofstream(path("pal.bmp")) << "BM";
+    start("open-filters");
+    std::vector<std::string> seen;
+    for (std::optional<std::string> line; (line = driver_->readLine()) && *line != "END";)
+        seen.push_back(*line);
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "FILTER* Bitmap (*.bmp)", "FILTER Palette files (*.gpl;*.pal;*.act;*.hex)",
+                        "FILTER All files (*)", "FILE list.txt", "FILE pal.bmp"}));
+}
+
 }  // namespace
 }  // namespace vexa::testing

@@ -47,6 +47,7 @@ TEST(StartUpTest, WindowsNt351RunsAndTheSettingsAreReadAndWrittenInRunOrder) {
     ASSERT_TRUE(pressKeys(about, "Return"));
     ASSERT_TRUE(waitFor([&] { return findWindowByName(x, "About Vexa", 0ms) == 0; }));
     ASSERT_TRUE(pressKeys(window, "Escape"));
+    // At exit the values the run did not change are read again before the save writes them.
     const std::vector<std::string> expected{"call read CurrentVersion\\Version",
                                             "call write CurrentVersion\\Version",
                                             "call read View\\Columns",
@@ -58,9 +59,14 @@ TEST(StartUpTest, WindowsNt351RunsAndTheSettingsAreReadAndWrittenInRunOrder) {
                                             "call read Window\\Bounds.top",
                                             "call read Window\\Bounds.left",
                                             "call read Window\\State",
+                                            "call read View\\Columns",
+                                            "call read View\\Rows",
+                                            "call read View\\Borders",
                                             "call write View\\Columns",
                                             "call write View\\Rows",
                                             "call write View\\Borders",
+                                            "call read Window\\On top",
+                                            "call read Window\\State",
                                             "call write Window\\On top",
                                             "call write Window\\Bounds.left",
                                             "call write Window\\Bounds.top",

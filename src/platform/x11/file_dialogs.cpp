@@ -20,8 +20,6 @@
 namespace vexa {
 namespace {
 
-constexpr const char* kDefaultExtension = "bmp";
-
 // The folder of the last accepted name: the next dialog opens there.
 std::string& lastFolder() {
     static std::string folder;
@@ -198,7 +196,9 @@ std::optional<std::string> runSaveAsDialog() {
 }
 
 std::optional<std::string> runOpenDialog() {
-    return runDialog("Open", "Bitmap (*.bmp)\tPalette files (*.gpl;*.pal;*.act;*.hex)", 2,
+    // Open recognises a file by its content: "All files" reaches one of another name.
+    return runDialog("Open",
+                     "Bitmap (*.bmp)\tPalette files (*.gpl;*.pal;*.act;*.hex)\tAll files (*)", 3,
                      Fl_File_Chooser::SINGLE, nullptr, false);
 }
 

@@ -1,12 +1,55 @@
 #include "platform/x11/open_display.h"
 
+#include <FL/Fl.H>
 #include <FL/x.H>
 
+#include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 
 namespace vexa {
+namespace {
+
+void sayToolkitMessage(const char* format, std::va_list arguments) {
+    std::fputs("vexa: ", stderr);
+    std::vfprintf(stderr, format, arguments);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+void toolkitWarning(const char* format, ...) {
+    std::va_list arguments;
+    va_start(arguments, format);
+    sayToolkitMessage(format, arguments);
+    va_end(arguments);
+}
+
+[[noreturn]] void toolkitFatal(const char* format, ...) {
+    std::va_list arguments;
+    va_start(arguments, format);
+    sayToolkitMessage(format, arguments);
+    va_end(arguments);
+    std::exit(1);
+}
+
+// An X error that no part of the program traps is reported and the run goes on, as FLTK does
+// when it opens the display itself; Xlib's own handler would end the program unsaved.
+int reportXError(::Display* display, XErrorEvent* error) {
+    char request[16], requestName[128], text[128];
+    std::snprintf(request, sizeof request, "%d", error->request_code);
+    XGetErrorDatabaseText(display, "XRequest", request, request, requestName, sizeof requestName);
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    Fl::warning("%s: %s 0x%lx", requestName, text, error->resourceid);
+    return 0;
+}
+
+}  // namespace
 
 ::Display* openDisplay() {
+    Fl::warning = toolkitWarning;
+    Fl::error = toolkitWarning;
+    Fl::fatal = toolkitFatal;
+    XSetErrorHandler(reportXError);
     ::Display* connection = XOpenDisplay(nullptr);
     if (!connection) {
         std::fprintf(stderr, "vexa: cannot open display \"%s\"\n", XDisplayName(nullptr));

@@ -19,11 +19,17 @@ TEST(CommandLine, NoArgumentsRunsAsAlways) {
     EXPECT_FALSE(line.start.iconic);
 }
 
-TEST(CommandLine, HelpAndVersionWinWhereverTheyStand) {
+TEST(CommandLine, HelpAndVersionWinWhereverTheyStandUnlessTheLineIsWrong) {
     EXPECT_EQ(parse({"--help"}).action, CommandLineAction::help);
     EXPECT_EQ(parse({"-h"}).action, CommandLineAction::help);
     EXPECT_EQ(parse({"-iconic", "--version"}).action, CommandLineAction::version);
-    EXPECT_EQ(parse({"--version", "--bogus"}).action, CommandLineAction::version);
+    EXPECT_EQ(parse({"--version", "--help"}).action, CommandLineAction::help);
+    for (std::vector<std::string_view> wrong : {std::vector<std::string_view>{"--help", "--bogus"},
+                                                {"--version", "--bogus"},
+                                                {"--bogus", "--help"},
+                                                {"-h", "-geometry", "big"},
+                                                {"--format", "gpl", "--version"}})
+        EXPECT_EQ(parse(wrong).action, CommandLineAction::usageError) << wrong[0] << wrong[1];
     EXPECT_EQ(versionLine(65542), "Vexa 1.6");
     const std::string usage = usageText();
     for (const char* option :

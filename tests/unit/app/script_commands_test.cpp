@@ -92,17 +92,25 @@ TEST(ScriptCommandsTest, SaveAndPrintWriteThePaletteOrTheWindowsMessage) {
                   .out.rfind("Vexa - Win32 Color Palette Tool\r\n", 0),
               0u);
 
-    r = run(command(ScriptAction::save, dir.file("gone/p.bmp")), display);
+    // A name without an extension gets ".bmp", as in Save As; a name with a dot keeps it.
+    EXPECT_EQ(run(command(ScriptAction::save, dir.file("plain")), display).status, 0);
+    const std::string bitmap = testing::readFile(dir.file("plain.bmp"));
+    EXPECT_EQ((std::pair{bitmap.size(), bitmap.substr(0, 2)}),
+              (std::pair{std::size_t{9270}, std::string("BM")}));
+    EXPECT_EQ(run(command(ScriptAction::save, dir.file("dotted.")), display).status, 0);
+    EXPECT_NE(testing::readFile(dir.file("dotted.")).find("Vexa - Win32"), std::string::npos);
+
+    r = run(command(ScriptAction::save, dir.file("gone/p")), display);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, dir.file("gone/p.bmp") + " was not found.\n");
+    EXPECT_EQ(r.err, "vexa: " + dir.file("gone/p.bmp") + " was not found.\n");
     display.screenUnreachable = true;
     r = run(command(ScriptAction::print), display);
     EXPECT_EQ((std::tuple{r.status, r.out, r.err}),
-              (std::tuple{1, "", "A required resource was unavailable.\n"}));
+              (std::tuple{1, "", "vexa: A required resource was unavailable.\n"}));
     display.paletteBased = false;
     r = run(command(ScriptAction::watch), display);
     EXPECT_EQ((std::tuple{r.status, r.err}),
-              (std::tuple{1, std::string(kPaletteModeMessage) + "\n"}));
+              (std::tuple{1, "vexa: " + std::string(kPaletteModeMessage) + "\n"}));
 }
 
 TEST(ScriptCommandsTest, WatchWritesOneLinePerChangeOfTheInstalledColours) {

@@ -45,6 +45,13 @@ class ViewSettingsTest : public ::testing::Test {
         registry.putDword(windowKey, "Bounds.right", r.right);
         registry.putDword(windowKey, "Bounds.bottom", r.bottom);
     }
+    // The value writes of the calls so far, in order.
+    Calls writes() const {
+        Calls found;
+        for (const std::string& call : registry.valueCalls())
+            if (call.rfind("write ", 0) == 0) found.push_back(call);
+        return found;
+    }
     std::int32_t stored(const std::string& keyPath, const std::string& name) {
         auto v = registry.value(keyPath, name);
         EXPECT_TRUE(v) << name;
@@ -142,11 +149,10 @@ TEST_F(ViewSettingsTest, OneSaveWritesInItsOrder) {
     registry.clearCalls();
     settings.modified = true;
     settings.save();
-    EXPECT_EQ(registry.valueCalls(),
-              (Calls{"write View\\Columns", "write View\\Rows", "write View\\Borders",
-                     "write Window\\On top", "write Window\\Bounds.left",
-                     "write Window\\Bounds.top", "write Window\\Bounds.right",
-                     "write Window\\Bounds.bottom", "write Window\\State"}));
+    EXPECT_EQ(writes(), (Calls{"write View\\Columns", "write View\\Rows", "write View\\Borders",
+                               "write Window\\On top", "write Window\\Bounds.left",
+                               "write Window\\Bounds.top", "write Window\\Bounds.right",
+                               "write Window\\Bounds.bottom", "write Window\\State"}));
     EXPECT_FALSE(settings.modified);
     EXPECT_EQ(stored(viewKey, "Columns"), 16);
     EXPECT_EQ(stored(viewKey, "Rows"), 16);
@@ -172,9 +178,8 @@ TEST_F(ViewSettingsTest, EmptyBoundsAreNotWrittenButOnTopAndStateAre) {
         settings.bounds = r;
         registry.clearCalls();
         settings.save();
-        EXPECT_EQ(registry.valueCalls(),
-                  (Calls{"write View\\Columns", "write View\\Rows", "write View\\Borders",
-                         "write Window\\On top", "write Window\\State"}));
+        EXPECT_EQ(writes(), (Calls{"write View\\Columns", "write View\\Rows", "write View\\Borders",
+                                   "write Window\\On top", "write Window\\State"}));
     }
     EXPECT_EQ(stored(windowKey, "Bounds.left"), 5);
     EXPECT_EQ(stored(windowKey, "Bounds.bottom"), 8);
@@ -187,12 +192,47 @@ TEST_F(ViewSettingsTest, AFailedBoundsWriteStopsTheOtherBoundsButNotTheState) {
     registry.failCall("set " + windowKey + ":Bounds.top");
     settings.modified = true;
     settings.save();
-    EXPECT_EQ(registry.valueCalls(),
-              (Calls{"write View\\Columns", "write View\\Rows", "write View\\Borders",
-                     "write Window\\On top", "write Window\\Bounds.left",
-                     "write Window\\Bounds.top", "write Window\\State"}));
+    EXPECT_EQ(writes(), (Calls{"write View\\Columns", "write View\\Rows", "write View\\Borders",
+                               "write Window\\On top", "write Window\\Bounds.left",
+                               "write Window\\Bounds.top", "write Window\\State"}));
     EXPECT_FALSE(settings.modified);
     EXPECT_FALSE(registry.value(windowKey, "Bounds.right"));
+}
+
+TEST_F(ViewSettingsTest, TwoCopiesOnOneStoreKeepEachOthersChanges) {
+    storeVersion(65542);
+    storeBounds({100, 100, 400, 300});
+    start();
+    ViewSettings other(registry);
+    other.currentVersion = 65542;
+    other.key.bind(other.key.root(), "Varnel", "Vexa");
+    other.reset();
+    other.load();
+
+    // The other copy turns the borders on, moves its window and ends first.
+    other.takeGridPreferences(256, 1, true);
+    other.updateBounds({10, 20, 310, 220});
+    other.save();
+    // This one changed only the columns.
+    settings.takeGridPreferences(16, 16, false);
+    ASSERT_TRUE(settings.modified);
+    settings.save();
+    EXPECT_EQ(stored(viewKey, "Columns"), 16);
+    EXPECT_EQ(stored(viewKey, "Rows"), 16);
+    EXPECT_EQ(stored(viewKey, "Borders"), 1);
+    EXPECT_EQ(stored(windowKey, "Bounds.left"), 10);
+    EXPECT_EQ(stored(windowKey, "Bounds.bottom"), 220);
+
+    // A value both changed is the last one's.
+    other.takeGridPreferences(16, 16, false);
+    other.save();
+    EXPECT_EQ(stored(viewKey, "Borders"), 0);
+    // A stored pair that the grid cannot use is not taken.
+    registry.putDword(viewKey, "Columns", 0);
+    settings.updateBounds({1, 2, 301, 202});
+    settings.save();
+    EXPECT_EQ(stored(viewKey, "Columns"), 16);
+    EXPECT_EQ(stored(windowKey, "Bounds.left"), 1);
 }
 
 TEST_F(ViewSettingsTest, AStoreThatMayNotBeWrittenGivesDefaultsEveryTime) {
