@@ -1,7 +1,8 @@
 # Fails when a source under src/ includes against the layer graph of the libraries:
 # app -> ui -> palette, settings -> platform -> base; platform/x11 and platform/store
 # implement platform's interfaces and use base. Xlib and XCB only in platform/x11; FLTK
-# only in ui, platform/x11 and app.
+# only in ui, platform/x11 and app. The same goes for their names in the code: a forward
+# declaration such as "class Fl_Window;" needs no include.
 # Run as: cmake -DSOURCE_DIR=<repo>/src -DSTAMP=<file> -P check_layers.cmake
 cmake_minimum_required(VERSION 3.20)
 
@@ -27,6 +28,39 @@ function(layer_of path out)
     endforeach()
 endfunction()
 
+# FLTK's names (Fl_Window, fl_draw, FL_BLACK, Fl::wait) and Xlib's (its types and X calls),
+# looked for in code with its comments, strings and characters taken out. FLTK's fl_xid
+# and fl_display are Xlib's door as much as FL/x.H is.
+set(fltk_name "(^|[^A-Za-z0-9_])(Fl_[A-Za-z][A-Za-z0-9_]*|fl_[a-z][A-Za-z0-9_]*|FL_[A-Z][A-Za-z0-9_]*|Fl::[A-Za-z_]+)")
+set(xlib_name "(^|[^A-Za-z0-9_])(Display|Window|Colormap|Atom|Visual|Drawable|Pixmap|XID|X[A-Z][a-z][A-Za-z]*|fl_xid|fl_display|fl_window|fl_gc)([^A-Za-z0-9_]|$)")
+
+# Appends to `failures` a line for every FLTK or Xlib name in `source` that its layer `from`
+# may not use.
+function(check_names source from)
+    if(from STREQUAL "platform/x11")
+        return()
+    endif()
+    set(fltk_allowed FALSE)
+    if(from IN_LIST fltk_layers)
+        set(fltk_allowed TRUE)
+    endif()
+    file(STRINGS "${SOURCE_DIR}/${source}" lines
+         REGEX "(Fl_|fl_|FL_|Fl::|Display|Window|Colormap|Atom|Visual|Drawable|Pixmap|XID|X[A-Z][a-z])")
+    set(found "")
+    foreach(line IN LISTS lines)
+        string(REGEX REPLACE "'([^'\\]|\\\\.)+'" "''" line "${line}")
+        string(REGEX REPLACE "\"([^\"\\]|\\\\.)*\"" "\"\"" line "${line}")
+        string(REGEX REPLACE "//.*$" "" line "${line}")
+        if(NOT fltk_allowed AND line MATCHES "${fltk_name}")
+            list(APPEND found "src/${source}: names FLTK's ${CMAKE_MATCH_2}: FLTK belongs to app, ui, platform/x11")
+        endif()
+        if(line MATCHES "${xlib_name}")
+            list(APPEND found "src/${source}: names Xlib's ${CMAKE_MATCH_2}: Xlib belongs to platform/x11")
+        endif()
+    endforeach()
+    set(failures ${failures} ${found} PARENT_SCOPE)
+endfunction()
+
 file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*.h" "${SOURCE_DIR}/*.cpp")
 set(failures "")
 foreach(source IN LISTS sources)
@@ -35,6 +69,7 @@ foreach(source IN LISTS sources)
         list(APPEND failures "src/${source}: not in a layer folder")
         continue()
     endif()
+    check_names("${source}" "${from}")
     file(STRINGS "${SOURCE_DIR}/${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
     foreach(line IN LISTS includes)
         string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]+)[>\"].*$" "\\1" header
@@ -60,7 +95,7 @@ endforeach()
 
 if(failures)
     list(JOIN failures "\n  " text)
-    message(FATAL_ERROR "Includes against the layer graph:\n  ${text}")
+    message(FATAL_ERROR "Includes and names against the layer graph:\n  ${text}")
 endif()
 if(STAMP)
     file(TOUCH "${STAMP}")

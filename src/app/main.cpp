@@ -5,6 +5,7 @@
 #include <FL/Fl_Window.H>
 
 #include <cstdio>
+#include <memory>
 
 #include "app/command_line.h"
 #include "app/nested_session.h"
@@ -13,13 +14,12 @@
 #include "app/run_end.h"
 #include "platform/clipboard.h"
 #include "platform/store/registry_file_store.h"
-#include "platform/x11/fltk_preferences.h"
 #include "platform/x11/interface_colours.h"
 #include "platform/x11/lost_display.h"
 #include "platform/x11/open_display.h"
 #include "platform/x11/program_colormap.h"
-#include "platform/x11/x11_display.h"
 #include "ui/app_icon.h"
+#include "ui/fltk_preferences.h"
 
 int main(int argc, char** argv) {
     const vexa::CommandLine command = vexa::parseCommandLine({argv + 1, argv + argc});
@@ -42,25 +42,23 @@ int main(int argc, char** argv) {
     vexa::readFltkOptionsWithoutUserFile();
     // Through DISPLAY, as FLTK's own -display option does.
     if (!command.display.empty()) Fl::display(command.display.c_str());
-    ::Display* connection = vexa::openDisplay();
-    if (!connection) return 1;
+    const std::unique_ptr<vexa::X11Display> display = vexa::openDisplay();
+    if (!display) return 1;
     if (command.action == vexa::CommandLineAction::script) {
         // Nothing to save: one line and status 1, as for a window.
         vexa::onLostDisplay({});
-        vexa::X11Display display(connection);
-        return vexa::runScriptCommand(command.script, display, stdout, stderr);
+        return vexa::runScriptCommand(command.script, *display, stdout, stderr);
     }
-    vexa::useCoreTextOnPaletteScreens(connection);
+    vexa::useCoreTextOnPaletteScreens();
     Fl_Window::default_xclass("Vexa");
     // Every window from here on, message boxes and file choosers too, carries the icon.
     vexa::installDefaultAppIcons();
 
     vexa::RegistryFileStore registry(vexa::RegistryFileStore::defaultPath());
-    vexa::X11Display display(connection);
     // Every window of the program, from the first message box on, shows and keeps the
     // colormap the screen shows, and stays readable under it.
-    vexa::ProgramColormap colormap(display);
-    vexa::PaletteApp app(registry, display, vexa::runningPlatformVersion());
+    vexa::ProgramColormap colormap(*display);
+    vexa::PaletteApp app(registry, *display, vexa::runningPlatformVersion());
     app.setStartOptions(command.start);
     vexa::endRunOnSignals(app);
     vexa::saveAndExitOnLostDisplay(app);

@@ -5,20 +5,21 @@
 
 #include <cstdio>
 #include <exception>
-#include <memory>
+#include <new>
 
 #include "app/platform_check.h"
-#include "platform/message_box.h"
+#include "app/program_fault.h"
 #include "settings/settings_batch.h"
 #include "ui/about_window.h"
 #include "ui/help_window.h"
+#include "ui/message_box.h"
 #include "ui/palette_window.h"
 #include "ui/resource_ids.h"
 #include "ui/string_table.h"
 
 namespace vexa {
 
-PaletteApp::PaletteApp(Registry& registry, Display& display, std::uint32_t platformVersion)
+PaletteApp::PaletteApp(Registry& registry, DisplayDevice& display, std::uint32_t platformVersion)
     : appName_(applicationName()),
       settings_(registry),
       display_(display),
@@ -29,39 +30,65 @@ void PaletteApp::startUp() {
         reportStartFailure(kPlatformMessage);
         return;
     }
-    settings_.currentVersion = kProgramVersion;
-    settings_.key.bind(settings_.key.root(), kCompanyName, appName_);
-    {
-        SettingsBatch batch(settings_.key);
-        settings_.reset();
-        settings_.load();
-    }
-    // The guard covers building the window; a failure of a running command is shown by the
-    // window's dispatch.
-    std::unique_ptr<PaletteWindow> window;
+    // The guarded region, from naming the settings' key to the end of the window. It catches
+    // what keeps the program from starting: the palette model's failures, the program's other
+    // failures (a resource that cannot be had) and running out of memory, all but the
+    // palette mode shown as the lack of memory. Anything else is a fault of the program and is
+    // reported as one; either way the settings are saved first when something changed them.
+    std::exception_ptr fault;
     try {
-        window = std::make_unique<PaletteWindow>(settings_, appName_, display_, startOptions_,
-                                                 [this](int id) { onCommand(id); });
+        loadSettings();
+        runWindow();
     } catch (const PaletteModelError& error) {
         reportStartFailure(error.notPaletteDevice() ? kPaletteModeMessage : kNoMemoryMessage);
-    } catch (const std::exception&) {
+    } catch (const std::bad_alloc&) {
         reportStartFailure(kNoMemoryMessage);
-    }
-    if (window) {
-        mainWindow_ = window.get();
-        window->runModal();
-        mainWindow_ = nullptr;
+    } catch (const CommandFailure&) {
+        reportStartFailure(kNoMemoryMessage);
+    } catch (...) {
+        fault = std::current_exception();
     }
     if (settings_.modified) {
         SettingsBatch batch(settings_.key);
         settings_.save();
     }
+    if (fault) {
+        exitStatus_ = kFaultExitStatus;
+        reportFault(stderr, fault);
+    }
+}
+
+void PaletteApp::loadSettings() {
+    settings_.currentVersion = kProgramVersion;
+    settings_.key.bind(settings_.key.root(), kCompanyName, appName_);
+    SettingsBatch batch(settings_.key);
+    settings_.reset();
+    settings_.load();
+}
+
+void PaletteApp::runWindow() {
+    PaletteWindow window(settings_, appName_, display_, startOptions_,
+                         [this](int id) { onCommand(id); });
+    mainWindow_ = &window;
+    try {
+        window.runModal();
+    } catch (...) {
+        // Whatever ended the run, the window hands back what the run changed, as its close
+        // would have; a hand-back that fails too leaves the settings as they were.
+        mainWindow_ = nullptr;
+        try {
+            window.endDialog();
+        } catch (...) {
+        }
+        throw;
+    }
+    mainWindow_ = nullptr;
 }
 
 // The box is for the user; standard error and the exit status are for a script that
 // started the program and sees no box.
 void PaletteApp::reportStartFailure(const char* message) {
-    startFailed_ = true;
+    exitStatus_ = 1;
     std::fprintf(stderr, "vexa: %s\n", message);
     std::fflush(stderr);
     showMessageBox(message, MessageIcon::stop);

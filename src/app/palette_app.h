@@ -30,22 +30,19 @@ inline constexpr const char* kNoMemoryMessage =
 
 class PaletteApp {
   public:
-    PaletteApp(Registry& registry, Display& display, std::uint32_t platformVersion);
+    PaletteApp(Registry& registry, DisplayDevice& display, std::uint32_t platformVersion);
     PaletteApp(const PaletteApp&) = delete;
     PaletteApp& operator=(const PaletteApp&) = delete;
 
     // The whole life of the program: checks, loads the settings, runs the window, saves.
     void startUp();
     // 1 when start-up ended with one of its messages instead of running the window, so
-    // that a script can tell that the program did not run; 0 otherwise.
-    int exitStatus() const { return startFailed_ ? 1 : 0; }
+    // that a script can tell that the program did not run; kFaultExitStatus when a fault of
+    // the program ended it (program_fault.h); 0 otherwise.
+    int exitStatus() const { return exitStatus_; }
 
-    // "Vexa": message box caption, resting title, application level of the registry key.
-    const std::string& appName() const { return appName_; }
-    ViewSettings& settings() { return settings_; }
     // Where the command line asks the window to go; nothing by default.
     void setStartOptions(const StartOptions& start) { startOptions_ = start; }
-    const StartOptions& startOptions() const { return startOptions_; }
 
     // Ends the run as the close box does, closing any dialog open above the window.
     void endRun();
@@ -61,14 +58,19 @@ class PaletteApp {
     void about();
     void help();
     void exitApp();
+    // Steps of startUp: binding the settings' key, resetting and loading them; building the
+    // window and running it until it closes.
+    void loadSettings();
+    void runWindow();
     void reportStartFailure(const char* message);
 
+    // "Vexa": message box caption, resting title, application level of the registry key.
     std::string appName_;
     ViewSettings settings_;
-    Display& display_;
+    DisplayDevice& display_;
     std::uint32_t platformVersion_;
     PaletteWindow* mainWindow_ = nullptr;
-    bool startFailed_ = false;
+    int exitStatus_ = 0;
     StartOptions startOptions_;
     // True while a Help window is open: at most one exists.
     bool helpShowing_ = false;

@@ -2,10 +2,12 @@
 
 #include <ctime>
 #include <exception>
+#include <new>
 #include <thread>
 
 #include "app/palette_app.h"
 #include "app/platform_check.h"
+#include "app/program_fault.h"
 #include "base/command_failure.h"
 #include "palette/file_commands.h"
 #include "palette/palette_model.h"
@@ -77,7 +79,7 @@ std::string scriptCommandProblem(const ScriptCommand& command) {
     return {};
 }
 
-int runScriptCommand(const ScriptCommand& command, Display& display, std::FILE* out,
+int runScriptCommand(const ScriptCommand& command, DisplayDevice& display, std::FILE* out,
                      std::FILE* err) {
     const char* message = nullptr;
     std::string failure;
@@ -107,8 +109,11 @@ int runScriptCommand(const ScriptCommand& command, Display& display, std::FILE* 
     } catch (const CommandFailure& error) {
         failure = error.shown() ? error.message() : "";
         message = failure.c_str();
-    } catch (const std::exception&) {
+    } catch (const std::bad_alloc&) {
         message = kNoMemoryMessage;
+    } catch (...) {
+        reportFault(err, std::current_exception());
+        return kFaultExitStatus;
     }
     if (!message) return 0;
     if (*message) std::fprintf(err, "vexa: %s\n", message);

@@ -17,7 +17,7 @@
 
 namespace vexa {
 
-class Display;
+class DisplayDevice;
 class PaletteModel;
 
 enum class ScriptAction { none, save, print, watch };
@@ -39,8 +39,9 @@ bool takeScriptOption(std::span<const std::string_view> arguments, std::size_t& 
 // or --format without --print. Empty when there is none.
 std::string scriptCommandProblem(const ScriptCommand& command);
 
-// Runs `command` on `display`, writing to `out` and failures to `err`; the exit status.
-int runScriptCommand(const ScriptCommand& command, Display& display, std::FILE* out,
+// Runs `command` on `display`, writing to `out` and failures to `err`; the exit status
+// (1 after a failure, kFaultExitStatus after a fault of the program).
+int runScriptCommand(const ScriptCommand& command, DisplayDevice& display, std::FILE* out,
                      std::FILE* err);
 
 // Reads the installed palette every `interval` and writes a change line to `out` for

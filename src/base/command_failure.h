@@ -16,7 +16,8 @@ enum class FailureCategory {
     SilentFailure,
 };
 
-// The kinds of file error, numbered as in the string table (61856 + kind).
+// The kinds of file error; each number picks its message from the table in
+// command_failure.cpp.
 enum class FileErrorKind {
     noError = 0,
     generalError = 1,

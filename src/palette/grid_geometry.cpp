@@ -3,26 +3,6 @@
 #include <algorithm>
 
 namespace vexa {
-namespace {
-
-struct SetColumnsRow {
-    int commandId;
-    GridShape shape;
-};
-
-constexpr SetColumnsRow kSetColumns[] = {
-    {ID_VIEW_COLUMNS_8, {8, 32}},  {ID_VIEW_COLUMNS_16, {16, 16}},  {ID_VIEW_COLUMNS_32, {32, 8}},
-    {ID_VIEW_COLUMNS_64, {64, 4}}, {ID_VIEW_COLUMNS_128, {128, 2}}, {ID_VIEW_COLUMNS_256, {256, 1}},
-};
-
-}  // namespace
-
-GridShape usableGridShape(int columns, int rows) {
-    // Compared in 64 bits: two large stored values must not overflow into 256.
-    if (columns <= 0 || rows <= 0 || static_cast<long long>(columns) * rows != 256)
-        return GridShape{256, 1};
-    return GridShape{columns, rows};
-}
 
 GridGeometry GridGeometry::fromPreferences(int columns, int rows, bool border) {
     const GridShape shape = usableGridShape(columns, rows);
@@ -81,12 +61,6 @@ std::vector<PaintStep> GridGeometry::paintPlan(int entryCount) const {
         }
     }
     return plan;
-}
-
-std::optional<GridShape> setColumnsShape(int commandId) {
-    for (const SetColumnsRow& row : kSetColumns)
-        if (row.commandId == commandId) return row.shape;
-    return std::nullopt;
 }
 
 }  // namespace vexa

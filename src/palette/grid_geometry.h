@@ -1,41 +1,15 @@
 // The tile grid of the palette window as plain arithmetic: layout in a client area, the
 // position of each tile, the inverse hit test, the paint plan (what to fill and frame, in
-// order) and the View commands' choices of columns and rows. The window's paint routine
-// is a loop over paintPlan(); nothing here draws.
+// order) and the client sizes that Shrink to Fit and the minimum size need. The window's
+// paint routine is a loop over paintPlan(); nothing here draws.
 #pragma once
 
-#include <optional>
 #include <vector>
 
-#include "platform/window_ops.h"
+#include "base/geometry.h"
+#include "base/grid_shape.h"
 
 namespace vexa {
-
-struct GridShape {
-    int columns = 256;
-    int rows = 1;
-    friend bool operator==(const GridShape&, const GridShape&) = default;
-};
-
-// Columns and rows the layout can work with: both at least 1 and columns x rows = 256.
-// Anything else (only stored settings can bring it) becomes 256 columns and 1 row.
-// GridGeometry::fromPreferences applies it, and the palette window builds its geometry
-// from the settings with fromPreferences before any layout, so the layout never divides
-// by an unusable value. The window hands the replaced shape back when it closes, which
-// repairs the stored values.
-GridShape usableGridShape(int columns, int rows);
-
-struct Point {
-    int x = 0;
-    int y = 0;
-    friend bool operator==(const Point&, const Point&) = default;
-};
-
-struct Size {
-    int width = 0;
-    int height = 0;
-    friend bool operator==(const Size&, const Size&) = default;
-};
 
 // One step of painting: fill tile `index` with its palette colour, or frame it in black.
 struct PaintStep {
@@ -86,16 +60,5 @@ struct GridGeometry {
     // The smallest client area that shows every tile at least 1 pixel wide and high.
     Size minimumClient() const { return Size{columns, rows}; }
 };
-
-// The View > Set Columns commands.
-inline constexpr int ID_VIEW_COLUMNS_8 = 2002;
-inline constexpr int ID_VIEW_COLUMNS_16 = 2003;
-inline constexpr int ID_VIEW_COLUMNS_32 = 2004;
-inline constexpr int ID_VIEW_COLUMNS_64 = 2005;
-inline constexpr int ID_VIEW_COLUMNS_128 = 2006;
-inline constexpr int ID_VIEW_COLUMNS_256 = 2007;
-
-// The columns and rows a Set Columns command chooses; nullopt for any other command id.
-std::optional<GridShape> setColumnsShape(int commandId);
 
 }  // namespace vexa

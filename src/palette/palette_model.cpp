@@ -42,7 +42,7 @@ LogicalPalette buildExplicitPaletteRecord(std::uint16_t entryCount) {
     return record;
 }
 
-PaletteModel::PaletteModel(Display& display) : display_(display) {
+PaletteModel::PaletteModel(DisplayDevice& display) : display_(display) {
     // The information context is released when `info` goes out of scope, on every path.
     std::unique_ptr<DisplayInfo> info = display_.openInfo();
     if (!info) throw PaletteModelError(PaletteModelError::Reason::ResourceUnavailable);

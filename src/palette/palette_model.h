@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "base/command_failure.h"
-#include "platform/display.h"
 #include "base/palette_types.h"
+#include "platform/display.h"
 
 namespace vexa {
 
@@ -39,7 +39,7 @@ struct ExplicitPalette {
 class PaletteModel {
   public:
     // Probes the display and builds the explicit palette; throws PaletteModelError.
-    explicit PaletteModel(Display& display);
+    explicit PaletteModel(DisplayDevice& display);
 
     PaletteModel(const PaletteModel&) = delete;
     PaletteModel& operator=(const PaletteModel&) = delete;
@@ -61,7 +61,7 @@ class PaletteModel {
     void applyPalette(const PaletteObject& palette) const;
 
   private:
-    Display& display_;
+    DisplayDevice& display_;
     std::uint16_t entryCount_ = 0;
     ExplicitPalette explicit_;
 };

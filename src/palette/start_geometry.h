@@ -8,7 +8,7 @@
 #include <optional>
 #include <string_view>
 
-#include "palette/grid_geometry.h"
+#include "base/geometry.h"
 #include "platform/window_ops.h"
 
 namespace vexa {

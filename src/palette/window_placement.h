@@ -3,8 +3,7 @@
 // the centring in the work area.
 #pragma once
 
-#include "palette/grid_geometry.h"
-#include "platform/window_ops.h"
+#include "base/geometry.h"
 
 namespace vexa {
 

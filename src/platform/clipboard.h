@@ -3,7 +3,7 @@
 // entries, the X form of a palette object), image/bmp (the palette bitmap), text/plain (the
 // text listing, CR LF bytes as saved) and, for terminals and editors, UTF8_STRING, STRING
 // and TEXT (the listing with LF line ends); MULTIPLE is answered too. Requests are
-// answered from a connection of the clipboard's own, watched from FLTK's event loop, for as
+// answered from a connection of the clipboard's own, watched from the program's event loop, for as
 // long as Vexa owns the selection. Another program taking the selection is normal: the
 // content is then dropped.
 #pragma once

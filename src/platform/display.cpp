@@ -5,7 +5,7 @@
 namespace vexa {
 
 // Two separate reads; a display that can do both in one exchange overrides this.
-Display::ScreenSample Display::sampleScreen(int x, int y, bool withPalette) {
+DisplayDevice::ScreenSample DisplayDevice::sampleScreen(int x, int y, bool withPalette) {
     ScreenSample sample;
     sample.colour = screenPixel(x, y);
     if (withPalette) {

@@ -25,9 +25,10 @@ class PaletteObject {
     virtual ~PaletteObject() = default;
 };
 
-class Display {
+// The display as the palette model and the readout see it.
+class DisplayDevice {
   public:
-    virtual ~Display() = default;
+    virtual ~DisplayDevice() = default;
 
     // An information context, or nullptr when the display cannot be queried.
     virtual std::unique_ptr<DisplayInfo> openInfo() = 0;

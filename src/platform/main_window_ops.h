@@ -6,9 +6,8 @@
 #include <functional>
 #include <memory>
 
+#include "platform/top_level_window.h"
 #include "platform/window_ops.h"
-
-class Fl_Window;
 
 namespace vexa {
 
@@ -43,6 +42,6 @@ class MainWindowOps : public WindowOps {
 };
 
 // The window operations on the top-level window `window`.
-std::unique_ptr<MainWindowOps> mainWindowOps(Fl_Window& window);
+std::unique_ptr<MainWindowOps> mainWindowOps(TopLevelWindow& window);
 
 }  // namespace vexa

@@ -1,16 +1,12 @@
 #include "settings/view_settings.h"
 
+#include "base/grid_shape.h"
+
 namespace vexa {
 
 namespace {
 
 const std::string viewSection = "View";
-
-// The grid divides by both counts and lays out all 256 palette entries.
-bool usableGrid(std::int32_t columns, std::int32_t rows) {
-    return columns > 0 && rows > 0 &&
-           static_cast<std::int64_t>(columns) * static_cast<std::int64_t>(rows) == 256;
-}
 
 }  // namespace
 
@@ -28,10 +24,9 @@ void ViewSettings::load() {
     columns = getInt(viewSection, "Columns", columns);
     rows = getInt(viewSection, "Rows", rows);
     borders = getInt(viewSection, "Borders", borders);
-    if (!usableGrid(columns, rows)) {
-        columns = 256;
-        rows = 1;
-    }
+    const GridShape shape = usableGridShape(columns, rows);
+    columns = shape.columns;
+    rows = shape.rows;
     hold();
     WindowSettings::load();
 }
@@ -42,7 +37,7 @@ void ViewSettings::save() {
     if (columns == heldColumns_ && rows == heldRows_) {
         const std::int32_t storedColumns = getInt(viewSection, "Columns", columns);
         const std::int32_t storedRows = getInt(viewSection, "Rows", rows);
-        if (usableGrid(storedColumns, storedRows)) {
+        if (isUsableGridShape(storedColumns, storedRows)) {
             columns = storedColumns;
             rows = storedRows;
         }

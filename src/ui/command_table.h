@@ -1,6 +1,7 @@
 // A window's command table: command ids (single or a range) mapped to member functions, and
 // the dispatch that runs a handler so that a CommandFailure it raises is shown once, at the
 // action, and counts as handled. Adding a command to a window is one line in its table.
+// Every window runs its handlers through runReportingFailures.
 #pragma once
 
 #include <functional>
@@ -8,6 +9,7 @@
 #include <span>
 
 #include "base/command_failure.h"
+#include "ui/message_box.h"
 
 namespace vexa {
 
@@ -40,17 +42,21 @@ bool dispatchCommand(std::span<const CommandEntry<Target>> table, Target& target
     return false;
 }
 
-// Runs `work`; a CommandFailure it raises is handed to `show` unless it is silent, and
-// running out of memory is reported as the OutOfMemory failure. Nothing escapes.
-inline void runReportingFailures(const std::function<void()>& work,
-                                 const std::function<void(const CommandFailure&)>& show) {
+// Runs `work`; a CommandFailure it raises is shown (through `show`, showFailure unless a
+// test listens) unless it is silent, and running out of memory is shown as the OutOfMemory
+// failure. No failure escapes; false when one ended the work.
+inline bool runReportingFailures(
+    const std::function<void()>& work,
+    const std::function<void(const CommandFailure&)>& show = showFailure) {
     try {
         work();
+        return true;
     } catch (const CommandFailure& failure) {
         if (failure.shown()) show(failure);
     } catch (const std::bad_alloc&) {
         show(CommandFailure::outOfMemory());
     }
+    return false;
 }
 
 }  // namespace vexa

@@ -9,11 +9,11 @@
 #include <cmath>
 
 #include "base/command_failure.h"
-#include "platform/message_box.h"
 #include "platform/window_colormap.h"
 #include "platform/window_text.h"
 #include "ui/about_texts.h"
 #include "ui/app_icon.h"
+#include "ui/command_table.h"
 #include "ui/read_only_text_box.h"
 
 namespace vexa {
@@ -172,13 +172,7 @@ void DialogWindow::centreOver(Fl_Window* owner) {
 }
 
 void DialogWindow::runModal(Fl_Window* owner) {
-    bool focusNothing = false;
-    try {
-        initDialog();
-    } catch (const CommandFailure& failure) {
-        if (failure.shown()) showMessageBox(failure.message(), failure.icon());
-        focusNothing = true;
-    }
+    const bool focusNothing = !runReportingFailures([this] { initDialog(); });
     centreOver(owner);
     setAppIcons(*this);
     set_modal();

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/top_level_window.h"
 #include "ui/dialog_template.h"
 
 namespace vexa {
@@ -27,7 +28,7 @@ Fl_Window* lastActivePopup(Fl_Window* mainWindow);
 // True while the current FL_KEYBOARD or FL_SHORTCUT event is F1 without Shift, Ctrl or Alt.
 bool isHelpKeyEvent();
 
-class DialogWindow : public Fl_Window {
+class DialogWindow : public Fl_Window, public TopLevelWindow {
   public:
     DialogWindow(const DialogTemplate& dialog, std::string appName);
 
@@ -40,9 +41,9 @@ class DialogWindow : public Fl_Window {
     int handle(int event) override;
 
   protected:
-    // Fills the controls before the window is shown. A CommandFailure raised here is shown
-    // in a message box, the remaining steps are skipped and the window opens all the same,
-    // with no control focused.
+    // Fills the controls before the window is shown. A failure raised here is shown as a
+    // command's failure is, the remaining steps are skipped and the window opens all the
+    // same, with no control focused.
     virtual void initDialog() {}
 
     Fl_Widget* control(int id) const;
@@ -50,7 +51,6 @@ class DialogWindow : public Fl_Window {
     void setText(int id, const std::string& text);
     // The title: the template caption used as a format with the application name.
     void formatTitle();
-    const std::string& appName() const { return appName_; }
 
   private:
     static void buttonPressed(Fl_Widget* button, long command);

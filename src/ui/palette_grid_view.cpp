@@ -11,14 +11,13 @@
 #include "palette/palette_model.h"
 #include "palette/pixel_readout.h"
 #include "platform/display.h"
-#include "platform/message_box.h"
 #include "platform/pixel_painter.h"
 #include "ui/command_table.h"
 
 namespace vexa {
 
 PaletteGridView::PaletteGridView(int x, int y, int w, int h, const PaletteModel& model,
-                                 Display& display, std::string restingTitle,
+                                 DisplayDevice& display, std::string restingTitle,
                                  const GridGeometry& grid)
     : Fl_Widget(x, y, w, h),
       model_(model),
@@ -61,7 +60,7 @@ void PaletteGridView::draw() {
     // A failure while painting is never shown: what was not drawn stays undrawn.
     try {
         const std::vector<PaintStep> plan = grid_.paintPlan(model_.entryCount());
-        const unsigned long background = fltkColourPixel(Fl::box_color(color()));
+        const unsigned long background = interfaceColourPixel(Fl::box_color(color()));
         const unsigned long black = blackPixel();
         if (pixelsFitInBytes() && background <= 0xFF && black <= 0xFF) {
             std::vector<std::uint8_t>& pixels = bytePixels_;
@@ -117,20 +116,18 @@ void PaletteGridView::inspectPointer() {
         holdsCapture_ = false;
         return;
     }
-    runReportingFailures(
-        [&] {
-            const int cx = Fl::event_x() - x();
-            const int cy = Fl::event_y() - y();
-            const bool inClient = cx >= 0 && cy >= 0 && cx < w() && cy < h();
-            const int index = inClient ? grid_.hitTest(cx, cy) : -1;
-            // Off the grid the colour is looked up in the palette, read with the pixel.
-            const Display::ScreenSample sample =
-                display_.sampleScreen(Fl::event_x_root(), Fl::event_y_root(), index < 0);
-            const std::string text =
-                formatReadout(restingTitle_, sample.colour, index, [&] { return sample.palette; });
-            setTitleIfChanged(text);
-        },
-        [](const CommandFailure& failure) { showMessageBox(failure.message(), failure.icon()); });
+    runReportingFailures([&] {
+        const int cx = Fl::event_x() - x();
+        const int cy = Fl::event_y() - y();
+        const bool inClient = cx >= 0 && cy >= 0 && cx < w() && cy < h();
+        const int index = inClient ? grid_.hitTest(cx, cy) : -1;
+        // Off the grid the colour is looked up in the palette, read with the pixel.
+        const DisplayDevice::ScreenSample sample =
+            display_.sampleScreen(Fl::event_x_root(), Fl::event_y_root(), index < 0);
+        const std::string text =
+            formatReadout(restingTitle_, sample.colour, index, [&] { return sample.palette; });
+        setTitleIfChanged(text);
+    });
 }
 
 void PaletteGridView::endInspection() {

@@ -15,13 +15,13 @@
 
 namespace vexa {
 
-class Display;
+class DisplayDevice;
 class PaletteModel;
 
 class PaletteGridView : public Fl_Widget {
   public:
     // `restingTitle` is the window title outside a readout.
-    PaletteGridView(int x, int y, int w, int h, const PaletteModel& model, Display& display,
+    PaletteGridView(int x, int y, int w, int h, const PaletteModel& model, DisplayDevice& display,
                     std::string restingTitle, const GridGeometry& grid);
 
     const GridGeometry& grid() const { return grid_; }
@@ -45,7 +45,7 @@ class PaletteGridView : public Fl_Widget {
     void setTitleIfChanged(const std::string& text);
 
     const PaletteModel& model_;
-    Display& display_;
+    DisplayDevice& display_;
     std::string restingTitle_;
     GridGeometry grid_;
     // Taken by a left press on the grid and given up by the left release. Pressing or

@@ -2,7 +2,6 @@
 
 #include <FL/Fl_Widget.H>
 
-#include "palette/grid_geometry.h"
 #include "ui/palette_window.h"
 #include "ui/resource_ids.h"
 

@@ -11,13 +11,12 @@
 #include "palette/start_geometry.h"
 #include "palette/window_placement.h"
 #include "platform/clipboard.h"
-#include "platform/file_dialogs.h"
-#include "platform/message_box.h"
 #include "platform/window_colormap.h"
 #include "settings/view_settings.h"
 #include "ui/app_icon.h"
 #include "ui/dialog_template.h"
 #include "ui/dialog_window.h"
+#include "ui/file_dialogs.h"
 #include "ui/palette_menu.h"
 #include "ui/resource_ids.h"
 
@@ -40,8 +39,9 @@ void postedAbout(void* window) {
 
 }  // namespace
 
-PaletteWindow::PaletteWindow(ViewSettings& settings, const std::string& appName, Display& display,
-                             const StartOptions& start, std::function<void(int)> passOn)
+PaletteWindow::PaletteWindow(ViewSettings& settings, const std::string& appName,
+                             DisplayDevice& display, const StartOptions& start,
+                             std::function<void(int)> passOn)
     : Fl_Window(templateSize().width, templateSize().height),
       settings_(settings),
       start_(start),
@@ -78,11 +78,9 @@ const std::span<const CommandEntry<PaletteWindow>> PaletteWindow::commandTable()
 }
 
 void PaletteWindow::onCommand(int id) {
-    runReportingFailures(
-        [&] {
-            if (!dispatchCommand(commandTable(), *this, id)) passOn_(id);
-        },
-        [](const CommandFailure& failure) { showMessageBox(failure.message(), failure.icon()); });
+    runReportingFailures([&] {
+        if (!dispatchCommand(commandTable(), *this, id)) passOn_(id);
+    });
 }
 
 void PaletteWindow::runModal() {

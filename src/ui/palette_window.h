@@ -16,20 +16,21 @@
 #include "palette/start_geometry.h"
 #include "palette/window_placement.h"
 #include "platform/main_window_ops.h"
+#include "platform/top_level_window.h"
 #include "ui/command_table.h"
 #include "ui/palette_grid_view.h"
 
 namespace vexa {
 
-struct ViewSettings;
+class ViewSettings;
 
-class PaletteWindow : public Fl_Window {
+class PaletteWindow : public Fl_Window, public TopLevelWindow {
   public:
     // Copies the grid preferences from `settings` and builds the palette model; throws
     // PaletteModelError before any X window exists. `appName` is the resting title, `start`
     // what the command line asks of the placement; commands the window does not handle go
     // to `passOn`.
-    PaletteWindow(ViewSettings& settings, const std::string& appName, Display& display,
+    PaletteWindow(ViewSettings& settings, const std::string& appName, DisplayDevice& display,
                   const StartOptions& start, std::function<void(int)> passOn);
     ~PaletteWindow() override;
 

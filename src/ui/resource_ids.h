@@ -1,6 +1,6 @@
 // The identifiers of the resources: the menu's commands, the dialog templates, their
 // controls and the icon. Framework commands keep their framework numbers; the program's own
-// commands are numbered from 2001 (the Set Columns ids are in grid_geometry.h).
+// commands are numbered from 2001.
 #pragma once
 
 namespace vexa {
@@ -28,6 +28,12 @@ inline constexpr int ID_APP_EXIT = 57665;
 inline constexpr int ID_HELP = 57670;
 
 inline constexpr int ID_VIEW_SHRINK_TO_FIT = 2001;
+inline constexpr int ID_VIEW_COLUMNS_8 = 2002;
+inline constexpr int ID_VIEW_COLUMNS_16 = 2003;
+inline constexpr int ID_VIEW_COLUMNS_32 = 2004;
+inline constexpr int ID_VIEW_COLUMNS_64 = 2005;
+inline constexpr int ID_VIEW_COLUMNS_128 = 2006;
+inline constexpr int ID_VIEW_COLUMNS_256 = 2007;
 inline constexpr int ID_VIEW_TOGGLE_BORDER = 2008;
 
 }  // namespace vexa

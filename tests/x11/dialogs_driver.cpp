@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/file_dialogs.h"
+#include "ui/file_dialogs.h"
 
 namespace {
 

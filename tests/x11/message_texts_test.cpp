@@ -13,8 +13,8 @@
 #include <functional>
 #include <string>
 
-#include "platform/message_box.h"
-#include "platform/x11/question_box.h"
+#include "ui/message_box.h"
+#include "ui/question_box.h"
 
 namespace vexa {
 namespace {

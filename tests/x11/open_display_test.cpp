@@ -5,12 +5,15 @@
 // clang-format on
 #include "platform/x11/open_display.h"
 
+#include <FL/x.H>
+
 namespace vexa {
 namespace {
 
 TEST(OpenDisplay, ToolkitMessagesCarryTheProgramsName) {
-    ::Display* display = openDisplay();
-    ASSERT_NE(display, nullptr);
+    const std::unique_ptr<X11Display> opened = openDisplay();
+    ASSERT_NE(opened, nullptr);
+    ::Display* display = fl_display;
     ::testing::internal::CaptureStderr();
     // No such window: the server answers with BadWindow.
     XMapWindow(display, 0x7fffffe);

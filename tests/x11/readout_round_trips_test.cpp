@@ -168,14 +168,14 @@ TEST(ReadoutRoundTripsTest, ASampleOnTheGridAndOffItWaitsForTheServerAtMostTwice
     XSync(connection, False);
 
     proxy.reset();
-    const Display::ScreenSample onGrid = display.sampleScreen(220, 110, false);
+    const DisplayDevice::ScreenSample onGrid = display.sampleScreen(220, 110, false);
     EXPECT_GE(proxy.waits(), 1);
     EXPECT_LE(proxy.waits(), 2);
     EXPECT_EQ(onGrid.colour, makeColorRef(77, 255 - 77, (77 * 7) & 0xFF));
     EXPECT_EQ(onGrid.palette.count, 0);
 
     proxy.reset();
-    const Display::ScreenSample offGrid = display.sampleScreen(220, 110, true);
+    const DisplayDevice::ScreenSample offGrid = display.sampleScreen(220, 110, true);
     EXPECT_GE(proxy.waits(), 1);
     EXPECT_LE(proxy.waits(), 2);
     EXPECT_EQ(offGrid.colour, onGrid.colour);

@@ -2,7 +2,9 @@
 // anything else happens; any other version runs, reading and writing the settings in the
 // order of a run.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +36,37 @@ TEST(StartUpTest, ASixteenBitWindowsHostIsRefusedBeforeTheRegistryIsTouched) {
     ASSERT_TRUE(pressKeys(message->window, "Return"));
     // No key was opened or created, nothing read or written.
     EXPECT_EQ(report(driver), std::vector<std::string>{"done after 0 calls"});
+}
+
+// The exit status of `driver`, once it has ended.
+std::optional<int> exitStatus(ChildProcess& driver) {
+    const std::optional<int> status = driver.wait(10000ms);
+    if (!status || !WIFEXITED(*status)) return std::nullopt;
+    return WEXITSTATUS(*status);
+}
+
+TEST(StartUpTest, RunningOutOfMemoryWhileLoadingTheSettingsShowsTheMemoryMessage) {
+    XConnection x;
+    ChildProcess driver({VEXA_TEST_START_UP, "0x00003303", "bad_alloc"});
+    const auto message = waitForMessage(x, "Vexa");
+    ASSERT_TRUE(message.has_value());
+    EXPECT_EQ(message->text, "There is not enough memory to launch the application");
+    ASSERT_TRUE(pressKeys(message->window, "Return"));
+    const std::vector<std::string> lines = report(driver);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front(), "call read CurrentVersion\\Version");
+    EXPECT_EQ(exitStatus(driver), 1);
+}
+
+// A fault of the program is not passed off as the lack of memory: no message box (the
+// driver would wait for it to be dismissed), the run ends with its own status.
+TEST(StartUpTest, AFaultWhileLoadingTheSettingsIsNotReportedAsLackOfMemory) {
+    XConnection x;
+    ChildProcess driver({VEXA_TEST_START_UP, "0x00003303", "logic_error"});
+    const std::vector<std::string> lines = report(driver);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back().rfind("done after ", 0), 0u);
+    EXPECT_EQ(exitStatus(driver), 70);
 }
 
 TEST(StartUpTest, WindowsNt351RunsAndTheSettingsAreReadAndWrittenInRunOrder) {

@@ -74,22 +74,6 @@ RegResult resultFromErrno(int error) {
     return resultFromFileError(classifyErrno(error));
 }
 
-RegResult readWholeFile(const std::string& path, std::string& text, bool& exists) {
-    text.clear();
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    exists = fd.get() >= 0;
-    if (!exists) return errno == ENOENT ? ERROR_SUCCESS : resultFromErrno(errno);
-    char buffer[8192];
-    for (;;) {
-        ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n == 0) return ERROR_SUCCESS;
-        if (n > 0)
-            text.append(buffer, static_cast<std::size_t>(n));
-        else if (errno != EINTR)
-            return resultFromErrno(errno);
-    }
-}
-
 int makeFolders(const std::string& folder) {
     for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
         std::string part = folder.substr(0, slash);

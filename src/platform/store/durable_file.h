@@ -1,4 +1,4 @@
-// Whole-file I/O for the registry file store: reading a file, replacing it so that a crash
+// Whole-file I/O for the registry file store: replacing a file so that a crash
 // leaves either the old or the new contents (through SaveFile), keeping a copy aside, and an
 // exclusive lock on the folder that serialises the writers. Errors come back as registry
 // results, from the one errno classification of base.
@@ -15,9 +15,6 @@ namespace vexa {
 // The registry result of a file error, and of a POSIX error number.
 RegResult resultFromFileError(FileErrorKind kind);
 RegResult resultFromErrno(int error);
-
-// The whole file; `exists` false, with success, when there is none.
-RegResult readWholeFile(const std::string& path, std::string& text, bool& exists);
 
 // mkdir -p; folders it makes are private to the user. Returns 0 or an errno value.
 int makeFolders(const std::string& folder);

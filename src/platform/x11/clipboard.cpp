@@ -56,7 +56,7 @@ class ClipboardOwner {
     bool put(Window requestor, Atom property, Atom type, int format, const void* data,
              std::size_t items);
 
-    ::Display* connection_ = nullptr;
+    Display* connection_ = nullptr;
     Window window_ = None;
     Atoms atoms_{};
     std::size_t maxPropertyBytes_ = 0;

@@ -12,13 +12,10 @@ DesktopFacts probeDesktop(const std::string& displayName) {
     ::Display* connection = XOpenDisplay(displayName.c_str());
     if (!connection) return facts;
     facts.opened = true;
-    {
-        // The same test as the palette model's, so that --nested nests exactly where Vexa
-        // would refuse to run.
-        X11Display display(connection);
-        const auto info = display.openInfo();
-        facts.paletteBased = info->paletteBased() && info->paletteSize() > 0;
-    }
+    // The same test as the palette model's, so that --nested nests exactly where Vexa
+    // would refuse to run.
+    facts.paletteBased = paletteScreen(connection) &&
+                         DefaultVisual(connection, DefaultScreen(connection))->map_entries > 0;
     int opcode = 0, event = 0, error = 0;
     facts.render = XQueryExtension(connection, "RENDER", &opcode, &event, &error);
     const int screen = DefaultScreen(connection);

@@ -8,6 +8,7 @@
 #include <limits>
 #include <vector>
 
+#include "platform/x11/x11_display.h"
 #include "platform/x11/x_error_trap.h"
 
 // FLTK's table of the pixel it draws each of its 256 colour indices with (mapped 1: allocated
@@ -37,12 +38,7 @@ SavedMap& savedMap() {
     return map;
 }
 
-bool paletteScreen(::Display* connection) {
-    const int visualClass = DefaultVisual(connection, DefaultScreen(connection))->c_class;
-    return visualClass == PseudoColor || visualClass == GrayScale;
-}
-
-std::vector<XColor> colormapColours(::Display* connection, Colormap colormap) {
+std::vector<XColor> colormapColours(Display* connection, Colormap colormap) {
     const int size = DefaultVisual(connection, DefaultScreen(connection))->map_entries;
     std::vector<XColor> cells(static_cast<std::size_t>(size));
     for (int i = 0; i < size; ++i) {
@@ -112,7 +108,7 @@ bool chooseFrom(const std::vector<XColor>& cells) {
 
 }  // namespace
 
-bool matchInterfaceColours(::Display* connection, Colormap installed) {
+bool matchInterfaceColours(Display* connection, Colormap installed) {
     if (installed == None || !paletteScreen(connection)) return false;
     if (installed == DefaultColormap(connection, DefaultScreen(connection)))
         return restoreFltkMap();
@@ -121,7 +117,8 @@ bool matchInterfaceColours(::Display* connection, Colormap installed) {
     return chooseFrom(cells);
 }
 
-void useCoreTextOnPaletteScreens(::Display* connection) {
+void useCoreTextOnPaletteScreens() {
+    Display* connection = fl_display;
     if (!paletteScreen(connection)) return;
     FcPattern* defaults = FcPatternCreate();
     if (!defaults) return;

@@ -12,11 +12,12 @@ namespace vexa {
 
 // Matches FLTK's colours to `installed` (None: nothing changes). True when a pixel that
 // FLTK draws with changed, so that shown windows need a redraw.
-bool matchInterfaceColours(::Display* connection, Colormap installed);
+bool matchInterfaceColours(Display* connection, Colormap installed);
 
-// Makes FLTK's text draw through the core protocol, in the pixels of the matched colours.
+// Makes FLTK's text, on FLTK's connection, draw through the core protocol, in the pixels of
+// the matched colours.
 // On a palette-based screen the Render extension blends anti-aliased text in its own colour
 // cube, and FLTK's labels then stand in dark boxes; core text is drawn cleanly.
-void useCoreTextOnPaletteScreens(::Display* connection);
+void useCoreTextOnPaletteScreens();
 
 }  // namespace vexa

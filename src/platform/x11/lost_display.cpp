@@ -14,7 +14,7 @@ std::function<void()>& saver() {
     return save;
 }
 
-int lostDisplay(::Display* display) {
+int lostDisplay(Display* display) {
     if (saver()) saver()();
     std::fprintf(stderr, "vexa: lost the connection to display \"%s\"\n", DisplayString(display));
     // Xlib may not be used again, and nothing may return into it.

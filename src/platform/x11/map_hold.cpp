@@ -9,10 +9,10 @@
 namespace vexa {
 namespace {
 
-using MapWindowFunction = int (*)(::Display*, Window);
+using MapWindowFunction = int (*)(Display*, Window);
 
 bool holding = false;
-std::vector<std::pair<::Display*, Window>> heldMaps;
+std::vector<std::pair<Display*, Window>> heldMaps;
 
 // Xlib's own XMapWindow, behind the program's definition below.
 MapWindowFunction xlibMapWindow() {
@@ -37,7 +37,7 @@ MapHold::~MapHold() {
 
 // The program's XMapWindow comes before Xlib's for every caller in the process, FLTK
 // included; outside a MapHold it is Xlib's.
-extern "C" int XMapWindow(::Display* display, Window window) {
+extern "C" int XMapWindow(Display* display, Window window) {
     if (vexa::holding) {
         vexa::heldMaps.emplace_back(display, window);
         return 1;

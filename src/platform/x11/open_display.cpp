@@ -34,7 +34,7 @@ void toolkitWarning(const char* format, ...) {
 
 // An X error that no part of the program traps is reported and the run goes on, as FLTK does
 // when it opens the display itself; Xlib's own handler would end the program unsaved.
-int reportXError(::Display* display, XErrorEvent* error) {
+int reportXError(Display* display, XErrorEvent* error) {
     char request[16], requestName[128], text[128];
     std::snprintf(request, sizeof request, "%d", error->request_code);
     XGetErrorDatabaseText(display, "XRequest", request, request, requestName, sizeof requestName);
@@ -45,18 +45,18 @@ int reportXError(::Display* display, XErrorEvent* error) {
 
 }  // namespace
 
-::Display* openDisplay() {
+std::unique_ptr<X11Display> openDisplay() {
     Fl::warning = toolkitWarning;
     Fl::error = toolkitWarning;
     Fl::fatal = toolkitFatal;
     XSetErrorHandler(reportXError);
-    ::Display* connection = XOpenDisplay(nullptr);
+    Display* connection = XOpenDisplay(nullptr);
     if (!connection) {
         std::fprintf(stderr, "vexa: cannot open display \"%s\"\n", XDisplayName(nullptr));
         return nullptr;
     }
     fl_open_display(connection);
-    return connection;
+    return std::make_unique<X11Display>(connection);
 }
 
 }  // namespace vexa

@@ -14,21 +14,6 @@
 #include "platform/x11/x_error_trap.h"
 
 namespace vexa {
-namespace {
-
-// Fills on the current drawable; the caller restores FLTK's colour.
-void fillRaw(int x, int y, int w, int h) {
-    if (w > 0 && h > 0) XFillRectangle(fl_display, fl_window, fl_gc, x, y, w, h);
-}
-
-}  // namespace
-
-void fillPixelRect(int x, int y, int w, int h, unsigned long pixel) {
-    if (w <= 0 || h <= 0 || !fl_gc) return;
-    XSetForeground(fl_display, fl_gc, pixel);
-    fillRaw(x, y, w, h);
-    fl_color(fl_color());
-}
 
 // The black of the colormap on screen, or its darkest entry: the frames stay black
 // whichever colormap is installed.
@@ -36,19 +21,6 @@ unsigned long blackPixel() {
     return fl_xpixel(FL_BLACK);
 }
 
-void framePixelRect(int x, int y, int w, int h, unsigned long pixel) {
-    if (w <= 0 || h <= 0 || !fl_gc) return;
-    XSetForeground(fl_display, fl_gc, pixel);
-    fillRaw(x, y, w, 1);                  // top
-    fillRaw(x, y + h - 1, w, 1);          // bottom
-    fillRaw(x, y + 1, 1, h - 2);          // left
-    fillRaw(x + w - 1, y + 1, 1, h - 2);  // right
-    fl_color(fl_color());
-}
-
-}  // namespace vexa
-
-namespace vexa {
 namespace {
 
 int bitsPerPixel(int depth) {
@@ -63,7 +35,7 @@ int bitsPerPixel(int depth) {
 
 }  // namespace
 
-unsigned long fltkColourPixel(unsigned int colour) {
+unsigned long interfaceColourPixel(unsigned int colour) {
     return fl_xpixel(static_cast<Fl_Color>(colour));
 }
 
@@ -76,11 +48,11 @@ namespace {
 
 // True when the connection is a local socket: only a server on this machine can reach the
 // segment (over TCP a segment id could name another machine's memory).
-bool localConnection(::Display* display) {
+bool localConnection(Display* display) {
     sockaddr_storage address{};
     socklen_t length = sizeof address;
-    return getsockname(ConnectionNumber(display), reinterpret_cast<sockaddr*>(&address),
-                       &length) == 0 &&
+    return getsockname(ConnectionNumber(display), reinterpret_cast<sockaddr*>(&address), &length) ==
+               0 &&
            address.ss_family == AF_UNIX;
 }
 
@@ -179,7 +151,7 @@ class SharedBlock {
         segment_ = {};
     }
 
-    ::Display* display_ = nullptr;
+    Display* display_ = nullptr;
     XShmSegmentInfo segment_{};
     std::size_t size_ = 0;
     unsigned long pending_ = 0;

@@ -13,7 +13,7 @@ namespace vexa {
 namespace {
 
 // Adds ColormapChangeMask to what this client already selects on `window`.
-void listenForColormaps(::Display* connection, Window window) {
+void listenForColormaps(Display* connection, Window window) {
     XErrorTrap trap(connection);
     XWindowAttributes attributes{};
     if (!XGetWindowAttributes(connection, window, &attributes)) return;

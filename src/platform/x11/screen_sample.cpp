@@ -59,7 +59,7 @@ std::uint8_t eightBits(std::uint16_t channel) {
 
 }  // namespace
 
-Display::ScreenSample X11Display::sampleScreen(int x, int y, bool withPalette) {
+DisplayDevice::ScreenSample X11Display::sampleScreen(int x, int y, bool withPalette) {
     requireConnection();
     const int wanted = withPalette && paletteBased() ? std::min(paletteSize(), 256) : 0;
     // Every pixel of a palette screen is an index below its size: when the colormap that
@@ -103,7 +103,7 @@ Display::ScreenSample X11Display::sampleScreen(int x, int y, bool withPalette) {
         // No image: the point is outside the screen.
         if (!image || !list) throw CommandFailure::resourceUnavailable();
         const std::optional<std::uint32_t> pixel = pixelOf(c, *image);
-        if (!pixel) return Display::sampleScreen(x, y, withPalette);
+        if (!pixel) return DisplayDevice::sampleScreen(x, y, withPalette);
         if (xcb_list_installed_colormaps_cmaps_length(list.get()) < 1) break;
         const xcb_colormap_t colormap = xcb_list_installed_colormaps_cmaps(list.get())[0];
         lastInstalled_ = colormap;

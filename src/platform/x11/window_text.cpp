@@ -4,10 +4,12 @@
 #include <FL/x.H>
 #include <X11/Xatom.h>
 
+#include "platform/x11/toolkit_window.h"
+
 namespace vexa {
 
-void publishWindowText(Fl_Window& window, const char* property, const std::string& text) {
-    const Window xid = fl_xid(&window);
+void publishWindowText(TopLevelWindow& window, const char* property, const std::string& text) {
+    const Window xid = fl_xid(&toolkitWindow(window));
     if (!xid) return;
     const Atom atom = XInternAtom(fl_display, property, False);
     XChangeProperty(fl_display, xid, atom, XA_STRING, 8, PropModeReplace,

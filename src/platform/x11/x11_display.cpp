@@ -34,12 +34,12 @@ class X11PaletteObject : public PaletteObject {
     LogicalPalette record;
 };
 
-Visual* defaultVisual(::Display* connection) {
+Visual* defaultVisual(Display* connection) {
     return DefaultVisual(connection, DefaultScreen(connection));
 }
 
 // The colours of `count` entries from `start` of the installed colormap, asked of the server.
-std::vector<XColor> queryInstalledColours(::Display* connection, int start, int count) {
+std::vector<XColor> queryInstalledColours(Display* connection, int start, int count) {
     std::vector<XColor> cells(count);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         Colormap colormap = installedColormap(connection);
@@ -61,7 +61,12 @@ std::uint8_t eightBits(unsigned short channel) {
 
 }  // namespace
 
-Colormap installedColormap(::Display* connection) {
+bool paletteScreen(Display* connection) {
+    const int visualClass = defaultVisual(connection)->c_class;
+    return visualClass == PseudoColor || visualClass == GrayScale;
+}
+
+Colormap installedColormap(Display* connection) {
     int count = 0;
     Colormap* maps = XListInstalledColormaps(connection, DefaultRootWindow(connection), &count);
     Colormap first = (maps && count > 0) ? maps[0] : None;
@@ -69,7 +74,7 @@ Colormap installedColormap(::Display* connection) {
     return first;
 }
 
-X11Display::X11Display(::Display* connection) : connection_(connection) {}
+X11Display::X11Display(Display* connection) : connection_(connection) {}
 
 X11Display::~X11Display() {
     if (!connection_ || realised_ == None) return;
@@ -82,8 +87,7 @@ void X11Display::requireConnection() const {
 }
 
 bool X11Display::paletteBased() const {
-    const int visualClass = defaultVisual(connection_)->c_class;
-    return visualClass == PseudoColor || visualClass == GrayScale;
+    return paletteScreen(connection_);
 }
 
 int X11Display::paletteSize() const {

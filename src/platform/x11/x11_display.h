@@ -12,12 +12,12 @@
 
 namespace vexa {
 
-class X11Display : public Display {
+class X11Display : public DisplayDevice {
   public:
     // Works on an open connection that outlives this object (for example FLTK's fl_display).
     // With no connection (the display could not be opened) openInfo gives nullptr and every
     // other operation raises ResourceUnavailable.
-    explicit X11Display(::Display* connection);
+    explicit X11Display(Display* connection);
     // Frees the colormap of the last realisation; the screen then shows the default colormap.
     ~X11Display() override;
     X11Display(const X11Display&) = delete;
@@ -45,7 +45,7 @@ class X11Display : public Display {
     bool paletteBased() const;
     int paletteSize() const;
 
-    ::Display* connection_;
+    Display* connection_;
     Colormap realised_ = None;
     // The colormap the last sample found installed: only a guess for the next sample's
     // first exchange, which the same exchange confirms or refutes.
@@ -53,8 +53,12 @@ class X11Display : public Display {
     std::function<void(Colormap)> onRealise_;
 };
 
+// True when the default visual shows its pixels through a colormap that clients can change
+// (PseudoColor or GrayScale): the one place that decides what counts as a palette screen.
+bool paletteScreen(Display* connection);
+
 // The colormap currently installed on the default screen (the first of the installed
 // list), or None when the server lists none.
-Colormap installedColormap(::Display* connection);
+Colormap installedColormap(Display* connection);
 
 }  // namespace vexa

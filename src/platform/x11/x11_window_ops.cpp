@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/x11/map_hold.h"
+#include "platform/x11/toolkit_window.h"
 
 namespace vexa {
 namespace {
@@ -245,8 +246,8 @@ bool X11WindowOps::showPlaced(const std::function<void()>& place) {
     return frameKnown;
 }
 
-std::unique_ptr<MainWindowOps> mainWindowOps(Fl_Window& window) {
-    return std::make_unique<X11WindowOps>(window);
+std::unique_ptr<MainWindowOps> mainWindowOps(TopLevelWindow& window) {
+    return std::make_unique<X11WindowOps>(toolkitWindow(window));
 }
 
 void X11WindowOps::showMinimised() {

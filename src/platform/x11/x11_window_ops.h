@@ -3,6 +3,7 @@
 // work area, the iconified state, placement, "always on top" and activation.
 #pragma once
 
+#include <FL/Fl_Window.H>
 #include <X11/Xlib.h>
 
 #include "platform/main_window_ops.h"

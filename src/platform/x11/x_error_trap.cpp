@@ -7,7 +7,7 @@ XErrorTrap* innermost = nullptr;
 
 }  // namespace
 
-XErrorTrap::XErrorTrap(::Display* connection) : connection_(connection), outer_(innermost) {
+XErrorTrap::XErrorTrap(Display* connection) : connection_(connection), outer_(innermost) {
     XSync(connection_, False);  // errors of earlier requests are not ours
     innermost = this;
     previousHandler_ = XSetErrorHandler(&XErrorTrap::handle);
@@ -24,7 +24,7 @@ bool XErrorTrap::failed() {
     return failed_;
 }
 
-int XErrorTrap::handle(::Display* connection, XErrorEvent* error) {
+int XErrorTrap::handle(Display* connection, XErrorEvent* error) {
     for (XErrorTrap* trap = innermost; trap; trap = trap->outer_)
         if (trap->connection_ == connection) {
             trap->failed_ = true;

@@ -9,7 +9,7 @@ namespace vexa {
 
 class XErrorTrap {
   public:
-    explicit XErrorTrap(::Display* connection);
+    explicit XErrorTrap(Display* connection);
     ~XErrorTrap();
     XErrorTrap(const XErrorTrap&) = delete;
     XErrorTrap& operator=(const XErrorTrap&) = delete;
@@ -18,11 +18,11 @@ class XErrorTrap {
     bool failed();
 
   private:
-    static int handle(::Display* connection, XErrorEvent* error);
+    static int handle(Display* connection, XErrorEvent* error);
 
-    ::Display* connection_;
+    Display* connection_;
     XErrorTrap* outer_;
-    int (*previousHandler_)(::Display*, XErrorEvent*);
+    int (*previousHandler_)(Display*, XErrorEvent*);
     bool failed_ = false;
 };
 

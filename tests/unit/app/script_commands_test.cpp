@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
+#include <new>
 #include <optional>
+#include <stdexcept>
 #include <tuple>
 #include <vector>
 
@@ -111,6 +114,27 @@ TEST(ScriptCommandsTest, SaveAndPrintWriteThePaletteOrTheWindowsMessage) {
     r = run(command(ScriptAction::watch), display);
     EXPECT_EQ((std::tuple{r.status, r.err}),
               (std::tuple{1, "vexa: " + std::string(kPaletteModeMessage) + "\n"}));
+}
+
+// A display whose palette read throws what `fail` throws.
+struct ThrowingDisplay : FakeDisplay {
+    std::function<void()> fail;
+    int readSystemPaletteEntries(int, int, PaletteEntry*) override {
+        fail();
+        return 0;
+    }
+};
+
+TEST(ScriptCommandsTest, RunningOutOfMemoryIsReportedAsSuchAndAFaultIsNot) {
+    ThrowingDisplay display;
+    display.fail = [] { throw std::bad_alloc(); };
+    Outcome r = run(command(ScriptAction::print), display);
+    EXPECT_EQ((std::tuple{r.status, r.out, r.err}),
+              (std::tuple{1, "", "vexa: " + std::string(kNoMemoryMessage) + "\n"}));
+    display.fail = [] { throw std::logic_error("broken invariant"); };
+    r = run(command(ScriptAction::print), display);
+    EXPECT_EQ((std::tuple{r.status, r.out, r.err}),
+              (std::tuple{70, "", "vexa: internal error: broken invariant\n"}));
 }
 
 TEST(ScriptCommandsTest, WatchWritesOneLinePerChangeOfTheInstalledColours) {

@@ -74,10 +74,7 @@ TEST(GridGeometryTest, PaintPlanFollowsTileOrderAndEntryCount) {
     }
 }
 
-TEST(GridGeometryTest, SetColumnsThenShrinkToFitRemovesTheMargins) {
-    const GridShape shapes[] = {{8, 32}, {16, 16}, {32, 8}, {64, 4}, {128, 2}, {256, 1}};
-    for (int id = 2002; id <= 2007; ++id) EXPECT_EQ(setColumnsShape(id), shapes[id - 2002]);
-    EXPECT_FALSE(setColumnsShape(2008));
+TEST(GridGeometryTest, ShrinkToFitRemovesTheMargins) {
     GridGeometry g = GridGeometry::fromPreferences(16, 16, false);
     g.layoutGrid(300, 100);
     EXPECT_EQ((Rect{g.originX, g.originY, g.tileWidth, g.tileHeight}), (Rect{6, 2, 18, 6}));

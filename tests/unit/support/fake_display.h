@@ -1,4 +1,4 @@
-// A Display for unit tests: a hardware palette in memory, switches for the failures a
+// A DisplayDevice for unit tests: a hardware palette in memory, switches for the failures a
 // display can report, and a log of calls for checking their order.
 #pragma once
 
@@ -13,7 +13,7 @@
 
 namespace vexa::testing {
 
-class FakeDisplay : public Display {
+class FakeDisplay : public DisplayDevice {
   public:
     bool infoAvailable = true, paletteBased = true, screenUnreachable = false,
          paletteCreationFails = false;

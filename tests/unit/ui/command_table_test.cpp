@@ -51,8 +51,9 @@ TEST(CommandDispatch, AShownFailureIsReportedOnceAndWorkBeforeItStays) {
     r.fail = true;
     r.failWith = FailureCategory::ResourceUnavailable;
     std::vector<std::string> shown;
-    runReportingFailures([&] { dispatchCommand<Recorder>(kTable, r, 57604); },
-                         [&](const CommandFailure& f) { shown.push_back(f.message()); });
+    EXPECT_FALSE(
+        runReportingFailures([&] { dispatchCommand<Recorder>(kTable, r, 57604); },
+                             [&](const CommandFailure& f) { shown.push_back(f.message()); }));
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0], "A required resource was unavailable.");
     EXPECT_EQ(r.calls, std::vector<std::string>{"failing"});
@@ -77,8 +78,8 @@ TEST(CommandDispatch, RunningOutOfMemoryIsReportedAsTheMemoryFailure) {
 TEST(CommandDispatch, ASuccessfulCommandShowsNothing) {
     Recorder r;
     int shown = 0;
-    runReportingFailures([&] { dispatchCommand<Recorder>(kTable, r, 57604); },
-                         [&](const CommandFailure&) { ++shown; });
+    EXPECT_TRUE(runReportingFailures([&] { dispatchCommand<Recorder>(kTable, r, 57604); },
+                                     [&](const CommandFailure&) { ++shown; }));
     EXPECT_EQ(shown, 0);
     EXPECT_EQ(r.calls, (std::vector<std::string>{"failing", "finished"}));
 }

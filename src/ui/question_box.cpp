@@ -1,6 +1,6 @@
-#include "platform/x11/question_box.h"
+#include "ui/question_box.h"
 
-#include "platform/x11/message_window.h"
+#include "ui/message_window.h"
 
 namespace vexa {
 

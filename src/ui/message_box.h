@@ -12,4 +12,7 @@ namespace vexa {
 // Shows `text` and returns when the user dismisses the box.
 void showMessageBox(const std::string& text, MessageIcon icon);
 
+// How every window shows a failure: its message with its icon; a silent one shows nothing.
+void showFailure(const CommandFailure& failure);
+
 }  // namespace vexa

@@ -1,4 +1,4 @@
-#include "platform/x11/message_window.h"
+#include "ui/message_window.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
@@ -9,12 +9,18 @@
 
 #include <algorithm>
 
+#include "platform/top_level_window.h"
 #include "platform/window_colormap.h"
 #include "platform/window_text.h"
-#include "platform/x11/literal_label.h"
+#include "ui/literal_label.h"
 
 namespace vexa {
 namespace {
+
+class MessageWindow : public Fl_Window, public TopLevelWindow {
+  public:
+    using Fl_Window::Fl_Window;
+};
 
 struct Answer {
     Fl_Window* window = nullptr;
@@ -45,7 +51,7 @@ bool runMessageWindow(const std::string& caption, const std::string& text,
     const int h = std::max(textH, 34) + 70;
 
     Answer answer;
-    Fl_Window box(w, h);
+    MessageWindow box(w, h);
     box.copy_label(caption.c_str());
     answer.window = &box;
     box.callback(answerOther, &answer);  // Esc and the close box

@@ -1,4 +1,4 @@
-#include "platform/file_dialogs.h"
+#include "ui/file_dialogs.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Choice.H>
@@ -14,8 +14,8 @@
 #include "base/typed_path.h"
 #include "platform/file_name_rules.h"
 #include "platform/window_colormap.h"
-#include "platform/x11/fltk_preferences.h"
-#include "platform/x11/question_box.h"
+#include "ui/fltk_preferences.h"
+#include "ui/question_box.h"
 
 namespace vexa {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/x11/fltk_preferences.h"
+#include "ui/fltk_preferences.h"
 
 #include <FL/Fl.H>
 

@@ -1,4 +1,4 @@
-#include "platform/x11/literal_label.h"
+#include "ui/literal_label.h"
 
 #include <FL/fl_draw.H>
 

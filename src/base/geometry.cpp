@@ -1,4 +1,4 @@
-#include "platform/window_ops.h"
+#include "base/geometry.h"
 
 namespace vexa {
 namespace {
