@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <string>
@@ -127,10 +128,14 @@ std::vector<std::uint8_t> readFileStart(const std::string& path, std::size_t max
     try {
         if (::fstat(fd, &st) != 0) throw CommandFailure::fromErrno(errno, path);
         checkLoadable(st, path);
-        bytes.resize(maxBytes);
+        // Room for the whole file and one byte more, to see its end in one read; it grows
+        // should the file grow meanwhile.
+        const auto size = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0));
+        bytes.resize(size < maxBytes ? size + 1 : maxBytes);
         std::size_t got = 0;
         while (got < maxBytes) {
-            const ssize_t n = ::read(fd, bytes.data() + got, maxBytes - got);
+            if (got == bytes.size()) bytes.resize(std::min(maxBytes, 2 * got));
+            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) throw CommandFailure::fromErrno(errno, std::nullopt);
             if (n == 0) break;

@@ -1,16 +1,9 @@
 #include "palette/palette_bitmap.h"
 
-#include <new>
-
 #include "base/command_failure.h"
-#include "base/file_io.h"
-#include "palette/palette_model.h"
 
 namespace vexa {
 namespace {
-
-constexpr int kImageWidth = 256;
-constexpr int kImageHeight = 32;
 
 constexpr std::uint32_t kCoreHeaderSize = 12;
 constexpr std::uint32_t kBiBitfields = 3;
@@ -58,8 +51,8 @@ std::vector<std::uint8_t> buildPaletteImage(const SystemPaletteSnapshot& snapsho
     // Information header: 256 x 32, bottom-up, 8 bits per pixel, uncompressed, all
     // colours used; sizes and resolutions left 0.
     put32(out, static_cast<std::uint32_t>(kBitmapInfoHeaderSize));
-    put32(out, kImageWidth);
-    put32(out, kImageHeight);
+    put32(out, kPaletteImageWidth);
+    put32(out, kPaletteImageHeight);
     put16(out, 1);
     put16(out, 8);
     for (int field = 0; field < 6; ++field) put32(out, 0);
@@ -72,8 +65,8 @@ std::vector<std::uint8_t> buildPaletteImage(const SystemPaletteSnapshot& snapsho
     }
 
     // Every row shows every index once; rows need no padding at 256 bytes.
-    for (int row = 0; row < kImageHeight; ++row)
-        for (int x = 0; x < kImageWidth; ++x) out.push_back(static_cast<std::uint8_t>(x));
+    for (int row = 0; row < kPaletteImageHeight; ++row)
+        for (int x = 0; x < kPaletteImageWidth; ++x) out.push_back(static_cast<std::uint8_t>(x));
     return out;
 }
 
@@ -116,19 +109,6 @@ LogicalPalette buildLoadedPalette(const BitmapColourTable& table,
         palette.entries[i] = PaletteEntry{q.red, q.green, q.blue, PC_NOCOLLAPSE};
     }
     return palette;
-}
-
-void writePaletteBitmap(const std::string& path, const PaletteModel& model) {
-    SaveFile file(path);
-    const SystemPaletteSnapshot snapshot = model.readSystemPalette();
-    std::vector<std::uint8_t> image;
-    try {
-        image = buildPaletteImage(snapshot);
-    } catch (const std::bad_alloc&) {
-        throw CommandFailure::outOfMemory();
-    }
-    file.write(image);
-    file.commit();
 }
 
 }  // namespace vexa

@@ -2,22 +2,22 @@
 // the system palette and whose every row is the bytes 0..255, so a viewer shows the
 // palette as 256 one-pixel columns. Loading takes the colour table of any 8-bit BMP, where
 // its header puts it and as long as the header says, and makes its entries 10 to 245 the
-// system palette. The byte work is done by pure functions on memory; the last function
-// adds the file and the display (file_commands loads).
+// system palette. Pure functions on memory; file_commands reads and writes the files.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <string>
 #include <vector>
 
 #include "base/palette_types.h"
 
 namespace vexa {
 
-class PaletteModel;
+// The palette image in every format: one column per index, every row the same.
+inline constexpr int kPaletteImageWidth = 256;
+inline constexpr int kPaletteImageHeight = 32;
 
 inline constexpr std::size_t kBitmapFileHeaderSize = 14;
 inline constexpr std::size_t kBitmapInfoHeaderSize = 40;
@@ -64,9 +64,5 @@ BitmapColourTable readBitmapColourTable(std::span<const std::uint8_t> fileStart)
 // them, flags included.
 LogicalPalette buildLoadedPalette(const BitmapColourTable& table,
                                   const SystemPaletteSnapshot& snapshot);
-
-// Saves the current system palette as a palette bitmap; on any failure the file at
-// `path` is left as it was. Throws CommandFailure.
-void writePaletteBitmap(const std::string& path, const PaletteModel& model);
 
 }  // namespace vexa

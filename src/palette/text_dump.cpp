@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "base/file_io.h"
-#include "palette/palette_model.h"
-
 namespace vexa {
 namespace {
 
@@ -38,8 +35,11 @@ std::string formatDumpTime(const std::tm* local) {
     return text;
 }
 
-std::string textDumpHeader(int entryCount, const std::tm* local) {
+std::string buildTextDump(int entryCount, const SystemPaletteSnapshot& snapshot,
+                          const std::tm* local) {
     std::string text;
+    const int n = std::clamp(entryCount, 0, kMaxPaletteEntries);
+    text.reserve(400 + static_cast<std::size_t>(n) * 20);
     for (const std::string& line : {
              std::string("Vexa - Win32 Color Palette Tool"),
              std::string("Copyright (c) 1996 Varnel. All rights reserved."),
@@ -53,13 +53,6 @@ std::string textDumpHeader(int entryCount, const std::tm* local) {
         text += line;
         text += kLineEnd;
     }
-    return text;
-}
-
-std::string textDumpEntries(int entryCount, const SystemPaletteSnapshot& snapshot) {
-    std::string text;
-    const int n = std::clamp(entryCount, 0, kMaxPaletteEntries);
-    text.reserve(static_cast<std::size_t>(n) * 20);
     for (int i = 0; i < n; ++i) {
         const PaletteEntry& e = snapshot.entries[i];
         char line[32];
@@ -69,23 +62,9 @@ std::string textDumpEntries(int entryCount, const SystemPaletteSnapshot& snapsho
     return text;
 }
 
-std::string buildTextDump(int entryCount, const SystemPaletteSnapshot& snapshot,
-                          const std::tm* local) {
-    return textDumpHeader(entryCount, local) + textDumpEntries(entryCount, snapshot);
-}
-
 const std::tm* localTimeNow(std::tm& storage) {
     const std::time_t now = std::time(nullptr);
     return now == static_cast<std::time_t>(-1) ? nullptr : ::localtime_r(&now, &storage);
-}
-
-void writeTextDump(const std::string& path, const PaletteModel& model) {
-    SaveFile file(path);
-    std::tm local{};
-    file.write(textDumpHeader(model.entryCount(), localTimeNow(local)));
-    const SystemPaletteSnapshot snapshot = model.readSystemPalette();
-    file.write(textDumpEntries(model.entryCount(), snapshot));
-    file.commit();
 }
 
 }  // namespace vexa

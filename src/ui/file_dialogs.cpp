@@ -58,20 +58,24 @@ std::string matchPattern(const std::string& label) {
 }
 
 // The chooser's own handling of a filter choice, then the pattern in a form FLTK matches.
+// The file list keeps a pointer to its pattern, not a copy: `pattern` holds it for as long
+// as the dialog lives, through every later rescan.
 struct FilterChoice {
     Fl_Callback* chooserCallback = nullptr;
     void* chooserData = nullptr;
     Fl_File_Chooser* chooser = nullptr;
     Fl_File_Browser* list = nullptr;
+    std::string pattern;
 
     static void chosen(Fl_Widget* widget, void* data) {
         auto& self = *static_cast<FilterChoice*>(data);
         self.chooserCallback(widget, self.chooserData);
         const char* label = static_cast<Fl_Choice*>(widget)->text();
         if (!label || !self.list) return;
-        const std::string pattern = matchPattern(label);
+        std::string pattern = matchPattern(label);
         if (self.list->filter() && pattern == self.list->filter()) return;
-        self.list->filter(pattern.c_str());
+        self.pattern = std::move(pattern);
+        self.list->filter(self.pattern.c_str());
         if (self.chooser->directory()) self.list->load(self.chooser->directory());
     }
 };
@@ -83,10 +87,12 @@ void keepOnlyFilters(Fl_Group& window, Fl_File_Chooser& chooser, int count,
     auto* choice = findWidget<Fl_Choice>(window);
     if (!choice) return;
     while (choice->size() - 1 > count) choice->remove(choice->size() - 2);
-    filterChoice = {choice->callback(), choice->user_data(), &chooser,
-                    findWidget<Fl_File_Browser>(window)};
+    filterChoice = {
+        choice->callback(), choice->user_data(), &chooser, findWidget<Fl_File_Browser>(window), {}};
     choice->callback(FilterChoice::chosen, &filterChoice);
-    chooser.filter_value(0);
+    // The first filter, as if chosen, so that a list of extensions in it matches too.
+    choice->value(0);
+    FilterChoice::chosen(choice, &filterChoice);
 }
 
 void nameFieldChanged(Fl_Widget* widget, void* data) {
@@ -190,16 +196,18 @@ std::optional<std::string> runDialog(const char* title, const char* filters, int
 
 std::optional<std::string> runSaveAsDialog() {
     return runDialog("Save As",
-                     "Bitmap (*.bmp)\tText (*.txt)\tGIMP palette (*.gpl)\tJASC palette (*.pal)\t"
-                     "Adobe color table (*.act)\tHex list (*.hex)",
-                     6, Fl_File_Chooser::CREATE, "SysPal", true);
+                     "Bitmap (*.bmp)\tText (*.txt)\tPNG image (*.png)\tGIF image (*.gif)\t"
+                     "GIMP palette (*.gpl)\tJASC palette (*.pal)\tAdobe color table (*.act)\t"
+                     "Hex list (*.hex)",
+                     8, Fl_File_Chooser::CREATE, "SysPal", true);
 }
 
 std::optional<std::string> runOpenDialog() {
     // Open recognises a file by its content: "All files" reaches one of another name.
     return runDialog("Open",
-                     "Bitmap (*.bmp)\tPalette files (*.gpl;*.pal;*.act;*.hex)\tAll files (*)", 3,
-                     Fl_File_Chooser::SINGLE, nullptr, false);
+                     "Images (*.bmp;*.png;*.gif)\tPalette files (*.gpl;*.pal;*.act;*.hex)\t"
+                     "All files (*)",
+                     3, Fl_File_Chooser::SINGLE, nullptr, false);
 }
 
 }  // namespace vexa

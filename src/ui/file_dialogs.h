@@ -9,12 +9,12 @@
 namespace vexa {
 
 // The Save As dialog: initial name "SysPal", filters "Bitmap (*.bmp)", "Text (*.txt)",
-// "GIMP palette (*.gpl)", "JASC palette (*.pal)", "Adobe color table (*.act)" and
-// "Hex list (*.hex)", default extension "bmp", asking before a file is replaced or created. The
-// full path to write, or nothing when the user cancelled.
+// "PNG image (*.png)", "GIF image (*.gif)", "GIMP palette (*.gpl)", "JASC palette (*.pal)",
+// "Adobe color table (*.act)" and "Hex list (*.hex)", default extension "bmp", asking before
+// a file is replaced or created. The full path to write, or nothing when the user cancelled.
 std::optional<std::string> runSaveAsDialog();
 
-// The Open dialog: filters "Bitmap (*.bmp)" (selected), "Palette files
+// The Open dialog: filters "Images (*.bmp;*.png;*.gif)" (selected), "Palette files
 // (*.gpl;*.pal;*.act;*.hex)" and "All files (*)", only an existing file in an existing folder.
 // The full path to read, or nothing when the user cancelled.
 std::optional<std::string> runOpenDialog();

@@ -67,7 +67,8 @@ TEST_F(ScriptCommandsE2E, SaveAndPrintWriteTheInstalledPalette) {
     ASSERT_TRUE(waitFor([&] { return installedColormap(x_) == other.colormap(); }));
     const std::vector<Rgb> shown = installedColors(x_);
 
-    for (const char* name : {"p.hex", "p.HEX", "p.bmp", "p.txt", "p.gpl", "p.pal", "p.act"}) {
+    for (const char* name :
+         {"p.hex", "p.HEX", "p.bmp", "p.txt", "p.gpl", "p.pal", "p.act", "p.png", "p.Gif"}) {
         const Outcome saved = vexa("--save '" + dir_ + "/" + name + "'");
         EXPECT_EQ((std::pair{saved.status, saved.err}), (std::pair{0, std::string()})) << name;
         EXPECT_EQ(saved.out, "") << name;
@@ -79,6 +80,9 @@ TEST_F(ScriptCommandsE2E, SaveAndPrintWriteTheInstalledPalette) {
     EXPECT_NE(readFileText(dir_ + "/p.gpl").find("\n 18  52  86\tIndex 7\n"), std::string::npos);
     EXPECT_NE(readFileText(dir_ + "/p.pal").find("\r\n18 52 86\r\n"), std::string::npos);
     EXPECT_EQ(readFileText(dir_ + "/p.act").substr(21, 3), "\x12\x34\x56");
+    // Entry 7 in the PLTE that follows the signature and IHDR, and in the GIF's global table.
+    EXPECT_EQ(readFileText(dir_ + "/p.png").substr(8 + 25 + 8 + 21, 3), "\x12\x34\x56");
+    EXPECT_EQ(readFileText(dir_ + "/p.Gif").substr(13 + 21, 3), "\x12\x34\x56");
 
     const Outcome hex = vexa("--print --format hex");
     EXPECT_EQ((std::tuple{hex.status, hex.out, hex.err}), (std::tuple{0, hexLines(shown), ""}));

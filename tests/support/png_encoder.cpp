@@ -31,6 +31,28 @@ std::vector<std::uint8_t> zlibStream(const std::vector<std::uint8_t>& raw) {
 
 }  // namespace
 
+std::vector<std::uint8_t> pngFile(const std::vector<PngChunk>& chunks) {
+    std::vector<std::uint8_t> out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    for (const PngChunk& chunk : chunks) putChunk(out, chunk.type.c_str(), chunk.data);
+    return out;
+}
+
+std::vector<PngChunk> pngChunks(int width, int height, int bitDepth, int colourType,
+                                const std::vector<std::uint8_t>& colours) {
+    std::vector<std::uint8_t> header;
+    putBe32(header, width);
+    putBe32(header, height);
+    header.insert(header.end(), {std::uint8_t(bitDepth), std::uint8_t(colourType), 0, 0, 0});
+    const int channels = colourType == 2 ? 3 : colourType == 4 ? 2 : colourType == 6 ? 4 : 1;
+    const std::size_t rowBytes = (std::size_t(width) * channels * bitDepth + 7) / 8;
+    const std::vector<std::uint8_t> raw(std::size_t(height) * (rowBytes + 1), 0);
+    std::vector<PngChunk> chunks{{"IHDR", header}};
+    if (!colours.empty()) chunks.push_back({"PLTE", colours});
+    chunks.push_back({"IDAT", zlibStream(raw)});
+    chunks.push_back({"IEND", {}});
+    return chunks;
+}
+
 std::vector<std::uint8_t> encodePng(int width, int height, const std::vector<std::uint8_t>& rgb) {
     std::vector<std::uint8_t> out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     std::vector<std::uint8_t> header;

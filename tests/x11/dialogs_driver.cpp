@@ -1,8 +1,9 @@
 // vexa-test-dialogs save|open|open-filters [TIMES]: runs Vexa's Save As or Open dialog TIMES
 // times (once by default) and prints "CHOSEN <path>" or "CANCELLED" after each run. With
 // open-filters, once the Open chooser shows, it prints the filters as the user sees them
-// ("FILTER <label>", "FILTER* <label>" for the selected one), chooses the last one, prints
-// the files the chooser then lists ("FILE <name>"), "END", and cancels.
+// ("FILTER <label>", "FILTER* <label>" for the selected one) and the files the selected one
+// lists ("SHOWN <name>"), chooses the last one, prints the files the chooser then lists
+// ("FILE <name>"), "END", and cancels.
 #include <FL/Fl.H>
 #include <FL/Fl_Choice.H>
 #include <FL/Fl_File_Browser.H>
@@ -26,6 +27,14 @@ W* findWidget(Fl_Group& group) {
     return nullptr;
 }
 
+void printFiles(const Fl_File_Browser& files, const char* tag) {
+    for (int line = 1; line <= files.size(); ++line) {
+        const char* name = files.text(line);
+        if (name && name[0] && name[std::strlen(name) - 1] != '/')
+            std::printf("%s %s\n", tag, name);
+    }
+}
+
 void reportFilters(void*) {
     Fl_Window* chooser = Fl::first_window();
     Fl_Choice* filters = chooser ? findWidget<Fl_Choice>(*chooser) : nullptr;
@@ -37,12 +46,10 @@ void reportFilters(void*) {
     const int count = filters->size() - 1;  // the menu ends with an empty item
     for (int i = 0; i < count; ++i)
         std::printf("FILTER%s %s\n", i == filters->value() ? "*" : "", filters->text(i));
+    printFiles(*files, "SHOWN");
     filters->value(count - 1);
     filters->do_callback();
-    for (int line = 1; line <= files->size(); ++line) {
-        const char* name = files->text(line);
-        if (name && name[0] && name[std::strlen(name) - 1] != '/') std::printf("FILE %s\n", name);
-    }
+    printFiles(*files, "FILE");
     std::printf("END\n");
     std::fflush(stdout);
     chooser->hide();

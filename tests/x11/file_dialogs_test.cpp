@@ -131,16 +131,19 @@ TEST_F(DialogTest, OpenRefusesAMissingFileAndAMissingFolder) {
     EXPECT_EQ(result(), "CANCELLED");
 }
 
-TEST_F(DialogTest, OpenOffersAllFilesAfterItsOwnFilters) {
-    std::ofstream(path("list.txt")) << "000000\n";
-    std::ofstream(path("pal.bmp")) << "BM";
+// The first filter lists the images; "All files" reaches a file of another name.
+TEST_F(DialogTest, OpenListsTheImagesAndOffersAllFilesAfterItsOwnFilters) {
+    for (const char* name : {"list.txt", "pal.bmp", "a.png", "c.gif"})
+        std::ofstream(path(name)) << "x";
     start("open-filters");
     std::vector<std::string> seen;
     for (std::optional<std::string> line; (line = driver_->readLine()) && *line != "END";)
         seen.push_back(*line);
-    EXPECT_EQ(seen, (std::vector<std::string>{
-                        "FILTER* Bitmap (*.bmp)", "FILTER Palette files (*.gpl;*.pal;*.act;*.hex)",
-                        "FILTER All files (*)", "FILE list.txt", "FILE pal.bmp"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"FILTER* Images (*.bmp;*.png;*.gif)",
+                                              "FILTER Palette files (*.gpl;*.pal;*.act;*.hex)",
+                                              "FILTER All files (*)", "SHOWN a.png", "SHOWN c.gif",
+                                              "SHOWN pal.bmp", "FILE a.png", "FILE c.gif",
+                                              "FILE list.txt", "FILE pal.bmp"}));
 }
 
 }  // namespace

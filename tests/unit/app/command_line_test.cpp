@@ -34,7 +34,8 @@ TEST(CommandLine, HelpAndVersionWinWhereverTheyStandUnlessTheLineIsWrong) {
     const std::string usage = usageText();
     for (const char* option :
          {"-display NAME", "-geometry WxH+X+Y", "-iconic", "--help", "--version", "--save FILE",
-          "--print [--format txt|gpl|pal|hex]", "--watch", "There is no --load"})
+          "--print [--format txt|gpl|pal|hex]", "--watch", "There is no --load",
+          ".bmp, .png, .gif, .gpl"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 

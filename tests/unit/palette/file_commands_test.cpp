@@ -6,12 +6,18 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <regex>
 #include <vector>
 
 #include "base/command_failure.h"
+#include "palette/indexed_png.h"
 #include "palette/palette_formats.h"
 #include "palette/palette_model.h"
+#include "pillow.h"
+#include "support/colour_tables.h"
 #include "support/fake_display.h"
+#include "support/temp_dir.h"
 
 namespace vexa {
 namespace {
@@ -55,8 +61,12 @@ bool isTextDump(const std::vector<std::uint8_t>& bytes) {
 TEST(SaveFormat, TheFinalNamesExtensionInAnyCaseChoosesTheFormat) {
     for (const char* name : {"SysPal.bmp", "a.BMP", "a.Bmp", "/x/y/a.bMp", "/t.txt/a.bmp"})
         EXPECT_EQ(saveFormatFor(name), SaveFormat::paletteBitmap) << name;
+    for (const char* name : {"a.png", "a.PNG", "/d.gif/a.pNg"})
+        EXPECT_EQ(saveFormatFor(name), SaveFormat::png) << name;
+    for (const char* name : {"a.gif", "a.GIF", "a.png.Gif"})
+        EXPECT_EQ(saveFormatFor(name), SaveFormat::gif) << name;
     for (const char* name : {"a.txt", "a.dat", "a", "a.bmp.txt", "/d.bmp/a", "a.", "bmp",
-                             "a.gpl.txt", "/d.hex/a", "a.palx", "act"})
+                             "a.gpl.txt", "/d.hex/a", "a.palx", "act", "a.png.txt", "a.gifs"})
         EXPECT_EQ(saveFormatFor(name), SaveFormat::textDump) << name;
     for (auto [name, format] : {std::pair{"a.gpl", PaletteFileFormat::gimp},
                                 {"a.GPL", PaletteFileFormat::gimp},
@@ -106,6 +116,90 @@ TEST_F(SaveTest, FailuresReachTheCallerNamingThePath) {
         EXPECT_EQ(failure.category(), FailureCategory::ResourceUnavailable);
     }
     EXPECT_FALSE(fs::exists(path("pal.bmp")));
+}
+
+TEST(SaveListing, TakesTheTimeAndAFailedReadKeepsThePreviousFile) {
+    testing::TempDir dir;
+    FakeDisplay display;
+    PaletteModel model(display);
+    const std::string path = dir.file("palette.txt");
+    savePalette(path, model);
+    const std::string written = testing::readFile(path);
+    EXPECT_TRUE(std::regex_search(written, std::regex("\r\nTime: [A-Z][a-z]+day, [A-Z][a-z]+ "
+                                                      "[0-3][0-9], [0-9]{4} @[12]?[0-9]:[0-5][0-9]:"
+                                                      "[0-6][0-9]\r\nNumber of entries: 256\r\n")));
+    EXPECT_TRUE(written.ends_with("255: 255,   0, 249\r\n"));  // the fake's entry 255
+
+    display.screenUnreachable = true;
+    EXPECT_THROW(savePalette(path, model), CommandFailure);
+    EXPECT_EQ(testing::readFile(path), written);
+    EXPECT_EQ(dir.entries(), std::set<std::string>{"palette.txt"});
+    try {
+        savePalette(dir.file("missing/p.txt"), model);
+        ADD_FAILURE() << "no failure";
+    } catch (const CommandFailure& e) {
+        EXPECT_EQ(e.message(), dir.file("missing/p.txt") + " was not found.");
+    }
+    EXPECT_EQ(display.count("read"), 2);  // none for the file that could not be created
+}
+
+// Save As writes the palette picture that Pillow reads as 256 x 32 indexed pixels, pixel x
+// of every row index x, with the 256 colours in index order; Open, which goes by content and
+// not by name, loads each saved image back into another display's entries 10 to 245.
+TEST(SaveImages, PillowReadsThePictureAndOpenLoadsItBack) {
+    testing::TempDir dir;
+    FakeDisplay source(11);
+    const std::vector<std::string> names = {"SysPal.png", "SysPal.GIF", "SysPal.bmp"};
+    for (const std::string& name : names) savePalette(dir.file(name), PaletteModel(source));
+    for (const std::string& name : names) {
+        const std::string renamed = dir.file("as-" + name + ".txt");
+        fs::rename(dir.file(name), renamed);
+        FakeDisplay target(200);
+        auto expected = target.hardware;
+        for (int i = 10; i <= 245; ++i) expected[i] = source.hardware[i];
+        loadPalette(renamed, PaletteModel(target));
+        EXPECT_EQ(target.hardware, expected) << name;
+        EXPECT_EQ(target.lastRealised.entries[10].flags, PC_NOCOLLAPSE);
+    }
+
+    const auto pillow =
+        testing::readWithPillow({dir.file("as-SysPal.png.txt"), dir.file("as-SysPal.GIF.txt")});
+    if (!pillow) GTEST_SKIP() << "Pillow is not installed";
+    std::vector<std::uint8_t> rgb, columns;
+    for (const PaletteEntry& e : source.hardware) rgb.insert(rgb.end(), {e.red, e.green, e.blue});
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 256; ++x) columns.push_back(std::uint8_t(x));
+    for (const testing::PillowImage& image : *pillow) {
+        EXPECT_EQ((std::tuple{image.mode, image.width, image.height}), (std::tuple{"P", 256, 32}));
+        EXPECT_EQ(image.palette, rgb);
+        EXPECT_EQ(image.pixels, columns);
+    }
+}
+
+TEST(OpenImages, RefusedFilesLeaveThePaletteAlone) {
+    testing::TempDir dir;
+    const std::vector<std::uint8_t> png = encodePalettePng(SystemPaletteSnapshot{});
+    const std::map<std::string, std::string> files = {
+        {"cut.png", std::string(png.begin(), png.end() - 20)},
+        {"text.png", "not a picture"},
+        {"text.gif", "not a picture"},
+    };
+    for (const auto& [name, bytes] : files) {
+        const std::string path = dir.file(name);
+        testing::writeFile(path, bytes);
+        FakeDisplay display;
+        const auto before = display.hardware;
+        EXPECT_EQ(testing::verdictOf([&] { loadPalette(path, PaletteModel(display)); }),
+                  "unsupported")
+            << name;
+        EXPECT_EQ(display.hardware, before) << name;
+        EXPECT_EQ(display.count("realise"), 0) << name;
+    }
+    // Any other file is still read as a bitmap.
+    testing::writeFile(dir.file("text.dat"), "not a picture");
+    FakeDisplay display;
+    EXPECT_EQ(testing::verdictOf([&] { loadPalette(dir.file("text.dat"), PaletteModel(display)); }),
+              "An unknown error occurred while accessing an unnamed file.");
 }
 
 }  // namespace

@@ -187,7 +187,7 @@ TEST(PaletteBitmapTest, WrittenFileLoadsBackIntoEntriesTenTo245Only) {
     const std::string path = dir.file("SysPal.bmp");
     FakeDisplay source(3), target(100);
     const auto before = target.hardware;
-    writePaletteBitmap(path, PaletteModel(source));
+    savePalette(path, PaletteModel(source));
     loadPalette(path, PaletteModel(target));
     for (int i = 0; i < 256; ++i)
         EXPECT_EQ(target.hardware[i], i < 10 || i > 245 ? before[i] : source.hardware[i]) << i;
@@ -195,7 +195,7 @@ TEST(PaletteBitmapTest, WrittenFileLoadsBackIntoEntriesTenTo245Only) {
     // A failed save leaves the file it would have replaced intact.
     const std::string saved = testing::readFile(path);
     target.screenUnreachable = true;
-    EXPECT_EQ(verdict([&] { writePaletteBitmap(path, PaletteModel(target)); }),
+    EXPECT_EQ(verdict([&] { savePalette(path, PaletteModel(target)); }),
               "A required resource was unavailable.");
     EXPECT_EQ(testing::readFile(path), saved);
     EXPECT_EQ(dir.entries(), std::set<std::string>{"SysPal.bmp"});

@@ -2,12 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
-
-#include "palette/palette_model.h"
-#include "support/fake_display.h"
-#include "support/temp_dir.h"
-
 namespace vexa {
 namespace {
 
@@ -63,31 +57,6 @@ TEST(TextDumpTest, DumpsOfA256AndA16EntryDisplayByteForByte) {
     for (int i = 0; i < 16; ++i)
         expected += (i < 10 ? "  " : " ") + std::to_string(i) + ":   0,   0,   0\r\n";
     EXPECT_EQ(buildTextDump(16, SystemPaletteSnapshot{}, &t), expected);
-}
-
-TEST(TextDumpTest, FailedPaletteReadKeepsThePreviousFileAndUncreatableFileNamesThePath) {
-    testing::TempDir dir;
-    testing::FakeDisplay display;
-    PaletteModel model(display);
-    const std::string path = dir.file("palette.txt");
-    writeTextDump(path, model);
-    const std::string written = testing::readFile(path);
-    EXPECT_TRUE(std::regex_search(written, std::regex("\r\nTime: [A-Z][a-z]+day, [A-Z][a-z]+ "
-                                                      "[0-3][0-9], [0-9]{4} @[12]?[0-9]:[0-5][0-9]:"
-                                                      "[0-6][0-9]\r\nNumber of entries: 256\r\n")));
-    EXPECT_TRUE(written.ends_with("255: 255,   0, 249\r\n"));  // the fake's entry 255
-
-    display.screenUnreachable = true;
-    EXPECT_THROW(writeTextDump(path, model), CommandFailure);
-    EXPECT_EQ(testing::readFile(path), written);
-    EXPECT_EQ(dir.entries(), std::set<std::string>{"palette.txt"});
-    try {
-        writeTextDump(dir.file("missing/p.txt"), model);
-        ADD_FAILURE() << "no failure";
-    } catch (const CommandFailure& e) {
-        EXPECT_EQ(e.message(), dir.file("missing/p.txt") + " was not found.");
-    }
-    EXPECT_EQ(display.count("read"), 2);  // none for the file that could not be created
 }
 
 }  // namespace
