@@ -44,9 +44,9 @@ build_local() {
 }
 tool() { echo "$work/tools/$1"; }
 
-# start_xvfb: a private 8-bit PseudoColor server; exports DISPLAY.
+# start_xvfb [WxHxDEPTH]: a private server, by default 8-bit PseudoColor; exports DISPLAY.
 start_xvfb() {
-    start_x_server "$work/xvfb.log" Xvfb -screen 0 1024x768x8 -nolisten tcp -noreset ||
+    start_x_server "$work/xvfb.log" Xvfb -screen 0 "${1:-1024x768x8}" -nolisten tcp -noreset ||
         die "Xvfb did not start"
     pids+=("$x_server_pid")
     export DISPLAY=$x_server_display

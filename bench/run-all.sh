@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# run-all.sh: every end-to-end benchmark in turn (readout, repaint, start-up, start-up on
-# hostile stores, --watch, a menu command during a clipboard flood), each on its own
-# private Xvfb. Numbers are ratios to yardsticks measured in the same run; they are not
+# run-all.sh: every end-to-end benchmark in turn (readout, repaint, start-up, nested start,
+# start-up on hostile stores, --watch, a menu command during a clipboard flood), each on its
+# own private Xvfb. Numbers are ratios to yardsticks measured in the same run; they are not
 # tests and nothing gates on them.
 set -euo pipefail
 here=$(dirname "$0")
@@ -10,6 +10,8 @@ echo
 "$here/repaint.sh" </dev/null
 echo
 "$here/startup.sh" </dev/null
+echo
+"$here/nested.sh" </dev/null
 echo
 "$here/hostile-store.sh" </dev/null
 echo

@@ -22,11 +22,18 @@ CommandLine usageError(std::string message) {
 
 CommandLine parseCommandLine(const std::vector<std::string_view>& arguments) {
     CommandLine line;
+    bool nested = false, commandGiven = false;
     // --help and --version answer only a command line that is right as a whole: a script
     // that misspells an option learns of it whatever the order.
     bool help = false, version = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
+        if (argument == "--") {
+            line.nested.command.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                       arguments.end());
+            commandGiven = true;
+            break;
+        }
         if (argument == "--help" || argument == "-h") {
             help = true;
             continue;
@@ -40,8 +47,23 @@ CommandLine parseCommandLine(const std::vector<std::string_view>& arguments) {
             if (!problem.empty()) return usageError(problem);
             continue;
         }
+        if (argument == "--nested") {
+            nested = true;
+            // A size, when one follows: anything starting with a digit is meant as one.
+            if (i + 1 < arguments.size() && !arguments[i + 1].empty() &&
+                arguments[i + 1][0] >= '0' && arguments[i + 1][0] <= '9') {
+                const std::string_view value = arguments[++i];
+                line.nested.size = parseScreenSize(value);
+                if (!line.nested.size)
+                    return usageError("invalid screen size '" + std::string(value) + "' (WxH, " +
+                                      std::to_string(kMinScreenSide) + " to " +
+                                      std::to_string(kMaxScreenSide) + " each)");
+            }
+            continue;
+        }
         if (abbreviates(argument, "iconic", 1)) {
             line.start.iconic = true;
+            line.nested.vexaArguments.emplace_back("-iconic");
             continue;
         }
         const bool display = abbreviates(argument, "display", 1);
@@ -58,21 +80,30 @@ CommandLine parseCommandLine(const std::vector<std::string_view>& arguments) {
             line.start.geometry = parseGeometry(value);
             if (!line.start.geometry)
                 return usageError("invalid geometry '" + std::string(value) + "'");
+            line.nested.vexaArguments.insert(line.nested.vexaArguments.end(),
+                                             {"-geometry", std::string(value)});
         }
     }
+    if (commandGiven && !nested) return usageError("a command after -- goes with --nested");
+    if (commandGiven && line.nested.command.empty()) return usageError("no command after --");
     if (std::string problem = scriptCommandProblem(line.script); !problem.empty())
         return usageError(problem);
     if (line.script.action != ScriptAction::none) {
         if (line.start.iconic || line.start.geometry)
             return usageError("-geometry and -iconic place the window; scripts have none");
+        if (nested)
+            return usageError("--nested opens a window; --save, --print and --watch have none");
         line.action = CommandLineAction::script;
+    } else if (nested) {
+        line.action = CommandLineAction::nested;
     }
     if (help || version) line.action = help ? CommandLineAction::help : CommandLineAction::version;
     return line;
 }
 
 std::string usageText() {
-    return "Usage: vexa [-display NAME] [-geometry WxH+X+Y] [-iconic]\n"
+    return "Usage: vexa --nested [WxH] [-- COMMAND [ARG...]]\n"
+           "       vexa [-display NAME] [-geometry WxH+X+Y] [-iconic]\n"
            "       vexa [-display NAME] --save FILE\n"
            "       vexa [-display NAME] --print [--format txt|gpl|pal|hex]\n"
            "       vexa [-display NAME] --watch\n"
@@ -80,6 +111,16 @@ std::string usageText() {
            "Shows the shared colour palette of an 8-bit PseudoColor X display and reads,\n"
            "saves, loads, copies and clears it.\n"
            "\n"
+           "On an ordinary desktop, start Vexa in an 8-bit screen of its own; here with a\n"
+           "picture that another program shows with a palette of its own beside it:\n"
+           "    vexa --nested -- xli -private picture.gif\n"
+           "\n"
+           "      --nested [WxH]  open an 8-bit screen of WxH pixels (Xephyr with the twm\n"
+           "                      window manager) in a window on the desktop and run Vexa\n"
+           "                      in it, and COMMAND too; everything ends when Vexa ends or\n"
+           "                      the window is closed. On a palette display Vexa and\n"
+           "                      COMMAND run there. -display names the desktop, -geometry\n"
+           "                      and -iconic place Vexa's window in the screen.\n"
            "  -display NAME       the X display to use instead of $DISPLAY\n"
            "  -geometry WxH+X+Y   the window's size and position for this run only; the\n"
            "                      place kept from earlier runs stays for the next start\n"

@@ -1,6 +1,6 @@
-// Vexa's entry point: reads the command line, opens the display, runs a command for
-// scripts there or builds the registry file store, the X11 display services and the
-// application object, and hands over to its start-up routine.
+// Vexa's entry point: reads the command line, hands --nested to its session, opens the
+// display, runs a command for scripts there or builds the registry file store, the X11 display
+// services and the application object, and hands over to its start-up routine.
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
 
@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/command_line.h"
+#include "app/nested_session.h"
 #include "app/palette_app.h"
 #include "app/platform_check.h"
 #include "app/run_end.h"
@@ -32,6 +33,8 @@ int main(int argc, char** argv) {
         case vexa::CommandLineAction::usageError:
             std::fprintf(stderr, "vexa: %s\n%s", command.error.c_str(), vexa::usageText().c_str());
             return 2;
+        case vexa::CommandLineAction::nested:
+            return vexa::runNestedSession(command);
         case vexa::CommandLineAction::script:
         case vexa::CommandLineAction::run:
             break;

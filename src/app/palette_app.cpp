@@ -92,6 +92,9 @@ void PaletteApp::reportStartFailure(const char* message) {
     std::fprintf(stderr, "vexa: %s\n", message);
     std::fflush(stderr);
     showMessageBox(message, MessageIcon::stop);
+    if (message == kPaletteModeMessage)
+        std::fputs("vexa: for an 8-bit screen of its own on this desktop, run: vexa --nested\n",
+                   stderr);
 }
 
 std::span<const CommandEntry<PaletteApp>> PaletteApp::commandTable() {

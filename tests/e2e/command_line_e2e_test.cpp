@@ -20,7 +20,7 @@ using CommandLineE2E = VexaTest;
 TEST_F(CommandLineE2E, HelpAndVersionAnswerWithoutADisplay) {
     const Outcome help = runVexa(home, "", "--help");
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("Usage: vexa [-display NAME] [-geometry WxH+X+Y] [-iconic]\n", 0), 0u)
+    EXPECT_EQ(help.out.rfind("Usage: vexa --nested [WxH] [-- COMMAND [ARG...]]\n", 0), 0u)
         << help.out;
     EXPECT_EQ(help.err, "");
 
@@ -71,6 +71,22 @@ TEST_F(CommandLineE2E, GeometryWinsOverTheStoredPlacementForThatRun) {
     ASSERT_NO_FATAL_FAILURE(start({"-geom", "-10-20"}));
     EXPECT_TRUE(vexa->waitForGeometry(x, window, {714, 548, 300, 200}))
         << toString(windowGeometry(x, window));
+}
+
+TEST_F(CommandLineE2E, NestedOnAPaletteDisplayRunsVexaAndTheCommandRightThere) {
+    home.seedVersion();
+    setenv("XDG_CONFIG_HOME", home.path().c_str(), 1);
+    ChildProcess session({VEXA_BINARY, "--nested", "--", colormapHolderPath(), "--geometry",
+                          "64x64+10+10", "--name", "Beside"});
+    // No screen of its own is announced: the first line is the command's.
+    const std::optional<std::string> first = session.readLine();
+    EXPECT_EQ(first.value_or("").rfind("ready ", 0), 0u) << first.value_or("(nothing)");
+    EXPECT_NE(findWindowByName(x, "Beside", 0ms), 0u);
+    window = findWindowByName(x, "Vexa");
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(xdotool({"windowfocus", "--sync", std::to_string(window), "key", "Escape"}));
+    EXPECT_EQ(session.wait(), 0);
+    EXPECT_TRUE(waitFor([&] { return findWindowByName(x, "Beside", 0ms) == 0; }));
 }
 
 // A one-off -geometry is not remembered, whatever places the window: the next plain start

@@ -182,6 +182,7 @@ TEST_F(DocsE2E, TheManualsExitStatusesAreThoseOfTheProgram) {
              Case{1, "was dismissed", "", ""},
              Case{1, "--save, --print or --watch failed", "--save gone/p.bmp", display},
              Case{1, "after vexa: .", "", ""},
+             Case{1, "there is no desktop", "--nested", ""},
              Case{2, "not understood, whatever else it held", "--help --bogus", ""},
              // A fault cannot be brought about from outside: x11_start_up brings one in.
              Case{70, "internal error of the program", "", ""},

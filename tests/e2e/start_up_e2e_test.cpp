@@ -33,6 +33,9 @@ TEST(StartUpE2E, ATrueColorDisplayGetsThePaletteModeMessageAfterTheVersionWasSto
     EXPECT_FALSE(vexa.wait(300ms).has_value()) << "ended before the message was dismissed";
 
     ASSERT_TRUE(xdotool({"windowfocus", "--sync", std::to_string(box), "key", "Return"}));
+    // After the box, which keeps its text, a terminal user learns the way out.
+    EXPECT_EQ(vexa.readLine(),
+              "vexa: for an 8-bit screen of its own on this desktop, run: vexa --nested");
     // A script sees that the program did not run.
     const std::optional<int> status = vexa.wait();
     ASSERT_TRUE(status.has_value());

@@ -90,9 +90,10 @@ Geometry windowGeometry(::Display* display, Window window) {
     return {x, y, attributes.width, attributes.height};
 }
 
-// The redirect is looked at, never asked for: a test holding it for an instant would make a
-// manager that starts just then give up, as if another one ran.
 bool waitForWindowManager(::Display* display, std::chrono::milliseconds timeout) {
+    // Only a window manager redirects the root's substructure. Asking the server who
+    // listens changes nothing: trying the redirect ourselves would, for a moment, hold it
+    // against a manager that is just starting.
     return waitFor(
         [&] {
             XWindowAttributes root{};

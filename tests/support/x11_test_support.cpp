@@ -61,6 +61,10 @@ XConnection::XConnection() : display_(XOpenDisplay(nullptr)) {
     if (!display_) throw std::runtime_error("cannot open the X display");
 }
 
+XConnection::XConnection(const std::string& name) : display_(XOpenDisplay(name.c_str())) {
+    if (!display_) throw std::runtime_error("cannot open the X display " + name);
+}
+
 XConnection::~XConnection() {
     XCloseDisplay(display_);
 }

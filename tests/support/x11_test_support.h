@@ -29,10 +29,12 @@ using namespace std::chrono_literals;
 // second), so that it proves only that the thing happens. How soon is for bench/.
 inline constexpr std::chrono::milliseconds kLiveness = 20000ms;
 
-// A connection to $DISPLAY, closed when destroyed. Throws std::runtime_error when it fails.
+// A connection to $DISPLAY (or the display `name`), closed when destroyed. Throws
+// std::runtime_error when it fails.
 class XConnection {
   public:
     XConnection();
+    explicit XConnection(const std::string& name);
     ~XConnection();
     XConnection(const XConnection&) = delete;
     XConnection& operator=(const XConnection&) = delete;

@@ -99,5 +99,34 @@ TEST(CommandLine, AnythingElseIsAUsageErrorNamingTheFault) {
     }
 }
 
+TEST(CommandLine, NestedTakesASizeAndACommandAfterTheDoubleDash) {
+    CommandLine line = parse({"--nested"});
+    EXPECT_EQ(line.action, CommandLineAction::nested);
+    EXPECT_FALSE(line.nested.size);
+    EXPECT_TRUE(line.nested.command.empty());
+
+    line = parse({"-display", ":0", "--nested", "800x600", "-geom", "+5+5", "-iconic", "--", "xli",
+                  "-private", "--help", "--", "a.gif"});
+    EXPECT_EQ(line.action, CommandLineAction::nested);
+    EXPECT_EQ(line.display, ":0");
+    EXPECT_EQ(line.nested.size, (ScreenSize{800, 600}));
+    EXPECT_EQ(line.nested.command,
+              (std::vector<std::string>{"xli", "-private", "--help", "--", "a.gif"}));
+    EXPECT_EQ(line.nested.vexaArguments,
+              (std::vector<std::string>{"-geometry", "+5+5", "-iconic"}));
+
+    for (auto [arguments, error] :
+         {std::pair<std::vector<std::string_view>, const char*>{
+              {"--nested", "80x60"}, "invalid screen size '80x60' (WxH, 100 to 16384 each)"},
+          {{"--nested", "--"}, "no command after --"},
+          {{"--", "xli"}, "a command after -- goes with --nested"},
+          {{"--nested", "--print"},
+           "--nested opens a window; --save, --print and --watch have none"}}) {
+        line = parse(arguments);
+        EXPECT_EQ((std::pair{line.action, line.error}),
+                  (std::pair{CommandLineAction::usageError, std::string(error)}));
+    }
+}
+
 }  // namespace
 }  // namespace vexa
