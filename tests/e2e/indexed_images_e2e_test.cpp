@@ -1,6 +1,6 @@
 // Save As .png and .gif, and Open of the indexed PNG and GIF that ImageMagick writes, of a
 // real PNG from another program and of a Windows RIFF palette, with another program's
-// colormap installed, in a bare server and under twm. The saved images are read back with
+// colormap installed, in a bare server, under twm and under openbox. The saved images are read back with
 // ImageMagick; the opened files' tables are read as their formats describe them and checked
 // against the colormap installed afterwards, entry by entry.
 #include <gtest/gtest.h>
@@ -129,7 +129,8 @@ TEST_P(IndexedImagesE2E, SaveAsWritesPngAndGifAndOpenLoadsImagesAndRiffPalettes)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Desktops, IndexedImagesE2E, ::testing::Values(Desktop::bare, Desktop::twm),
+INSTANTIATE_TEST_SUITE_P(Desktops, IndexedImagesE2E,
+                         ::testing::Values(Desktop::bare, Desktop::twm, Desktop::openbox),
                          [](const auto& setup) { return desktopName(setup.param); });
 
 }  // namespace
