@@ -31,11 +31,6 @@ constexpr auto kServerPatience = 800ms;
 constexpr int kConfigurationFd = 3;
 constexpr int kNumberFd = 3;
 
-void say(const std::string& text) {
-    std::fputs(text.c_str(), stderr);
-    std::fflush(stderr);
-}
-
 // The last lines a program wrote to its message file, at most `count`.
 std::string messages(int fd, std::size_t count = 12) {
     struct stat file {};
@@ -87,6 +82,11 @@ void removeServerLeftovers(int number, pid_t server) {
 }
 
 }  // namespace
+
+void say(const std::string& text) {
+    std::fputs(text.c_str(), stderr);
+    std::fflush(stderr);
+}
 
 NestedServer::~NestedServer() {
     end();

@@ -14,6 +14,10 @@
 
 namespace vexa {
 
+// Writes `text` to standard error at once: the session's own messages, which must come out
+// in order with those of the programs it runs.
+void say(const std::string& text);
+
 class NestedServer {
   public:
     NestedServer() = default;

@@ -31,11 +31,6 @@ constexpr auto kScreenEndGrace = 1s;
 // How long the clients get for an orderly end before they are killed.
 constexpr auto kClientPatience = 1000ms;
 
-void say(const std::string& text) {
-    std::fputs(text.c_str(), stderr);
-    std::fflush(stderr);
-}
-
 std::vector<std::string> currentEnvironment() {
     std::vector<std::string> environment;
     for (char** entry = environ; entry && *entry; ++entry) environment.emplace_back(*entry);
