@@ -151,12 +151,15 @@ TEST_F(ClipboardTest, AnotherProgramTakingTheClipboardDropsTheCopy) {
 
 TEST_F(ClipboardTest, ALossNoticedOnlyAfterANewerCopyKeepsTheNewerCopy) {
     startOwner();
+    const Atom clipboard = XInternAtom(x_, "CLIPBOARD", False);
+    const Window stopped = XGetSelectionOwner(x_, clipboard);
     // The owner sleeps while another program takes the clipboard and a new copy is asked
-    // for; it wakes with both the stale loss and the request waiting.
+    // for; it wakes with both the stale loss and the request waiting. Nothing may ask the
+    // sleeping owner for the clipboard: the answer would come only when it wakes.
     ASSERT_EQ(kill(owner_->pid(), SIGSTOP), 0);
     ChildProcess taker({"sh", "-c", "printf other | xclip -selection clipboard -i -quiet"});
-    EXPECT_TRUE(
-        waitFor([&] { return xclipOut("UTF8_STRING") == std::optional<std::string>("other"); }));
+    ASSERT_TRUE(waitFor([&] { return XGetSelectionOwner(x_, clipboard) != stopped; }));
+    EXPECT_EQ(xclipOut("UTF8_STRING"), std::optional<std::string>("other"));
     ASSERT_TRUE(owner_->writeInput("copy 5\n"));
     ASSERT_EQ(kill(owner_->pid(), SIGCONT), 0);
     ASSERT_EQ(owner_->readLine(), "OWNED");
