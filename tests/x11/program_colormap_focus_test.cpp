@@ -36,9 +36,14 @@ class ColormapFocusTest : public ::testing::TestWithParam<bool> {
     void SetUp() override {
         window_.end();
         window_.show();
+        // Mapped for the server before the test takes the root's redirect: a map request
+        // that reached the server after it would wait for a manager that never answers.
         ASSERT_TRUE(testing::waitFor([&] {
             Fl::wait(0.01);
-            return fl_xid(&window_) != 0 && window_.visible();
+            XWindowAttributes attributes{};
+            return fl_xid(&window_) != 0 &&
+                   XGetWindowAttributes(x_, fl_xid(&window_), &attributes) &&
+                   attributes.map_state == IsViewable;
         }));
         XSelectInput(x_, DefaultRootWindow(x_.get()), SubstructureRedirectMask);
         if (announced()) {
