@@ -18,15 +18,8 @@
 #include <stdlib.h>
 #include <time.h>
 
-static double now_us(void) {
-  struct timespec t;
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
-}
-static int cmp(const void* a, const void* b) {
-  double x = *(const double*)a, y = *(const double*)b;
-  return x < y ? -1 : x > y;
-}
+#include "bench_clock.h"
+
 static void pause_ms(long ms) {
   struct timespec t = {ms / 1000, (ms % 1000) * 1000000};
   nanosleep(&t, 0);

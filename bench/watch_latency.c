@@ -24,15 +24,8 @@
 #include <time.h>
 #include <unistd.h>
 
-static double now_us(void) {
-  struct timespec t;
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
-}
-static int cmp(const void* a, const void* b) {
-  double x = *(const double*)a, y = *(const double*)b;
-  return x < y ? -1 : x > y;
-}
+#include "bench_clock.h"
+
 static Colormap installed(Display* d) {
   int n = 0;
   Colormap* maps = XListInstalledColormaps(d, DefaultRootWindow(d), &n);
