@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "app/end_signals.h"
+#include "base/end_signals.h"
 
 namespace vexa {
 

@@ -11,7 +11,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/end_signals.h"
+#include "base/end_signals.h"
 #include "app/nested_server.h"
 #include "app/session_child.h"
 #include "platform/x11/desktop_probe.h"

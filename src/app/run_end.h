@@ -1,5 +1,6 @@
 // Ways a run ends other than the close box. SIGTERM, SIGINT and SIGHUP end it as the close
-// box does: the handler only notes the signal, and the event loop hands back and saves.
+// box does: the handler only notes the signal, and the event loop hands back and saves; a
+// signal ignored when Vexa started (nohup) stays ignored.
 // Losing the display saves what the run changed and exits with status 1 after one line on
 // standard error.
 #pragma once

@@ -3,9 +3,9 @@
 #include <ctime>
 #include <exception>
 #include <new>
-#include <thread>
 
 #include "app/palette_app.h"
+#include "app/palette_watch.h"
 #include "app/platform_check.h"
 #include "app/program_fault.h"
 #include "base/command_failure.h"
@@ -16,14 +16,6 @@
 
 namespace vexa {
 namespace {
-
-std::string nowForWatch() {
-    timespec now{};
-    std::tm local{};
-    if (::clock_gettime(CLOCK_REALTIME, &now) != 0 || !::localtime_r(&now.tv_sec, &local))
-        return "??:??:??.???";
-    return watchTime(local, static_cast<int>(now.tv_nsec / 1000000));
-}
 
 void put(std::FILE* out, const std::string& text) {
     if (std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fflush(out) != 0)
@@ -97,8 +89,7 @@ int runScriptCommand(const ScriptCommand& command, DisplayDevice& display, std::
                     printPalette(model, command.format, out);
                     break;
                 case ScriptAction::watch:
-                    watchPalette(
-                        model, out, [] { return true; }, kWatchInterval);
+                    watchPalette(model, out);
                     break;
                 case ScriptAction::none:
                     break;
@@ -118,18 +109,6 @@ int runScriptCommand(const ScriptCommand& command, DisplayDevice& display, std::
     if (!message) return 0;
     if (*message) std::fprintf(err, "vexa: %s\n", message);
     return 1;
-}
-
-void watchPalette(const PaletteModel& model, std::FILE* out,
-                  const std::function<bool()>& keepWatching, std::chrono::milliseconds interval) {
-    SystemPaletteSnapshot last = model.readSystemPalette();
-    while (keepWatching()) {
-        std::this_thread::sleep_for(interval);
-        const SystemPaletteSnapshot now = model.readSystemPalette();
-        const std::string line = changeLine(nowForWatch(), model.entryCount(), last, now);
-        if (!line.empty()) put(out, line);
-        last = now;
-    }
 }
 
 }  // namespace vexa

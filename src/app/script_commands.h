@@ -6,9 +6,7 @@
 // colormap that a client installs goes when the client ends.
 #pragma once
 
-#include <chrono>
 #include <cstdio>
-#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -43,14 +41,5 @@ std::string scriptCommandProblem(const ScriptCommand& command);
 // (1 after a failure, kFaultExitStatus after a fault of the program).
 int runScriptCommand(const ScriptCommand& command, DisplayDevice& display, std::FILE* out,
                      std::FILE* err);
-
-// Reads the installed palette every `interval` and writes a change line to `out` for
-// every change, while `keepWatching` says so (asked before each read).
-void watchPalette(const PaletteModel& model, std::FILE* out,
-                  const std::function<bool()>& keepWatching, std::chrono::milliseconds interval);
-
-// How often --watch reads the palette: X tells no client when colours are stored into an
-// installed colormap, so reading is the only way to see every change.
-inline constexpr std::chrono::milliseconds kWatchInterval{20};
 
 }  // namespace vexa

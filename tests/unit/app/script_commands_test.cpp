@@ -1,4 +1,5 @@
 #include "app/script_commands.h"
+#include "app/palette_watch.h"
 
 #include <gtest/gtest.h>
 
@@ -137,28 +138,24 @@ TEST(ScriptCommandsTest, RunningOutOfMemoryIsReportedAsSuchAndAFaultIsNot) {
               (std::tuple{70, "", "vexa: internal error: broken invariant\n"}));
 }
 
-TEST(ScriptCommandsTest, WatchWritesOneLinePerChangeOfTheInstalledColours) {
+// The palette changes between reads; a read that finds the colours as they were reports
+// nothing, and the follower stops when told to.
+TEST(ScriptCommandsTest, FollowingGivesTheStartAndEachChangeOfTheInstalledColours) {
     FakeDisplay display;
     const PaletteModel model(display);
-    std::FILE* out = std::tmpfile();
-    int reads = 0;
-    watchPalette(
-        model, out,
-        [&] {
-            if (reads == 1) display.hardware[20] = {1, 2, 3, 0};
-            if (reads == 3) display.hardware[0] = display.hardware[255] = {9, 9, 9, 0};
-            return ++reads <= 5;
+    std::vector<SystemPaletteSnapshot> states;
+    followPalette(
+        model,
+        [&](const PaletteChange& change) {
+            states.push_back(change.palette);
+            if (states.size() == 1) display.hardware[20] = {1, 2, 3, 0};
+            if (states.size() == 2) display.hardware[0] = display.hardware[255] = {9, 9, 9, 0};
+            return states.size() < 3;
         },
-        std::chrono::milliseconds(1));
-    std::rewind(out);
-    std::vector<std::string> lines;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, out)) lines.push_back(buffer);
-    std::fclose(out);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].substr(12), " 20: 1, 2, 3\n");
-    EXPECT_EQ(lines[1].substr(12), " 0: 9, 9, 9; 255: 9, 9, 9\n");
-    EXPECT_EQ(lines[0][2], ':');
+        -1, std::chrono::milliseconds(1));
+    ASSERT_EQ(states.size(), 3u);
+    EXPECT_EQ(changeLine("t", 256, states[0], states[1]), "t 20: 1, 2, 3\n");
+    EXPECT_EQ(changeLine("t", 256, states[1], states[2]), "t 0: 9, 9, 9; 255: 9, 9, 9\n");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "app/end_signals.h"
+#include "base/end_signals.h"
 
 #include <fcntl.h>
 #include <signal.h>

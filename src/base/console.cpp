@@ -1,0 +1,26 @@
+#include "base/console.h"
+
+#include <string>
+
+namespace vexa {
+
+bool sayTo(std::FILE* stream, std::string_view message) {
+    if (!message.empty() && message.back() == '\n') message.remove_suffix(1);
+    std::string text;
+    for (;;) {
+        const std::size_t end = message.find('\n');
+        text += "vexa: ";
+        text += message.substr(0, end);
+        text += '\n';
+        if (end == std::string_view::npos) break;
+        message.remove_prefix(end + 1);
+    }
+    const bool written = std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+    return std::fflush(stream) == 0 && written;
+}
+
+bool say(std::string_view message) {
+    return sayTo(stderr, message);
+}
+
+}  // namespace vexa
