@@ -8,9 +8,11 @@
 #include "app/palette_watch.h"
 #include "app/platform_check.h"
 #include "app/program_fault.h"
+#include "app/record_command.h"
 #include "base/command_failure.h"
 #include "palette/file_commands.h"
 #include "palette/palette_model.h"
+#include "palette/recording_formats.h"
 #include "palette/text_dump.h"
 #include "platform/file_name_rules.h"
 
@@ -35,7 +37,7 @@ bool takeScriptOption(std::span<const std::string_view> arguments, std::size_t& 
     const std::string_view argument = arguments[i];
     auto action = [&](ScriptAction a) {
         if (command.action != ScriptAction::none && command.action != a)
-            error = "--save, --print and --watch exclude each other";
+            error = "--save, --print, --watch and --record exclude each other";
         command.action = a;
     };
     if (argument == "--print") {
@@ -46,7 +48,9 @@ bool takeScriptOption(std::span<const std::string_view> arguments, std::size_t& 
         action(ScriptAction::watch);
         return true;
     }
-    if (argument != "--save" && argument != "--format") return false;
+    if (argument != "--save" && argument != "--format" && argument != "--record" &&
+        argument != "--duration")
+        return false;
     if (i + 1 == arguments.size()) {
         error = "option '" + std::string(argument) + "' needs a value";
         return true;
@@ -56,6 +60,19 @@ bool takeScriptOption(std::span<const std::string_view> arguments, std::size_t& 
         action(ScriptAction::save);
         if (value.empty()) error = "empty file name";
         command.path = value;
+    } else if (argument == "--record") {
+        action(ScriptAction::record);
+        if (value.empty())
+            error = "empty file name";
+        else if (!recordingFormatFor(value))
+            error = "cannot record to '" + std::string(value) +
+                    "': the name must end in .gif, .png or .txt";
+        command.path = value;
+    } else if (argument == "--duration") {
+        if (const auto duration = parseDuration(value))
+            command.duration = *duration;
+        else
+            error = "invalid duration '" + std::string(value) + "' (a positive number of seconds)";
     } else if (const auto format = printFormatNamed(value)) {
         command.format = *format;
         command.formatGiven = true;
@@ -68,6 +85,8 @@ bool takeScriptOption(std::span<const std::string_view> arguments, std::size_t& 
 std::string scriptCommandProblem(const ScriptCommand& command) {
     if (command.formatGiven && command.action != ScriptAction::print)
         return "--format goes with --print";
+    if (command.duration.count() > 0 && command.action != ScriptAction::record)
+        return "--duration goes with --record";
     return {};
 }
 
@@ -90,6 +109,9 @@ int runScriptCommand(const ScriptCommand& command, DisplayDevice& display, std::
                     break;
                 case ScriptAction::watch:
                     watchPalette(model, out);
+                    break;
+                case ScriptAction::record:
+                    recordPalette(model, command.path, command.duration, err);
                     break;
                 case ScriptAction::none:
                     break;

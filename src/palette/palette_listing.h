@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "base/palette_types.h"
+#include "palette/palette_change.h"
 
 namespace vexa {
 
@@ -29,5 +30,11 @@ std::string watchTime(const std::tm& local, int milliseconds);
 // between `before` and `after`, ended by LF; empty when none does.
 std::string changeLine(const std::string& time, int entryCount, const SystemPaletteSnapshot& before,
                        const SystemPaletteSnapshot& after);
+
+// The line --watch prints for `change`, and a recording's text file holds: changeLine's
+// with " by AUTHOR" before the LF when the author is known. Without `before` every entry
+// below `entryCount` is listed. Empty when no entry changed.
+std::string watchLine(const std::string& time, int entryCount, const SystemPaletteSnapshot* before,
+                      const PaletteChange& change);
 
 }  // namespace vexa

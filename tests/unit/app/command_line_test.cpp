@@ -58,7 +58,7 @@ TEST(CommandLine, ScriptCommandsGoWithTheDisplayButNotWithTheWindowsOptions) {
            "-geometry and -iconic place the window; scripts have none"},
           {{"--format", "txt"}, "--format goes with --print"},
           {{"--print", "--format"}, "option '--format' needs a value"},
-          {{"--print", "--save", "a"}, "--save, --print and --watch exclude each other"}}) {
+          {{"--print", "--save", "a"}, "--save, --print, --watch and --record exclude each other"}}) {
         line = parse(arguments);
         EXPECT_EQ((std::pair{line.action, line.error}),
                   (std::pair{CommandLineAction::usageError, std::string(error)}));
@@ -121,7 +121,7 @@ TEST(CommandLine, NestedTakesASizeAndACommandAfterTheDoubleDash) {
           {{"--nested", "--"}, "no command after --"},
           {{"--", "xli"}, "a command after -- goes with --nested"},
           {{"--nested", "--print"},
-           "--nested opens a window; --save, --print and --watch have none"}}) {
+           "--nested opens a window; --save, --print, --watch and --record have none"}}) {
         line = parse(arguments);
         EXPECT_EQ((std::pair{line.action, line.error}),
                   (std::pair{CommandLineAction::usageError, std::string(error)}));

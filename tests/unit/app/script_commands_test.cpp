@@ -32,9 +32,10 @@ std::string parsed(std::vector<std::string_view> arguments) {
     }
     if (const std::string problem = scriptCommandProblem(command); !problem.empty())
         return "error: " + problem;
-    const char* names[] = {"none", "save", "print", "watch"};
+    const char* names[] = {"none", "save", "print", "watch", "record"};
     return std::string(names[int(command.action)]) + " " + command.path + " " +
-           std::to_string(int(command.format));
+           std::to_string(int(command.format)) +
+           (command.duration.count() ? " " + std::to_string(command.duration.count()) + "ns" : "");
 }
 
 TEST(ScriptCommandsTest, OptionsParseAndRefuseWhatMakesNoSense) {
@@ -49,8 +50,27 @@ TEST(ScriptCommandsTest, OptionsParseAndRefuseWhatMakesNoSense) {
     EXPECT_EQ(parsed({"--print", "--format", "act"}),
               "error: unknown format 'act' (txt, gpl, pal or hex)");
     EXPECT_EQ(parsed({"--print", "--watch"}),
-              "error: --save, --print and --watch exclude each other");
+              "error: --save, --print, --watch and --record exclude each other");
     EXPECT_EQ(parsed({"--save", "x", "--format", "gpl"}), "error: --format goes with --print");
+}
+
+TEST(ScriptCommandsTest, RecordTakesAKnownExtensionAndAPositiveDurationInSeconds) {
+    EXPECT_EQ(parsed({"--record", "a.GIF"}), "record a.GIF 0");
+    EXPECT_EQ(parsed({"--duration", "2.5", "--record", "b.png"}), "record b.png 0 2500000000ns");
+    EXPECT_EQ(parsed({"--record", "c.txt", "--duration", "90"}), "record c.txt 0 90000000000ns");
+    EXPECT_EQ(parsed({"--record", "d.bmp"}),
+              "error: cannot record to 'd.bmp': the name must end in .gif, .png or .txt");
+    EXPECT_EQ(parsed({"--record", "dir.gif/e"}),
+              "error: cannot record to 'dir.gif/e': the name must end in .gif, .png or .txt");
+    EXPECT_EQ(parsed({"--record", "a.gif", "--watch"}),
+              "error: --save, --print, --watch and --record exclude each other");
+    EXPECT_EQ(parsed({"--watch", "--duration", "3"}), "error: --duration goes with --record");
+    for (const char* wrong : {"0", "0.0", "-1", "1e3", " 1", "1 ", "1.", ".5", "inf", "nan", "",
+                              "0x10", "1,5", "2000000000"})
+        EXPECT_EQ(parsed({"--record", "a.gif", "--duration", wrong}),
+                  "error: invalid duration '" + std::string(wrong) +
+                      "' (a positive number of seconds)")
+            << wrong;
 }
 
 // What a run wrote to standard output and standard error, and its status.

@@ -47,6 +47,28 @@ TEST(SaveFileTest, OnlyACommittedSaveReplacesTheFileAndKeepsItsMode) {
     EXPECT_EQ(dir.entries(), std::set<std::string>{"out.txt"});
 }
 
+// An unnamed save shows in its folder only once committed: a writer killed before then
+// leaves nothing, and the file it replaces stays.
+TEST(SaveFileTest, AnUnnamedSaveAppearsOnlyWhenCommitted) {
+    TempDir dir;
+    const std::string path = dir.file("rec.gif");
+    writeFile(path, "older");
+    {
+        SaveFile file(path, TemporaryName::unnamed);
+        file.write(std::string_view("abandoned"));
+        EXPECT_EQ(dir.entries(), std::set<std::string>{"rec.gif"});
+    }
+    EXPECT_EQ(readFile(path), "older");
+    SaveFile file(path, TemporaryName::unnamed);
+    file.write(std::string_view("new"));
+    EXPECT_EQ(dir.entries(), std::set<std::string>{"rec.gif"});
+    file.commit();
+    EXPECT_EQ(readFile(path), "new");
+    EXPECT_EQ(dir.entries(), std::set<std::string>{"rec.gif"});
+    EXPECT_EQ(failureOf([&] { SaveFile f(dir.file("no/a.gif"), TemporaryName::unnamed); }),
+              dir.file("no/a.gif") + " was not found.");
+}
+
 // A file size limit makes the kernel refuse the write part-way, as a full disk does.
 TEST(SaveFileTest, WriteFailingPartWayKeepsTheOldFile) {
     TempDir dir;
