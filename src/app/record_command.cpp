@@ -65,15 +65,17 @@ class RecordingEnd {
     int fd_ = -1, epoll_ = -1, timer_ = -1;
 };
 
-// The count that a terminal shows, in place, a few times a second at most.
+// The count that a terminal shows, in place.
 class Progress {
   public:
     explicit Progress(std::FILE* stream)
         : stream_(stream), shown_(stream && ::isatty(::fileno(stream))) {}
 
-    void show(const std::string& text) {
+    // `often`: a few times a second at most, for a count that runs fast and ends in a
+    // line of its own; otherwise every one, so that the terminal never lags behind.
+    void show(const std::string& text, bool often = true) {
         const auto now = std::chrono::steady_clock::now();
-        if (!shown_ || now - last_ < std::chrono::milliseconds(100)) return;
+        if (!shown_ || (!often && now - last_ < std::chrono::milliseconds(100))) return;
         last_ = now;
         sayInPlace(stream_, text, false);
     }
@@ -122,7 +124,8 @@ void writeRecording(RecordingFormat format, StateSpool& spool, int entryCount,
         encoder->add(state);
         if (index % 64 == 0) checkInterrupt();
         progress.show("Writing " + file.path() + ": " + std::to_string(index + 1) + " of " +
-                      states(spool.size()));
+                      states(spool.size()),
+                      false);
     });
     encoder->finish(end);
     file.write(pending);
