@@ -1,7 +1,8 @@
 // The command line, read before any window opens. Without arguments the program starts
 // as it always does; --help and --version answer and end without a display; the X
 // toolkit options -display, -geometry and -iconic change where the window goes; --save,
-// --print and --watch run a command for scripts on the display without a window; --nested
+// --print, --watch and --record run a command for scripts on the display without a window;
+// --nested
 // opens an 8-bit screen for the window (and a command beside it) on a desktop that has
 // none; anything else is a usage error, wherever it stands, even beside --help or
 // --version.

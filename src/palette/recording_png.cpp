@@ -77,6 +77,8 @@ class PngTimeline : public RecordingEncoder {
     bool start() {
         if (setjmp(png_jmpbuf(png_))) return false;
         png_set_write_fn(png_, this, writeOutput, flushNothing);
+        // A long recording is a tall image: past libpng's usual limit of a million rows.
+        png_set_user_limits(png_, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
         png_set_IHDR(png_, info_, kTimelineWidth, static_cast<png_uint_32>(rows_), 8,
                      PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                      PNG_FILTER_TYPE_DEFAULT);

@@ -35,7 +35,7 @@ TEST(CommandLine, HelpAndVersionWinWhereverTheyStandUnlessTheLineIsWrong) {
     for (const char* option :
          {"-display NAME", "-geometry WxH+X+Y", "-iconic", "--help", "--version", "--save FILE",
           "--print [--format txt|gpl|pal|hex]", "--watch", "There is no --load",
-          ".bmp, .png, .gif, .gpl"})
+          ".bmp, .png, .gif, .gpl", "--record FILE [--duration SECONDS]", "--duration S"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 
