@@ -3,6 +3,7 @@
 #include <gif_lib.h>
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <new>
 #include <optional>
@@ -135,6 +136,23 @@ class GifRecording : public RecordingEncoder {
         } while (remaining > 0);
     }
 
+    // The swatches whose colour differs from the frame before, as a rectangle of the
+    // grid in swatches (left, top, right, bottom, the last two past the end); one swatch
+    // when none does, as a frame there must be.
+    std::array<int, 4> changedSwatches(const SystemPaletteSnapshot& palette) const {
+        if (!shownPalette_) return {0, 0, 16, 16};
+        std::array<int, 4> box{16, 16, 0, 0};
+        for (int i = 0; i < kMaxPaletteEntries; ++i) {
+            const PaletteEntry &a = shownPalette_->entries[i], &b = palette.entries[i];
+            if (a.red == b.red && a.green == b.green && a.blue == b.blue) continue;
+            box = {std::min(box[0], i % 16), std::min(box[1], i / 16),
+                   std::max(box[2], i % 16 + 1), std::max(box[3], i / 16 + 1)};
+        }
+        return box[2] ? box : std::array<int, 4>{0, 0, 1, 1};
+    }
+
+    // A frame drawn over the one before (which stays): only the swatches that changed,
+    // with all the colours of the moment as its table.
     void putImage(const SystemPaletteSnapshot& palette, int delay) {
         GraphicsControlBlock control{};
         control.DisposalMode = DISPOSE_DO_NOT;
@@ -142,23 +160,29 @@ class GifRecording : public RecordingEncoder {
         control.TransparentColor = NO_TRANSPARENT_COLOR;
         GifByteType extension[4];
         const std::size_t length = EGifGCBToExtension(&control, extension);
+        const auto box = changedSwatches(palette);
+        const int left = box[0] * kRecordingSwatch, top = box[1] * kRecordingSwatch;
+        const int width = (box[2] - box[0]) * kRecordingSwatch;
+        const int height = (box[3] - box[1]) * kRecordingSwatch;
         ColorMapObject* map = mapOf(palette);
         bool written =
             EGifPutExtension(gif_, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) ==
                 GIF_OK &&
-            EGifPutImageDesc(gif_, 0, 0, kRecordingFrameSide, kRecordingFrameSide, false, map) ==
-                GIF_OK;
+            EGifPutImageDesc(gif_, left, top, width, height, false, map) == GIF_OK;
         GifFreeMapObject(map);
-        for (int y = 0; written && y < kRecordingFrameSide; ++y)
-            written = EGifPutLine(gif_, &grid_[static_cast<std::size_t>(y) * kRecordingFrameSide],
-                                  kRecordingFrameSide) == GIF_OK;
+        for (int y = top; written && y < top + height; ++y)
+            written = EGifPutLine(gif_, &grid_[static_cast<std::size_t>(y) * kRecordingFrameSide +
+                                               static_cast<std::size_t>(left)],
+                                  width) == GIF_OK;
         check(written);
+        shownPalette_ = palette;
     }
 
     Output out_;
     GifFileType* gif_ = nullptr;
     std::vector<GifPixelType> grid_;
     std::optional<PaletteChange> pending_;  // the frame not yet written: its end is unknown
+    std::optional<SystemPaletteSnapshot> shownPalette_;  // the colours of the last frame
     Clock::time_point origin_;
     long long shown_ = 0;  // centiseconds of the frames written
 };

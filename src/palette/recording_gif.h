@@ -1,6 +1,7 @@
-// A recording as an animated GIF: every frame the palette as a 16 x 16 grid of swatches,
-// indexed with the colours of its moment as the frame's own colour table, shown for the
-// real time until the next frame and looping. States closer than the shortest frame are
+// A recording as an animated GIF: the palette as a 16 x 16 grid of swatches, every frame
+// indexed with the colours of its moment as its own colour table, shown for the real time
+// until the next frame, and looping. A frame after the first covers only the swatches
+// that changed, over the frame before. States closer than the shortest frame are
 // merged into one (the later colours win): viewers show shorter frames far longer.
 #pragma once
 

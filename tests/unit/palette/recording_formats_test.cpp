@@ -81,6 +81,28 @@ TEST(RecordingFormats, GifFramesMergeCloseStatesAndLastUntilTheNext) {
     }
 }
 
+TEST(RecordingFormats, AGifFrameAfterTheFirstCoversOnlyTheSwatchesThatChanged) {
+    PaletteChange second = state(100ms, 1), third = state(200ms, 1);
+    second.palette.entries[18].green = 99;
+    third.palette.entries[18].green = 99;
+    third.palette.entries[35].green = 77;
+    const std::string bytes =
+        encoded(RecordingFormat::gif, {state(0ms, 1), second, third}, kStart + 1s);
+    const auto frames = framesOf(bytes);
+    if (!frames) GTEST_SKIP() << "Pillow is not installed";
+    ASSERT_EQ(frames->size(), 3u);
+    EXPECT_EQ((std::tuple{toneOf((*frames)[1], 18), toneOf((*frames)[1], 35),
+                          toneOf((*frames)[1], 200)}),
+              (std::tuple{99, 1, 1}));
+    EXPECT_EQ((std::tuple{toneOf((*frames)[2], 18), toneOf((*frames)[2], 35),
+                          toneOf((*frames)[2], 200)}),
+              (std::tuple{99, 77, 1}));
+    // The last frame changed entry 35 alone (column 3, row 2): its image descriptor places
+    // one swatch at 48, 32.
+    EXPECT_NE(bytes.find(std::string("\x2c\x30\x00\x20\x00\x10\x00\x10\x00", 9)),
+              std::string::npos);
+}
+
 TEST(RecordingFormats, AGifStateLongerThanOneFrameCanShowTakesSeveral) {
     const auto frames = framesOf(encoded(RecordingFormat::gif, {state(0s, 9)}, kStart + 700s));
     if (!frames) GTEST_SKIP() << "Pillow is not installed";
