@@ -92,7 +92,8 @@ CommandLine parseCommandLine(const std::vector<std::string_view>& arguments) {
         if (line.start.iconic || line.start.geometry)
             return usageError("-geometry and -iconic place the window; scripts have none");
         if (nested)
-            return usageError("--nested opens a window; --save, --print, --watch and --record have none");
+            return usageError(
+                "--nested opens a window; --save, --print, --watch and --record have none");
         line.action = CommandLineAction::script;
     } else if (nested) {
         line.action = CommandLineAction::nested;

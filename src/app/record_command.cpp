@@ -110,8 +110,7 @@ void checkInterrupt() {
 
 // Writes the spooled states into `file` through the encoder of `format`.
 void writeRecording(RecordingFormat format, StateSpool& spool, int entryCount,
-                    std::chrono::system_clock::time_point end, SaveFile& file,
-                    Progress& progress) {
+                    std::chrono::system_clock::time_point end, SaveFile& file, Progress& progress) {
     std::vector<std::uint8_t> pending;
     auto sink = [&](std::span<const std::uint8_t> bytes) {
         pending.insert(pending.end(), bytes.begin(), bytes.end());
@@ -124,7 +123,7 @@ void writeRecording(RecordingFormat format, StateSpool& spool, int entryCount,
         encoder->add(state);
         if (index % 64 == 0) checkInterrupt();
         progress.show("Writing " + file.path() + ": " + std::to_string(index + 1) + " of " +
-                      states(spool.size()),
+                          states(spool.size()),
                       false);
     });
     encoder->finish(end);

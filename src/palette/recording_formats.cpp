@@ -17,8 +17,8 @@ class TextRecording : public RecordingEncoder {
         : entryCount_(entryCount), sink_(std::move(sink)), timeText_(std::move(timeText)) {}
 
     void add(const PaletteChange& state) override {
-        const std::string line = watchLine(timeText_(state.time), entryCount_,
-                                           last_ ? &*last_ : nullptr, state);
+        const std::string line =
+            watchLine(timeText_(state.time), entryCount_, last_ ? &*last_ : nullptr, state);
         sink_(std::span(reinterpret_cast<const std::uint8_t*>(line.data()), line.size()));
         last_ = state.palette;
     }

@@ -55,8 +55,8 @@ class GifRecording : public RecordingEncoder {
         EGifSetGifVersion(gif_, true);
         for (int y = 0; y < kRecordingFrameSide; ++y)
             for (int x = 0; x < kRecordingFrameSide; ++x)
-                grid_.push_back(static_cast<GifPixelType>(y / kRecordingSwatch * 16 +
-                                                          x / kRecordingSwatch));
+                grid_.push_back(
+                    static_cast<GifPixelType>(y / kRecordingSwatch * 16 + x / kRecordingSwatch));
     }
     ~GifRecording() override {
         if (!gif_) return;
@@ -79,8 +79,10 @@ class GifRecording : public RecordingEncoder {
     }
 
     void finish(Clock::time_point end) override {
-        if (!pending_) begin(SystemPaletteSnapshot{});
-        else putFrame(*pending_, std::max(end, pending_->time + kShortestFrame));
+        if (!pending_)
+            begin(SystemPaletteSnapshot{});
+        else
+            putFrame(*pending_, std::max(end, pending_->time + kShortestFrame));
         GifFileType* gif = gif_;
         gif_ = nullptr;
         int error = 0;
@@ -108,8 +110,8 @@ class GifRecording : public RecordingEncoder {
     // The screen with the first colours as its global table, and the loop for ever.
     void begin(const SystemPaletteSnapshot& first) {
         ColorMapObject* map = mapOf(first);
-        const bool written = EGifPutScreenDesc(gif_, kRecordingFrameSide, kRecordingFrameSide, 8,
-                                               0, map) == GIF_OK;
+        const bool written =
+            EGifPutScreenDesc(gif_, kRecordingFrameSide, kRecordingFrameSide, 8, 0, map) == GIF_OK;
         GifFreeMapObject(map);
         static const GifByteType kLoop[3] = {1, 0, 0};  // sub-block 1: loop count 0, for ever
         check(written && EGifPutExtensionLeader(gif_, APPLICATION_EXT_FUNC_CODE) == GIF_OK &&
@@ -145,8 +147,8 @@ class GifRecording : public RecordingEncoder {
         for (int i = 0; i < kMaxPaletteEntries; ++i) {
             const PaletteEntry &a = shownPalette_->entries[i], &b = palette.entries[i];
             if (a.red == b.red && a.green == b.green && a.blue == b.blue) continue;
-            box = {std::min(box[0], i % 16), std::min(box[1], i / 16),
-                   std::max(box[2], i % 16 + 1), std::max(box[3], i / 16 + 1)};
+            box = {std::min(box[0], i % 16), std::min(box[1], i / 16), std::max(box[2], i % 16 + 1),
+                   std::max(box[3], i / 16 + 1)};
         }
         return box[2] ? box : std::array<int, 4>{0, 0, 1, 1};
     }
@@ -165,14 +167,14 @@ class GifRecording : public RecordingEncoder {
         const int width = (box[2] - box[0]) * kRecordingSwatch;
         const int height = (box[3] - box[1]) * kRecordingSwatch;
         ColorMapObject* map = mapOf(palette);
-        bool written =
-            EGifPutExtension(gif_, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) ==
-                GIF_OK &&
-            EGifPutImageDesc(gif_, left, top, width, height, false, map) == GIF_OK;
+        bool written = EGifPutExtension(gif_, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length),
+                                        extension) == GIF_OK &&
+                       EGifPutImageDesc(gif_, left, top, width, height, false, map) == GIF_OK;
         GifFreeMapObject(map);
         for (int y = top; written && y < top + height; ++y)
-            written = EGifPutLine(gif_, &grid_[static_cast<std::size_t>(y) * kRecordingFrameSide +
-                                               static_cast<std::size_t>(left)],
+            written = EGifPutLine(gif_,
+                                  &grid_[static_cast<std::size_t>(y) * kRecordingFrameSide +
+                                         static_cast<std::size_t>(left)],
                                   width) == GIF_OK;
         check(written);
         shownPalette_ = palette;

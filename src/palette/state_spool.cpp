@@ -54,8 +54,7 @@ void StateSpool::fail(int errnum) const {
 
 void StateSpool::append(const PaletteChange& state) {
     const Header header{
-        std::chrono::duration_cast<std::chrono::nanoseconds>(state.time.time_since_epoch())
-            .count(),
+        std::chrono::duration_cast<std::chrono::nanoseconds>(state.time.time_since_epoch()).count(),
         state.palette.count, static_cast<std::uint32_t>(state.author.size())};
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(&header);
     pending_.insert(pending_.end(), bytes, bytes + sizeof header);

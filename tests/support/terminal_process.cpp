@@ -24,8 +24,7 @@ std::vector<std::string> onTerminal(int master, const std::vector<std::string>& 
 }  // namespace
 
 TerminalProcess::TerminalProcess(const std::vector<std::string>& argv)
-    : master_(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC)),
-      process_(onTerminal(master_, argv)) {}
+    : master_(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC)), process_(onTerminal(master_, argv)) {}
 
 TerminalProcess::~TerminalProcess() {
     if (master_ >= 0) ::close(master_);
@@ -41,8 +40,7 @@ bool TerminalProcess::waitForText(const std::string& text, std::chrono::millisec
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         pollfd fd{master_, POLLIN, 0};
-        if (left.count() <= 0 || ::poll(&fd, 1, static_cast<int>(left.count())) <= 0)
-            return false;
+        if (left.count() <= 0 || ::poll(&fd, 1, static_cast<int>(left.count())) <= 0) return false;
         char chunk[4096];
         const ssize_t n = ::read(master_, chunk, sizeof chunk);
         if (n <= 0) return false;  // EIO once the program and the shell are gone

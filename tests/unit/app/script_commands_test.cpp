@@ -1,5 +1,4 @@
 #include "app/script_commands.h"
-#include "app/palette_watch.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "app/palette_app.h"
+#include "app/palette_watch.h"
 #include "palette/palette_model.h"
 #include "support/fake_display.h"
 #include "support/temp_dir.h"
@@ -67,9 +67,9 @@ TEST(ScriptCommandsTest, RecordTakesAKnownExtensionAndAPositiveDurationInSeconds
     EXPECT_EQ(parsed({"--watch", "--duration", "3"}), "error: --duration goes with --record");
     for (const char* wrong : {"0", "0.0", "-1", "1e3", " 1", "1 ", "1.", ".5", "inf", "nan", "",
                               "0x10", "1,5", "2000000000"})
-        EXPECT_EQ(parsed({"--record", "a.gif", "--duration", wrong}),
-                  "error: invalid duration '" + std::string(wrong) +
-                      "' (a positive number of seconds)")
+        EXPECT_EQ(
+            parsed({"--record", "a.gif", "--duration", wrong}),
+            "error: invalid duration '" + std::string(wrong) + "' (a positive number of seconds)")
             << wrong;
 }
 
