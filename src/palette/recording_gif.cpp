@@ -49,14 +49,14 @@ int writeOutput(GifFileType* gif, const GifByteType* data, int length) {
 class GifRecording : public RecordingEncoder {
   public:
     explicit GifRecording(ByteSink sink) : out_{std::move(sink), {}, {}} {
-        int error = 0;
-        gif_ = EGifOpen(&out_, writeOutput, &error);
-        if (!gif_) throw std::bad_alloc();
-        EGifSetGifVersion(gif_, true);
         for (int y = 0; y < kRecordingFrameSide; ++y)
             for (int x = 0; x < kRecordingFrameSide; ++x)
                 grid_.push_back(
                     static_cast<GifPixelType>(y / kRecordingSwatch * 16 + x / kRecordingSwatch));
+        int error = 0;
+        gif_ = EGifOpen(&out_, writeOutput, &error);
+        if (!gif_) throw std::bad_alloc();
+        EGifSetGifVersion(gif_, true);
     }
     ~GifRecording() override {
         if (!gif_) return;

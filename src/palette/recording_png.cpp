@@ -27,19 +27,14 @@ void flushNothing(png_structp) {}
 class PngTimeline : public RecordingEncoder {
   public:
     PngTimeline(std::size_t rows, ByteSink sink)
-        : sink_(std::move(sink)),
-          rows_(std::max<std::size_t>(rows, 1)),
+        : sink_(std::move(sink)), rows_(std::max<std::size_t>(rows, 1)),
           row_(static_cast<std::size_t>(kTimelineWidth) * 3) {
         if (rows_ > PNG_UINT_31_MAX) throw std::length_error("too many states for one image");
         png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, jumpBack, ignoreWarning);
         if (png_) info_ = png_create_info_struct(png_);
-        if (!info_) {
-            png_destroy_write_struct(&png_, nullptr);
-            throw std::bad_alloc();
-        }
+        if (!info_) throw std::bad_alloc();
         check(start());
     }
-    ~PngTimeline() override { png_destroy_write_struct(&png_, &info_); }
 
     void add(const PaletteChange& state) override {
         if (written_ == rows_) return;
@@ -100,8 +95,14 @@ class PngTimeline : public RecordingEncoder {
     ByteSink sink_;
     std::size_t rows_, written_ = 0;
     std::vector<png_byte> row_;  // the last state's row, which also fills any rows missing
-    png_structp png_ = nullptr;
-    png_infop info_ = nullptr;
+    // Freed however the encoder ends, the constructor's failures too.
+    struct Writer {
+        png_structp png = nullptr;
+        png_infop info = nullptr;
+        ~Writer() { png_destroy_write_struct(&png, &info); }
+    } writer_;
+    png_structp& png_ = writer_.png;
+    png_infop& info_ = writer_.info;
     std::exception_ptr failure_;
 };
 
