@@ -27,7 +27,8 @@ void flushNothing(png_structp) {}
 class PngTimeline : public RecordingEncoder {
   public:
     PngTimeline(std::size_t rows, ByteSink sink)
-        : sink_(std::move(sink)), rows_(std::max<std::size_t>(rows, 1)),
+        : sink_(std::move(sink)),
+          rows_(std::max<std::size_t>(rows, 1)),
           row_(static_cast<std::size_t>(kTimelineWidth) * 3) {
         if (rows_ > PNG_UINT_31_MAX) throw std::length_error("too many states for one image");
         png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, jumpBack, ignoreWarning);
