@@ -44,8 +44,8 @@ void watchPalette(const PaletteModel& model, std::FILE* out) {
         model,
         [&](const PaletteChange& change) {
             if (last) {
-                const std::string line = watchLine(timeForWatch(change.time), model.entryCount(),
-                                                   &last->palette, change);
+                const std::string line = changeLine(timeForWatch(change.time), model.entryCount(),
+                                                    last->palette, change.palette);
                 if (std::fwrite(line.data(), 1, line.size(), out) != line.size() ||
                     std::fflush(out) != 0)
                     throw CommandFailure(FileErrorKind::generalError, std::nullopt);

@@ -38,41 +38,21 @@ std::string watchTime(const std::tm& local, int milliseconds) {
     return text;
 }
 
-namespace {
-
-// " i: r, g, b; j: r, g, b" for the entries of `after` that differ from `before` (all of
-// them without it).
-std::string changedEntries(int entryCount, const SystemPaletteSnapshot* before,
-                           const SystemPaletteSnapshot& after) {
+std::string changeLine(const std::string& time, int entryCount, const SystemPaletteSnapshot& before,
+                       const SystemPaletteSnapshot& after, const std::string& author) {
     std::string line;
     const int n = std::clamp(entryCount, 0, kMaxPaletteEntries);
     for (int i = 0; i < n; ++i) {
+        const PaletteEntry& a = before.entries[i];
         const PaletteEntry& b = after.entries[i];
-        if (before) {
-            const PaletteEntry& a = before->entries[i];
-            if (a.red == b.red && a.green == b.green && a.blue == b.blue) continue;
-        }
+        if (a.red == b.red && a.green == b.green && a.blue == b.blue) continue;
         char entry[32];
         std::snprintf(entry, sizeof entry, "%s%d: %d, %d, %d", line.empty() ? " " : "; ", i, b.red,
                       b.green, b.blue);
         line += entry;
     }
-    return line;
-}
-
-}  // namespace
-
-std::string changeLine(const std::string& time, int entryCount, const SystemPaletteSnapshot& before,
-                       const SystemPaletteSnapshot& after) {
-    const std::string entries = changedEntries(entryCount, &before, after);
-    return entries.empty() ? entries : time + entries + "\n";
-}
-
-std::string watchLine(const std::string& time, int entryCount, const SystemPaletteSnapshot* before,
-                      const PaletteChange& change) {
-    const std::string entries = changedEntries(entryCount, before, change.palette);
-    if (entries.empty()) return entries;
-    return time + entries + (change.author.empty() ? "" : " by " + change.author) + "\n";
+    if (line.empty()) return line;
+    return time + line + (author.empty() ? "" : " by " + author) + "\n";
 }
 
 }  // namespace vexa

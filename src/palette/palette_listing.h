@@ -9,7 +9,6 @@
 #include <string_view>
 
 #include "base/palette_types.h"
-#include "palette/palette_change.h"
 
 namespace vexa {
 
@@ -27,14 +26,9 @@ std::string printedPalette(PrintFormat format, int entryCount,
 std::string watchTime(const std::tm& local, int milliseconds);
 
 // "<time> i: r, g, b; j: r, g, b" for every entry below `entryCount` that differs
-// between `before` and `after`, ended by LF; empty when none does.
+// between `before` and `after`, then " by <author>" when an author is given, ended by LF;
+// empty when no entry differs.
 std::string changeLine(const std::string& time, int entryCount, const SystemPaletteSnapshot& before,
-                       const SystemPaletteSnapshot& after);
-
-// The line --watch prints for `change`, and a recording's text file holds: changeLine's
-// with " by AUTHOR" before the LF when the author is known. Without `before` every entry
-// below `entryCount` is listed. Empty when no entry changed.
-std::string watchLine(const std::string& time, int entryCount, const SystemPaletteSnapshot* before,
-                      const PaletteChange& change);
+                       const SystemPaletteSnapshot& after, const std::string& author = {});
 
 }  // namespace vexa

@@ -11,6 +11,14 @@
 namespace vexa {
 namespace {
 
+// A palette whose every entry differs from that of `palette`: the first line of the text
+// lists them all.
+SystemPaletteSnapshot unlike(const SystemPaletteSnapshot& palette) {
+    SystemPaletteSnapshot other = palette;
+    for (PaletteEntry& e : other.entries) e.red = static_cast<std::uint8_t>(~e.red);
+    return other;
+}
+
 class TextRecording : public RecordingEncoder {
   public:
     TextRecording(int entryCount, ByteSink sink, TimeText timeText)
@@ -18,7 +26,8 @@ class TextRecording : public RecordingEncoder {
 
     void add(const PaletteChange& state) override {
         const std::string line =
-            watchLine(timeText_(state.time), entryCount_, last_ ? &*last_ : nullptr, state);
+            changeLine(timeText_(state.time), entryCount_, last_ ? *last_ : unlike(state.palette),
+                       state.palette, state.author);
         sink_(std::span(reinterpret_cast<const std::uint8_t*>(line.data()), line.size()));
         last_ = state.palette;
     }
