@@ -70,14 +70,20 @@ class Progress {
   public:
     explicit Progress(std::FILE* stream)
         : stream_(stream), shown_(stream && ::isatty(::fileno(stream))) {}
+    // A line left open (a failure ends the command) is ended before the message comes.
+    ~Progress() {
+        if (open_) std::fputc('\n', stream_);
+    }
+    Progress(const Progress&) = delete;
+    Progress& operator=(const Progress&) = delete;
 
-    // `often`: a few times a second at most, for a count that runs fast and ends in a
+    // `throttled`: a few times a second at most, for a count that runs fast and ends in a
     // line of its own; otherwise every one, so that the terminal never lags behind.
-    void show(const std::string& text, bool often = true) {
+    void show(const std::string& text, bool throttled = false) {
         const auto now = std::chrono::steady_clock::now();
-        if (!shown_ || (!often && now - last_ < std::chrono::milliseconds(100))) return;
+        if (!shown_ || (throttled && now - last_ < std::chrono::milliseconds(100))) return;
         last_ = now;
-        sayInPlace(stream_, text, false);
+        open_ = sayInPlace(stream_, text, false);
     }
     // The last line: on a terminal in place of the count, elsewhere only when `always`.
     void end(const std::string& text, bool always = false) {
@@ -85,11 +91,13 @@ class Progress {
             sayInPlace(stream_, text, true);
         else if (always && stream_)
             sayTo(stream_, text);
+        open_ = false;
     }
 
   private:
     std::FILE* stream_;
     bool shown_;
+    bool open_ = false;
     std::chrono::steady_clock::time_point last_{};
 };
 
@@ -124,7 +132,7 @@ void writeRecording(RecordingFormat format, StateSpool& spool, int entryCount,
         if (index % 64 == 0) checkInterrupt();
         progress.show("Writing " + file.path() + ": " + std::to_string(index + 1) + " of " +
                           states(spool.size()),
-                      false);
+                      true);
     });
     encoder->finish(end);
     file.write(pending);
