@@ -9,6 +9,7 @@
 #include "app/platform_check.h"
 #include "app/program_fault.h"
 #include "base/command_failure.h"
+#include "base/console.h"
 #include "palette/file_commands.h"
 #include "palette/palette_listing.h"
 #include "palette/palette_model.h"
@@ -119,7 +120,7 @@ int runScriptCommand(const ScriptCommand& command, DisplayDevice& display, std::
         return kFaultExitStatus;
     }
     if (!message) return 0;
-    if (*message) std::fprintf(err, "vexa: %s\n", message);
+    if (*message) sayTo(err, message);
     return 1;
 }
 
