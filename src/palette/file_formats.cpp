@@ -59,29 +59,20 @@ constexpr auto kImages = OpenFilter::images;
 constexpr auto kPalettes = OpenFilter::paletteFiles;
 constexpr auto kNoFilter = OpenFilter::none;
 
-// Each row: extension, Save As label, encode, printable; then read, holds, by content,
-// largest file, Open filter. Save As lists the rows in this order.
+// Each row: extension, Save As label, encode, printable, read, holds, by content, largest
+// file, Open filter. Save As lists the rows in this order.
 // clang-format off
 constexpr FileFormat kFormats[] = {
-    {"bmp", "Bitmap",            writeBitmap,   false,
-         readBitmapColourTable,  isBitmap,          true,  kAnySize,   kImages},
-    {"txt", "Text",              writeListing,  true,
-         nullptr,                nullptr,           false, 0,          kNoFilter},
-    {"png", "PNG image",         writePng,      false,
-         readPngColourTable,     isPng,             true,  kImageSize, kImages},
-    {"gif", "GIF image",         writeGif,      false,
-         readGifColourTable,     isGif,             true,  kImageSize, kImages},
-    {"gpl", "GIMP palette",      writeGimp,     true,
-         readGimpPalette,        isGimpPalette,     true,  kTextSize,  kPalettes},
-    {"pal", "JASC palette",      writeJasc,     true,
-         readJascPalette,        isJascPalette,     true,  kTextSize,  kPalettes},
-    {"act", "Adobe color table", writeAdobe,    false,
-         readAdobeTable,         isAdobeTableSize,  false, kTextSize,  kPalettes},
-    {"hex", "Hex list",          writeHex,      true,
-         readHexList,            isHexList,         true,  kTextSize,  kPalettes},
+    {"bmp", "Bitmap",            writeBitmap,  false, readBitmapColourTable, isBitmap,         true,  kAnySize,   kImages},
+    {"txt", "Text",              writeListing, true,  nullptr,               nullptr,          false, 0,          kNoFilter},
+    {"png", "PNG image",         writePng,     false, readPngColourTable,    isPng,            true,  kImageSize, kImages},
+    {"gif", "GIF image",         writeGif,     false, readGifColourTable,    isGif,            true,  kImageSize, kImages},
+    {"gpl", "GIMP palette",      writeGimp,    true,  readGimpPalette,       isGimpPalette,    true,  kTextSize,  kPalettes},
+    {"pal", "JASC palette",      writeJasc,    true,  readJascPalette,       isJascPalette,    true,  kTextSize,  kPalettes},
+    {"act", "Adobe color table", writeAdobe,   false, readAdobeTable,        isAdobeTableSize, false, kTextSize,  kPalettes},
+    {"hex", "Hex list",          writeHex,     true,  readHexList,           isHexList,        true,  kTextSize,  kPalettes},
     // Microsoft's RIFF palette, read but not written; such files are named .pal like JASC's.
-    {"",    "",                  nullptr,       false,
-         readRiffPalette,        isRiffPalette,     true,  kImageSize, kNoFilter},
+    {"",    "",                  nullptr,      false, readRiffPalette,       isRiffPalette,    true,  kImageSize, kNoFilter},
 };
 // clang-format on
 
