@@ -38,7 +38,6 @@ TEST(FileFormats, EveryWrittenFormatHasItsOwnExtensionAndLabel) {
         EXPECT_FALSE(format.label.empty()) << format.extension;
         EXPECT_TRUE(extensions.insert(format.extension).second) << format.extension;
     }
-    EXPECT_EQ(extensions.size(), 8u);
 }
 
 TEST(FileFormats, OpenRefusesAFileLargerThanItsFormatTakes) {
