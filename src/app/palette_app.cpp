@@ -9,6 +9,7 @@
 
 #include "app/platform_check.h"
 #include "app/program_fault.h"
+#include "base/console.h"
 #include "settings/settings_batch.h"
 #include "ui/about_window.h"
 #include "ui/help_window.h"
@@ -89,12 +90,10 @@ void PaletteApp::runWindow() {
 // started the program and sees no box.
 void PaletteApp::reportStartFailure(const char* message) {
     exitStatus_ = 1;
-    std::fprintf(stderr, "vexa: %s\n", message);
-    std::fflush(stderr);
+    say(message);
     showMessageBox(message, MessageIcon::stop);
     if (message == kPaletteModeMessage)
-        std::fputs("vexa: for an 8-bit screen of its own on this desktop, run: vexa --nested\n",
-                   stderr);
+        say("for an 8-bit screen of its own on this desktop, run: vexa --nested");
 }
 
 std::span<const CommandEntry<PaletteApp>> PaletteApp::commandTable() {

@@ -9,7 +9,9 @@
 #include "app/platform_check.h"
 #include "app/program_fault.h"
 #include "base/command_failure.h"
+#include "base/console.h"
 #include "palette/file_commands.h"
+#include "palette/palette_listing.h"
 #include "palette/palette_model.h"
 #include "palette/text_dump.h"
 #include "platform/file_name_rules.h"
@@ -22,7 +24,7 @@ void put(std::FILE* out, const std::string& text) {
         throw CommandFailure(FileErrorKind::generalError, std::nullopt);
 }
 
-void printPalette(const PaletteModel& model, PrintFormat format, std::FILE* out) {
+void printPalette(const PaletteModel& model, const FileFormat& format, std::FILE* out) {
     std::tm storage{};
     const std::tm* local = localTimeNow(storage);
     put(out, printedPalette(format, model.entryCount(), model.readSystemPalette(), local));
@@ -56,13 +58,24 @@ bool takeScriptOption(std::span<const std::string_view> arguments, std::size_t& 
         action(ScriptAction::save);
         if (value.empty()) error = "empty file name";
         command.path = value;
-    } else if (const auto format = printFormatNamed(value)) {
-        command.format = *format;
+    } else if (const FileFormat* format = printFormatNamed(value)) {
+        command.format = format;
         command.formatGiven = true;
     } else {
-        error = "unknown format '" + std::string(value) + "' (txt, gpl, pal or hex)";
+        error =
+            "unknown format '" + std::string(value) + "' (" + printFormatList(", ", " or ") + ")";
     }
     return true;
+}
+
+std::string printFormatList(std::string_view between, std::string_view last) {
+    std::vector<std::string_view> names;
+    for (const FileFormat& format : fileFormats())
+        if (format.printable) names.push_back(format.extension);
+    std::string list;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        list.append(i == 0 ? "" : i + 1 == names.size() ? last : between).append(names[i]);
+    return list;
 }
 
 std::string scriptCommandProblem(const ScriptCommand& command) {
@@ -86,7 +99,7 @@ int runScriptCommand(const ScriptCommand& command, DisplayDevice& display, std::
                     savePalette(withDefaultExtension(command.path, kDefaultExtension), model);
                     break;
                 case ScriptAction::print:
-                    printPalette(model, command.format, out);
+                    printPalette(model, *command.format, out);
                     break;
                 case ScriptAction::watch:
                     watchPalette(model, out);
@@ -107,7 +120,7 @@ int runScriptCommand(const ScriptCommand& command, DisplayDevice& display, std::
         return kFaultExitStatus;
     }
     if (!message) return 0;
-    if (*message) std::fprintf(err, "vexa: %s\n", message);
+    if (*message) sayTo(err, message);
     return 1;
 }
 

@@ -1,8 +1,8 @@
-// The commands for scripts: --save FILE, --print [--format txt|gpl|pal|hex] and --watch.
+// The commands for scripts: --save FILE, --print [--format NAME] and --watch.
 // They work on the display without a window: read the installed palette, write it, end
 // (--watch runs until it is interrupted). --save names the file as Save As does, giving a
-// name without an extension ".bmp". A failure prints "vexa: " and the message the window
-// would show on standard error and ends with status 1. Loading is not among them: on X11 a
+// name without an extension ".bmp". A failure says the message the window would show on
+// standard error and ends with status 1. Loading is not among them: on X11 a
 // colormap that a client installs goes when the client ends.
 #pragma once
 
@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "palette/palette_listing.h"
+#include "palette/file_formats.h"
 
 namespace vexa {
 
@@ -22,8 +22,8 @@ enum class ScriptAction { none, save, print, watch };
 
 struct ScriptCommand {
     ScriptAction action = ScriptAction::none;
-    std::string path;  // --save
-    PrintFormat format = PrintFormat::text;
+    std::string path;                             // --save
+    const FileFormat* format = &listingFormat();  // --print
     bool formatGiven = false;
 };
 
@@ -32,6 +32,9 @@ struct ScriptCommand {
 // not one; a usage problem (a missing value, an unknown format) is put in `error`.
 bool takeScriptOption(std::span<const std::string_view> arguments, std::size_t& i,
                       ScriptCommand& command, std::string& error);
+
+// The names --format takes, between them `between` and before the last `last`.
+std::string printFormatList(std::string_view between, std::string_view last);
 
 // The usage problem of a complete command line's script options: more than one action,
 // or --format without --print. Empty when there is none.

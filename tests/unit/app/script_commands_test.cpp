@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/palette_app.h"
+#include "palette/palette_listing.h"
 #include "palette/palette_model.h"
 #include "support/fake_display.h"
 #include "support/temp_dir.h"
@@ -34,15 +35,15 @@ std::string parsed(std::vector<std::string_view> arguments) {
         return "error: " + problem;
     const char* names[] = {"none", "save", "print", "watch"};
     return std::string(names[int(command.action)]) + " " + command.path + " " +
-           std::to_string(int(command.format));
+           std::string(command.format->extension);
 }
 
 TEST(ScriptCommandsTest, OptionsParseAndRefuseWhatMakesNoSense) {
-    EXPECT_EQ(parsed({"--save", "a.gpl"}), "save a.gpl 0");
-    EXPECT_EQ(parsed({"--print"}), "print  0");
-    EXPECT_EQ(parsed({"--format", "hex", "--print"}), "print  3");
-    EXPECT_EQ(parsed({"--print", "--format", "pal"}), "print  2");
-    EXPECT_EQ(parsed({"--watch", "--watch"}), "watch  0");
+    EXPECT_EQ(parsed({"--save", "a.gpl"}), "save a.gpl txt");
+    EXPECT_EQ(parsed({"--print"}), "print  txt");
+    EXPECT_EQ(parsed({"--format", "hex", "--print"}), "print  hex");
+    EXPECT_EQ(parsed({"--print", "--format", "pal"}), "print  pal");
+    EXPECT_EQ(parsed({"--watch", "--watch"}), "watch  txt");
     EXPECT_EQ(parsed({"-display"}), "not mine: -display");
     EXPECT_EQ(parsed({"--save"}), "error: option '--save' needs a value");
     EXPECT_EQ(parsed({"--save", ""}), "error: empty file name");
@@ -59,12 +60,12 @@ struct Outcome {
     int status = -1;
 };
 ScriptCommand command(ScriptAction action, const std::string& path = {},
-                      std::optional<PrintFormat> format = {}) {
+                      const char* format = nullptr) {
     ScriptCommand c;
     c.action = action;
     c.path = path;
-    c.format = format.value_or(PrintFormat::text);
-    c.formatGiven = format.has_value();
+    if (format) c.format = printFormatNamed(format);
+    c.formatGiven = format != nullptr;
     return c;
 }
 
@@ -89,7 +90,7 @@ TEST(ScriptCommandsTest, SaveAndPrintWriteThePaletteOrTheWindowsMessage) {
     Outcome r = run(command(ScriptAction::save, dir.file("p.act")), display);
     EXPECT_EQ((std::tuple{r.status, r.out, r.err}), (std::tuple{0, "", ""}));
     EXPECT_EQ(testing::readFile(dir.file("p.act")), testing::readFile(golden + "/SysPal.act"));
-    r = run(command(ScriptAction::print, "", PrintFormat::jasc), display);
+    r = run(command(ScriptAction::print, "", "pal"), display);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, testing::readFile(golden + "/SysPal.pal"));
     EXPECT_EQ(run(command(ScriptAction::print), display)
