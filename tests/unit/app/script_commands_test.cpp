@@ -140,8 +140,9 @@ TEST(ScriptCommandsTest, MemoryAndSystemFailuresAreReportedAsSuchAndAFaultIsNot)
     };
     r = run(command(ScriptAction::print), display);
     EXPECT_EQ((std::tuple{r.status, r.out, r.err}),
-              (std::tuple{1, "", "vexa: A hardware I/O error was reported while accessing "
-                                 "/dev/gone.\n"}));
+              (std::tuple{1, "",
+                          "vexa: A hardware I/O error was reported while accessing "
+                          "/dev/gone.\n"}));
     display.fail = [] { throw std::logic_error("broken invariant"); };
     r = run(command(ScriptAction::print), display);
     EXPECT_EQ((std::tuple{r.status, r.out, r.err}),

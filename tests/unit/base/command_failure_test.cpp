@@ -65,9 +65,9 @@ TEST(CommandFailureTest, PosixErrorsMapOntoKinds) {
 TEST(CommandFailureTest, WhatTheLibraryReportsAboutTheSystemIsAFileError) {
     namespace fs = std::filesystem;
     const std::error_code missing(ENOENT, std::generic_category());
-    EXPECT_EQ(CommandFailure::fromSystemError(fs::filesystem_error("stat", "/gone/a", missing))
-                  .message(),
-              "/gone/a was not found.");
+    EXPECT_EQ(
+        CommandFailure::fromSystemError(fs::filesystem_error("stat", "/gone/a", missing)).message(),
+        "/gone/a was not found.");
     EXPECT_EQ(CommandFailure::fromSystemError(std::system_error(EACCES, std::system_category()))
                   .message(),
               "Access to an unnamed file was denied.");

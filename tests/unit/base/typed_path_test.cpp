@@ -1,7 +1,6 @@
 #include "base/typed_path.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
