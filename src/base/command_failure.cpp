@@ -90,15 +90,14 @@ CommandFailure CommandFailure::fromErrno(int errnum, std::optional<std::string> 
     return CommandFailure(classifyErrno(errnum), std::move(path));
 }
 
-CommandFailure CommandFailure::fromSystemError(const std::system_error& error,
-                                               std::optional<std::string> path) {
+CommandFailure CommandFailure::fromSystemError(const std::system_error& error) {
     const std::error_code code = error.code();
     const bool errnoCode =
         code.category() == std::generic_category() || code.category() == std::system_category();
-    if (!path)
-        if (const auto* fs = dynamic_cast<const std::filesystem::filesystem_error*>(&error);
-            fs && !fs->path1().empty())
-            path = fs->path1().string();
+    std::optional<std::string> path;
+    if (const auto* fs = dynamic_cast<const std::filesystem::filesystem_error*>(&error);
+        fs && !fs->path1().empty())
+        path = fs->path1().string();
     return CommandFailure(errnoCode ? classifyErrno(code.value()) : FileErrorKind::generalError,
                           std::move(path));
 }

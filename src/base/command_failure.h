@@ -57,10 +57,8 @@ class CommandFailure : public std::runtime_error {
     static CommandFailure fromErrno(int errnum, std::optional<std::string> path);
     // The file error for what the C++ library reports about the system (a filesystem_error,
     // a system_error, a stream's failure): the kind of its error number (a general error
-    // for a code that is no error number), naming `path`, else the path a filesystem_error
-    // names.
-    static CommandFailure fromSystemError(const std::system_error& error,
-                                          std::optional<std::string> path = std::nullopt);
+    // for a code that is no error number), naming the path a filesystem_error names.
+    static CommandFailure fromSystemError(const std::system_error& error);
 
     FailureCategory category() const { return category_; }
     FileErrorKind fileErrorKind() const { return kind_; }

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <filesystem>
-#include <ios>
 
 namespace vexa {
 namespace {
@@ -60,25 +58,6 @@ TEST(CommandFailureTest, PosixErrorsMapOntoKinds) {
     EXPECT_EQ(failure.category(), FailureCategory::FileError);
     EXPECT_EQ(failure.fileErrorKind(), FileErrorKind::diskFull);
     EXPECT_EQ(failure.message(), "Disk full while accessing /full/f.bmp.");
-}
-
-TEST(CommandFailureTest, WhatTheLibraryReportsAboutTheSystemIsAFileError) {
-    namespace fs = std::filesystem;
-    const std::error_code missing(ENOENT, std::generic_category());
-    EXPECT_EQ(
-        CommandFailure::fromSystemError(fs::filesystem_error("stat", "/gone/a", missing)).message(),
-        "/gone/a was not found.");
-    EXPECT_EQ(CommandFailure::fromSystemError(std::system_error(EACCES, std::system_category()))
-                  .message(),
-              "Access to an unnamed file was denied.");
-    EXPECT_EQ(CommandFailure::fromSystemError(std::system_error(ENOSPC, std::system_category()),
-                                              "/full/b")
-                  .message(),
-              "Disk full while accessing /full/b.");
-    // A stream's failure carries no error number.
-    const auto stream = CommandFailure::fromSystemError(std::ios_base::failure("read"));
-    EXPECT_EQ(stream.fileErrorKind(), FileErrorKind::generalError);
-    EXPECT_EQ(stream.category(), FailureCategory::FileError);
 }
 
 }  // namespace

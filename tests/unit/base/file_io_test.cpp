@@ -92,13 +92,9 @@ std::string failureAsUnprivileged(F&& work) {
     if (::pipe(out) != 0) return "no pipe";
     const pid_t child = ::fork();
     if (child == 0) {
-        ::close(out[0]);
         if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
         const std::string message = failureOf(work);
-        ::_exit(::write(out[1], message.data(), message.size()) ==
-                        static_cast<ssize_t>(message.size())
-                    ? 0
-                    : 4);
+        ::_exit(::write(out[1], message.data(), message.size()) < 0 ? 4 : 0);
     }
     ::close(out[1]);
     std::string message;

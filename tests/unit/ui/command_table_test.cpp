@@ -87,12 +87,15 @@ TEST(CommandDispatch, WhatTheSystemRefusesIsShownAsAFileErrorAndAFaultIsNot) {
     EXPECT_FALSE(runReportingFailures(
         [] {
             throw std::filesystem::filesystem_error(
-                "current_path", std::error_code(ENOENT, std::generic_category()));
+                "open", "/gone/a.bmp", std::error_code(ENOENT, std::system_category()));
         },
         show));
+    EXPECT_FALSE(runReportingFailures(
+        [] { throw std::system_error(EACCES, std::generic_category()); }, show));
+    // A stream's failure carries no error number.
     EXPECT_FALSE(runReportingFailures([] { throw std::ios_base::failure("write"); }, show));
     EXPECT_EQ(shown, (std::vector<std::string>{
-                         "an unnamed file was not found.",
+                         "/gone/a.bmp was not found.", "Access to an unnamed file was denied.",
                          "An unknown error occurred while accessing an unnamed file."}));
     EXPECT_THROW(runReportingFailures([] { throw std::logic_error("broken"); }, show),
                  std::logic_error);
