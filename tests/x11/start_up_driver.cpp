@@ -1,9 +1,9 @@
-// vexa-test-start-up VERSION [bad_alloc|logic_error|filesystem_error]: runs the application's start-up with
-// an injected platform version over a recording registry, then prints "call <line>" for
-// every registry call it read or wrote, then "done after <n> calls" counting every registry
-// call (the real binary cannot be handed a version), and exits with the application's exit
-// status. With a second argument, the settings' load throws that exception when it reads
-// View\Columns.
+// vexa-test-start-up VERSION [bad_alloc|logic_error|filesystem_error]: runs the
+// application's start-up with an injected platform version over a recording registry, then
+// prints "call <line>" for every registry call it read or wrote, then "done after <n> calls"
+// counting every registry call (the real binary cannot be handed a version), and exits with
+// the application's exit status. With a second argument, the settings' load throws that
+// exception when it reads View\Columns.
 #include <FL/Fl.H>
 #include <FL/x.H>
 
