@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <system_error>
 
 #include "app/platform_check.h"
 #include "app/program_fault.h"
@@ -34,8 +35,9 @@ void PaletteApp::startUp() {
     // The guarded region, from naming the settings' key to the end of the window. It catches
     // what keeps the program from starting: the palette model's failures, the program's other
     // failures (a resource that cannot be had) and running out of memory, all but the
-    // palette mode shown as the lack of memory. Anything else is a fault of the program and is
-    // reported as one; either way the settings are saved first when something changed them.
+    // palette mode shown as the lack of memory, and what the system refuses (a file, a folder)
+    // as the file error it is. Anything else is a fault of the program and is reported as
+    // one; either way the settings are saved first when something changed them.
     std::exception_ptr fault;
     try {
         loadSettings();
@@ -46,6 +48,8 @@ void PaletteApp::startUp() {
         reportStartFailure(kNoMemoryMessage);
     } catch (const CommandFailure&) {
         reportStartFailure(kNoMemoryMessage);
+    } catch (const std::system_error& error) {
+        reportStartFailure(CommandFailure::fromSystemError(error).message().c_str());
     } catch (...) {
         fault = std::current_exception();
     }

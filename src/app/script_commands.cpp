@@ -3,6 +3,7 @@
 #include <ctime>
 #include <exception>
 #include <new>
+#include <system_error>
 
 #include "app/palette_app.h"
 #include "app/palette_watch.h"
@@ -112,6 +113,9 @@ int runScriptCommand(const ScriptCommand& command, DisplayDevice& display, std::
         message = error.notPaletteDevice() ? kPaletteModeMessage : kNoMemoryMessage;
     } catch (const CommandFailure& error) {
         failure = error.shown() ? error.message() : "";
+        message = failure.c_str();
+    } catch (const std::system_error& error) {
+        failure = CommandFailure::fromSystemError(error).message();
         message = failure.c_str();
     } catch (const std::bad_alloc&) {
         message = kNoMemoryMessage;

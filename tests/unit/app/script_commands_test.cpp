@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <new>
 #include <optional>
@@ -127,12 +129,21 @@ struct ThrowingDisplay : FakeDisplay {
     }
 };
 
-TEST(ScriptCommandsTest, RunningOutOfMemoryIsReportedAsSuchAndAFaultIsNot) {
+TEST(ScriptCommandsTest, MemoryAndSystemFailuresAreReportedAsSuchAndAFaultIsNot) {
     ThrowingDisplay display;
     display.fail = [] { throw std::bad_alloc(); };
     Outcome r = run(command(ScriptAction::print), display);
     EXPECT_EQ((std::tuple{r.status, r.out, r.err}),
               (std::tuple{1, "", "vexa: " + std::string(kNoMemoryMessage) + "\n"}));
+    display.fail = [] {
+        throw std::filesystem::filesystem_error("read", "/dev/gone",
+                                                std::error_code(EIO, std::generic_category()));
+    };
+    r = run(command(ScriptAction::print), display);
+    EXPECT_EQ((std::tuple{r.status, r.out, r.err}),
+              (std::tuple{1, "",
+                          "vexa: A hardware I/O error was reported while accessing "
+                          "/dev/gone.\n"}));
     display.fail = [] { throw std::logic_error("broken invariant"); };
     r = run(command(ScriptAction::print), display);
     EXPECT_EQ((std::tuple{r.status, r.out, r.err}),
