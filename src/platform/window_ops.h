@@ -1,5 +1,6 @@
 // The window operations that persistent window state needs of the main window:
-// whether it exists and is minimised, its frame rectangle, the desktop, and placement.
+// whether it exists, is minimised or stands as the user left it, its frame rectangle, the
+// desktop, and placement.
 #pragma once
 
 #include "base/geometry.h"
@@ -19,6 +20,10 @@ class WindowOps {
     // True while the handle names a live window.
     virtual bool isWindow() const = 0;
     virtual bool isMinimised() const = 0;
+    // True while the window is shown as the user left it: mapped, and in the frame of the
+    // window manager that took it in (or never taken in by one). False while a window
+    // manager that ends, or has ended, releases it: its rectangle is then a passing one.
+    virtual bool standsAsLeft() const = 0;
     // The whole window, frame included, in screen coordinates.
     virtual Rect windowRect() const = 0;
     // The whole primary screen.

@@ -224,9 +224,26 @@ bool X11WindowOps::framed() const {
     return isViewable(xid) || topLevelAncestor(fl_display, xid) != xid;
 }
 
+bool X11WindowOps::standsAsLeft() const {
+    if (!isWindow()) return false;
+    const Window xid = fl_xid(&window_);
+    const bool managerRuns = windowManagerRuns(fl_display);
+    const bool inFrame = topLevelAncestor(fl_display, xid) != xid;
+    managerSeen_ = managerSeen_ || managerRuns;
+    framedSeen_ = framedSeen_ || inFrame;
+    if (!isViewable(xid)) return false;
+    // A server that never had a manager leaves the window where it was placed: its
+    // rectangle is the user's. Without the manager seen before, or back at the root after
+    // being framed (a manager releases its windows as it ends), it stands where that end
+    // put it.
+    if (!managerRuns) return !managerSeen_;
+    return inFrame || !framedSeen_;
+}
+
 bool X11WindowOps::showPlaced(const std::function<void()>& place) {
     MapHold hold;
     window_.show();
+    managerSeen_ = managerSeen_ || windowManagerRuns(fl_display);
     removeMaximise();
     const bool frameKnown = requestFrameExtents();
     place();

@@ -16,6 +16,9 @@ class X11WindowOps : public MainWindowOps {
 
     bool isWindow() const override;
     bool isMinimised() const override;
+    // Viewable, and on a server whose window manager, if it ever had one, still runs and
+    // still holds the window in its frame when it framed it before.
+    bool standsAsLeft() const override;
     Rect windowRect() const override;
     Rect desktopRect() const override;
     void setPosition(const Rect& r, bool topmost, unsigned flags) override;
@@ -44,6 +47,9 @@ class X11WindowOps : public MainWindowOps {
     // carries out a resize, the frame and the client briefly disagree on their sizes.
     mutable Window measuredFrame_ = 0;
     mutable FrameExtents measuredExtents_;
+    // Whether a window manager was seen on the screen, and the window in a frame, this run.
+    mutable bool managerSeen_ = false;
+    mutable bool framedSeen_ = false;
 };
 
 }  // namespace vexa
