@@ -3,6 +3,8 @@
 // desktop, and placement.
 #pragma once
 
+#include <optional>
+
 #include "base/geometry.h"
 
 namespace vexa {
@@ -20,10 +22,11 @@ class WindowOps {
     // True while the handle names a live window.
     virtual bool isWindow() const = 0;
     virtual bool isMinimised() const = 0;
-    // True while the window is shown as the user left it: mapped, and in the frame of the
-    // window manager that took it in (or never taken in by one). False while a window
-    // manager that ends, or has ended, releases it: its rectangle is then a passing one.
-    virtual bool standsAsLeft() const = 0;
+    // windowRect() while the window stands as the user left it: in the frame of the window
+    // manager that took it in, or mapped where it was placed when no manager framed it.
+    // Nothing when a window manager that ends, or has ended, released it, or it was
+    // unmapped: its rectangle is then a passing one.
+    virtual std::optional<Rect> rectAsLeft() const = 0;
     // The whole window, frame included, in screen coordinates.
     virtual Rect windowRect() const = 0;
     // The whole primary screen.

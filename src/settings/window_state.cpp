@@ -26,8 +26,8 @@ void WindowSettings::captureWindowState(WindowOps* window, bool withBounds,
     if (minimised || !withBounds) return;
     // A window manager that has ended, or is ending, hands the window back to the root
     // without its frame, or leaves it unmapped: that rectangle is not where the user left it.
-    if (window->standsAsLeft())
-        updateBounds(window->windowRect());
+    if (const std::optional<Rect> r = window->rectAsLeft())
+        updateBounds(*r);
     else if (!lastKnown.empty())
         updateBounds(lastKnown);
 }

@@ -215,8 +215,8 @@ void PaletteWindow::resize(int x, int y, int width, int height) {
 }
 
 void PaletteWindow::noteRect() {
-    if (shown() && !ended_ && !windowOps_->isMinimised() && windowOps_->standsAsLeft())
-        lastKnownRect_ = windowOps_->windowRect();
+    if (!shown() || ended_ || windowOps_->isMinimised()) return;
+    if (const std::optional<Rect> r = windowOps_->rectAsLeft()) lastKnownRect_ = *r;
 }
 
 int PaletteWindow::handle(int event) {

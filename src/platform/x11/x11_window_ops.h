@@ -16,9 +16,9 @@ class X11WindowOps : public MainWindowOps {
 
     bool isWindow() const override;
     bool isMinimised() const override;
-    // Viewable, and on a server whose window manager, if it ever had one, still runs and
-    // still holds the window in its frame when it framed it before.
-    bool standsAsLeft() const override;
+    // Looked at under a server grab, so that no window manager moves the window between
+    // the look and the reading.
+    std::optional<Rect> rectAsLeft() const override;
     Rect windowRect() const override;
     Rect desktopRect() const override;
     void setPosition(const Rect& r, bool topmost, unsigned flags) override;
@@ -36,6 +36,9 @@ class X11WindowOps : public MainWindowOps {
     Rect workArea() const override;
 
   private:
+    // In the frame of a running window manager; or viewable at the root on a server that
+    // never had a manager, or under one that runs and never framed the window.
+    bool standsAsLeft() const;
     void setAbove(bool above);
     // Before the window is mapped: asks the window manager for the frame it will put
     // around it and waits a moment for the answer. True when frameExtents() now holds the

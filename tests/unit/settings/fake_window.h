@@ -27,7 +27,9 @@ class FakeWindow : public WindowOps {
 
     bool isWindow() const override { return alive; }
     bool isMinimised() const override { return minimised; }
-    bool standsAsLeft() const override { return asLeft; }
+    std::optional<Rect> rectAsLeft() const override {
+        return asLeft ? std::optional<Rect>(rect) : std::nullopt;
+    }
     Rect windowRect() const override { return rect; }
     Rect desktopRect() const override { return desktop; }
     void setPosition(const Rect& r, bool topmost, unsigned flags) override {
