@@ -13,8 +13,7 @@ bool live(const WindowOps* window) {
 
 }  // namespace
 
-void WindowSettings::captureWindowState(WindowOps* window, bool withBounds,
-                                        const Rect& lastKnown) {
+void WindowSettings::captureWindowState(WindowOps* window, bool withBounds, const Rect& lastKnown) {
     if (!live(window)) return;
     bool minimised = window->isMinimised();
     std::int32_t state = minimised ? SW_SHOWMINIMIZED : 0;
