@@ -140,13 +140,6 @@ TEST_F(WindowStateTest, AWindowNoLongerAsLeftGivesThePlacementLastKnown) {
     settings.captureWindowState(&window, true, {200, 150, 500, 350});
     EXPECT_EQ(settings.bounds, (Rect{200, 150, 500, 350}));
     EXPECT_TRUE(settings.modified);
-
-    // The rules of a minimised window and of a run placed by the command line still hold.
-    settings.captureWindowState(&window, false, {0, 0, 50, 50});
-    window.minimised = true;
-    settings.captureWindowState(&window, true, {0, 0, 50, 50});
-    EXPECT_EQ(settings.bounds, (Rect{200, 150, 500, 350}));
-    EXPECT_EQ(settings.showState, 2);
 }
 
 TEST_F(WindowStateTest, AFirstRunClosedMinimisedSavesStateButNoBounds) {
