@@ -1,9 +1,9 @@
-// The commands for scripts: --save FILE, --print [--format txt|gpl|pal|hex], --watch and
-// --record FILE [--duration SECONDS] (app/record_command).
+// The commands for scripts: --save FILE, --print [--format NAME], --watch and --record FILE
+// [--duration SECONDS] (app/record_command).
 // They work on the display without a window: read the installed palette, write it, end
 // (--watch runs until it is interrupted). --save names the file as Save As does, giving a
-// name without an extension ".bmp". A failure prints "vexa: " and the message the window
-// would show on standard error and ends with status 1. Loading is not among them: on X11 a
+// name without an extension ".bmp". A failure says the message the window would show on
+// standard error and ends with status 1. Loading is not among them: on X11 a
 // colormap that a client installs goes when the client ends.
 #pragma once
 
@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "palette/palette_listing.h"
+#include "palette/file_formats.h"
 
 namespace vexa {
 
@@ -24,8 +24,8 @@ enum class ScriptAction { none, save, print, watch, record };
 
 struct ScriptCommand {
     ScriptAction action = ScriptAction::none;
-    std::string path;  // --save, --record
-    PrintFormat format = PrintFormat::text;
+    std::string path;                             // --save, --record
+    const FileFormat* format = &listingFormat();  // --print
     bool formatGiven = false;
     std::chrono::nanoseconds duration{0};  // --duration; 0 when not given
 };
@@ -37,6 +37,9 @@ struct ScriptCommand {
 // `error`.
 bool takeScriptOption(std::span<const std::string_view> arguments, std::size_t& i,
                       ScriptCommand& command, std::string& error);
+
+// The names --format takes, between them `between` and before the last `last`.
+std::string printFormatList(std::string_view between, std::string_view last);
 
 // The usage problem of a complete command line's script options: more than one action,
 // --format without --print or --duration without --record. Empty when there is none.

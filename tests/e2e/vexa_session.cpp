@@ -83,6 +83,14 @@ std::string toString(const Geometry& g) {
            "+" + std::to_string(g.y);
 }
 
+Geometry storedPlacement(const ConfigHome& home) {
+    auto at = [&](const char* entry) {
+        return static_cast<int>(home.dword("Window", entry).value_or(0));
+    };
+    const int left = at("Bounds.left"), top = at("Bounds.top");
+    return {left, top, at("Bounds.right") - left, at("Bounds.bottom") - top};
+}
+
 Geometry windowGeometry(::Display* display, Window window) {
     XWindowAttributes attributes{};
     if (!XGetWindowAttributes(display, window, &attributes)) return {};

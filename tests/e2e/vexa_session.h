@@ -50,6 +50,8 @@ struct Geometry {
     friend bool operator==(const Geometry&, const Geometry&) = default;
 };
 std::string toString(const Geometry& g);
+// The window bounds stored in `home`, as a geometry (absent entries read as 0).
+Geometry storedPlacement(const ConfigHome& home);
 Geometry windowGeometry(::Display* display, Window window);
 
 // Waits until a window manager redirects the root's substructure; false after a timeout.

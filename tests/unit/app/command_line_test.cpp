@@ -44,7 +44,7 @@ TEST(CommandLine, ScriptCommandsGoWithTheDisplayButNotWithTheWindowsOptions) {
     EXPECT_EQ(line.action, CommandLineAction::script);
     EXPECT_EQ(line.display, ":7");
     EXPECT_EQ(line.script.action, ScriptAction::print);
-    EXPECT_EQ(line.script.format, PrintFormat::gimp);
+    EXPECT_EQ(line.script.format->extension, "gpl");
     line = parse({"--save", "p.act", "-d", ":2"});
     EXPECT_EQ((std::tuple{line.action, line.script.action, line.script.path, line.display}),
               (std::tuple{CommandLineAction::script, ScriptAction::save, "p.act", ":2"}));
