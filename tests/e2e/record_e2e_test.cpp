@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <thread>
 
 #include "pillow.h"
@@ -113,16 +114,14 @@ TEST_F(RecordE2E, SigintAndSigtermBothWriteEveryStateToGifPngAndText) {
             ASSERT_EQ(pixelOf(timeline->front(), entry * 2, int(k)), png[k][entry])
                 << "row " << k << " entry " << entry;
 
-    const States text = record(dir_ + "/r.txt", 2, SIGTERM);
-    std::ifstream lines(dir_ + "/r.txt");
-    std::vector<std::string> got;
-    for (std::string line; std::getline(lines, line);) got.push_back(line);
-    ASSERT_EQ(got.size(), 3u);
-    EXPECT_NE(got[0].find(" 0: 16, 32, 48; 1: 16, 32, 48;"), std::string::npos) << got[0];
-    EXPECT_NE(got[0].find("; 255: 16, 32, 48"), std::string::npos) << got[0];
-    EXPECT_EQ(got[1].substr(12, 18), " 40: 160, 200, 247") << got[1];
-    EXPECT_EQ(got[2].substr(12, 18), " 77: 180, 200, 246") << got[2];
-    EXPECT_EQ(got[2].substr(2, 1) + got[2].substr(5, 1) + got[2].substr(8, 1), "::.");
+    record(dir_ + "/r.txt", 2, SIGTERM);
+    // The first line lists every entry; the rest name what changed (and who, after it).
+    EXPECT_TRUE(std::regex_match(
+        fileText(dir_ + "/r.txt"),
+        std::regex(R"(\d\d:\d\d:\d\d\.\d{3} 0: 16, 32, 48; 1: 16, 32, 48;[^\n]*; 255: 16, 32, 48\n)"
+                   R"(\d\d:\d\d:\d\d\.\d{3} 40: 160, 200, 247( by [^\n]*)?\n)"
+                   R"(\d\d:\d\d:\d\d\.\d{3} 77: 180, 200, 246( by [^\n]*)?\n)")))
+        << fileText(dir_ + "/r.txt");
 }
 
 TEST_F(RecordE2E, BadRequestsFailBeforeRecordingAndADurationEndsIt) {
@@ -132,9 +131,6 @@ TEST_F(RecordE2E, BadRequestsFailBeforeRecordingAndADurationEndsIt) {
     const Outcome extension = vexa("--record '" + dir_ + "/r.bmp'");
     EXPECT_EQ(extension.status, 2);
     EXPECT_NE(extension.err.find("must end in .gif, .png or .txt"), std::string::npos);
-    const Outcome duration = vexa("--record '" + dir_ + "/r.gif' --duration 1e3");
-    EXPECT_EQ(duration.status, 2);
-    EXPECT_NE(duration.err.find("invalid duration '1e3'"), std::string::npos);
     EXPECT_TRUE(fs::is_empty(dir_));
 
     const Outcome timed = vexa("--record '" + dir_ + "/r.txt' --duration 0.3");
