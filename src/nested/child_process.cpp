@@ -4,17 +4,18 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/mman.h>
-#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 #include "base/console.h"
 #include "base/end_signals.h"
+#include "nested/child_exec.h"
 
 namespace vexa::nested {
 
@@ -27,72 +28,9 @@ std::vector<char*> pointers(std::vector<std::string>& texts) {
     return result;
 }
 
-// What the child needs, made before the fork: the child may not allocate.
-struct ChildPlan {
-    const char* path;
-    char* const* argv;
-    char* const* envp;
-    const std::vector<std::pair<int, int>>* fds;
-    int* moved;
-    bool nullInput;
-    bool terminalStopsIgnored;
-    sigset_t keptIgnored;
-    pid_t session;
-    int report;
-};
-
-// Reports `code` on the report pipe, for the parent waiting for the exec, and ends.
-[[noreturn]] void failChild(int report, int step) {
-    const int failure[2] = {step, errno};
-    [[maybe_unused]] ssize_t ignored = ::write(report, failure, sizeof failure);
-    ::_exit(127);
-}
-
 // The wait status (see waitpid) that `info` of waitid describes.
 int waitStatus(const siginfo_t& info) {
     return info.si_code == CLD_EXITED ? (info.si_status & 0xFF) << 8 : info.si_status & 0x7F;
-}
-
-// The steps a child can fail at, for the parent's message.
-const char* const kSteps[] = {"run", "ask for the end signal", "move a descriptor",
-                              "open /dev/null", "close the other descriptors"};
-
-// Between fork and exec: only async-signal-safe calls. Every signal is blocked on entry.
-[[noreturn]] void becomeProgram(const ChildPlan& plan) {
-    ::setpgid(0, 0);
-    if (::prctl(PR_SET_PDEATHSIG, SIGTERM) != 0) failChild(plan.report, 1);
-    // The session went before the request took effect.
-    if (::getppid() != plan.session) ::_exit(1);
-    // The dispositions of a fresh program, before a signal can reach the session's handlers.
-    struct sigaction action {};
-    sigemptyset(&action.sa_mask);
-    for (int number = 1; number < NSIG; ++number) {
-        if (number == SIGKILL || number == SIGSTOP) continue;
-        const bool ignored =
-            sigismember(&plan.keptIgnored, number) == 1 ||
-            (plan.terminalStopsIgnored && (number == SIGTTIN || number == SIGTTOU));
-        action.sa_handler = ignored ? SIG_IGN : SIG_DFL;
-        ::sigaction(number, &action, nullptr);
-    }
-    const auto& fds = *plan.fds;
-    // Out of the way of the target numbers first, then into place.
-    for (std::size_t i = 0; i < fds.size(); ++i)
-        if ((plan.moved[i] = ::fcntl(fds[i].first, F_DUPFD_CLOEXEC, 3)) < 0)
-            failChild(plan.report, 2);
-    if (plan.nullInput) {
-        const int null = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-        if (null < 0 || ::dup2(null, 0) < 0) failChild(plan.report, 3);
-    }
-    // Everything else above 2 goes at the exec (the report pipe must live until then);
-    // dup2 then clears the flag on the numbers handed in.
-    if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) != 0) failChild(plan.report, 4);
-    for (std::size_t i = 0; i < fds.size(); ++i)
-        if (::dup2(plan.moved[i], fds[i].second) < 0) failChild(plan.report, 2);
-    sigset_t none;
-    sigemptyset(&none);
-    ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    ::execve(plan.path, plan.argv, plan.envp);
-    failChild(plan.report, 0);
 }
 
 }  // namespace
@@ -151,8 +89,10 @@ std::optional<ChildProcess> ChildProcess::start(const Launch& launch) {
         if (log >= 0) ::close(log);
         return fail(why);
     }
+    int lowestFree = 3;
+    for (const auto& [from, to] : fds) lowestFree = std::max(lowestFree, to + 1);
     ChildPlan plan{launch.path.c_str(), argvPointers.data(), envPointers.data(), &fds,
-                   moved.data(), launch.input == Input::null || ::isatty(0),
+                   moved.data(), lowestFree, launch.input == Input::null || ::isatty(0),
                    launch.input == Input::session, {}, ::getpid(), report[1]};
     sigemptyset(&plan.keptIgnored);
     for (int number : kEndSignals)
@@ -183,8 +123,7 @@ std::optional<ChildProcess> ChildProcess::start(const Launch& launch) {
     const int pidfd = got > 0 ? -1 : static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
     if (got > 0 || pidfd < 0) {
         const std::string why =
-            got > 0 ? (failure[0] == 0 ? std::string() : std::string(kSteps[failure[0]]) + ": ") +
-                          std::strerror(failure[1])
+            got > 0 ? childFailure(failure[0], failure[1])
                     : systemFailure("watch its end");
         ::kill(pid, SIGKILL);
         while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {

@@ -12,6 +12,11 @@ namespace {
 class X11WindowWatch : public DesktopWindowWatch {
   public:
     explicit X11WindowWatch(::Display* connection) : connection_(connection) {
+        // A desktop that goes takes the window with it; the session then ends in order
+        // rather than by Xlib's exit.
+        XSetIOErrorExitHandler(
+            connection_, [](::Display*, void* watch) { static_cast<X11WindowWatch*>(watch)->gone_ = true; },
+            this);
         XSelectInput(connection_, DefaultRootWindow(connection_), SubstructureNotifyMask);
         XSync(connection_, False);
     }
