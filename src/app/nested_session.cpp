@@ -44,6 +44,9 @@ int runNestedSession(const CommandLine& line) {
             "there is no desktop to open an 8-bit screen on: DISPLAY is not set"));
         return 1;
     }
+    // Connected before the probe, whose end must not leave the desktop without a client: a
+    // server that resets then refuses connections for a moment.
+    const std::unique_ptr<DesktopWindowWatch> watch = watchDesktopWindows(desktop);
     const DesktopFacts facts = probeDesktop(desktop);
     if (!facts.opened) {
         say(nested::noDesktopMessage("cannot open display \"" + desktop +
@@ -82,8 +85,8 @@ int runNestedSession(const CommandLine& line) {
     plan.twm = *twm;
     plan.size = line.nested.size.value_or(nested::chooseScreenSize(facts.area));
     plan.softwareCursor = !facts.render;
-    // Watched from before the server starts, so that its window is seen being made.
-    const std::unique_ptr<DesktopWindowWatch> watch = watchDesktopWindows(desktop);
+    // From before the server starts, so that its window is seen being made.
+    if (watch) watch->begin();
     return nested::runSession(plan, watch.get());
 }
 

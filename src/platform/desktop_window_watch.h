@@ -13,6 +13,8 @@ class DesktopWindowWatch {
   public:
     virtual ~DesktopWindowWatch() = default;
 
+    // Notes the top-level windows made from now on.
+    virtual void begin() = 0;
     // Follows the top-level window made since the watch began by process `pid` (or, where
     // the desktop cannot tell a window's process, the one titled `title`), now or once it
     // is made. False when it is already gone.

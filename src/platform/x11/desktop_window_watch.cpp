@@ -17,40 +17,51 @@ class X11WindowWatch : public DesktopWindowWatch {
         XSetIOErrorExitHandler(
             connection_, [](::Display*, void* watch) { static_cast<X11WindowWatch*>(watch)->gone_ = true; },
             this);
-        XSelectInput(connection_, DefaultRootWindow(connection_), SubstructureNotifyMask);
-        XSync(connection_, False);
     }
     ~X11WindowWatch() override { XCloseDisplay(connection_); }
 
+    void begin() override {
+        XSelectInput(connection_, DefaultRootWindow(connection_), SubstructureNotifyMask);
+        XSync(connection_, False);
+    }
     bool follow(pid_t pid, const std::string& title) override;
     int fd() const override { return ConnectionNumber(connection_); }
     bool gone() override;
 
   private:
-    // The process that made `window`, or -1 when the server cannot tell.
-    pid_t ownerOf(::Window window);
+    // The resource range of the client that process `pid` runs; false when the server
+    // cannot tell.
+    bool findClient(pid_t pid);
     std::string titleOf(::Window window);
     void consider(::Window window);
 
     ::Display* connection_;
-    pid_t pid_ = -1;
+    // Every window the followed program makes has an ID in its client's range, so that it
+    // is told even when it was destroyed before it was looked at.
+    XID clientBase_ = 0, clientMask_ = 0;
     std::string title_;
+    bool following_ = false;
     ::Window followed_ = 0;
     bool gone_ = false;
 };
 
-pid_t X11WindowWatch::ownerOf(::Window window) {
+bool X11WindowWatch::findClient(pid_t pid) {
     int event = 0, error = 0;
-    if (!XResQueryExtension(connection_, &event, &error)) return -1;
-    XResClientIdSpec spec{window, XRES_CLIENT_ID_PID_MASK};
+    if (!XResQueryExtension(connection_, &event, &error)) return false;
+    XResClientIdSpec all{0, XRES_CLIENT_ID_PID_MASK};
     long count = 0;
     XResClientIdValue* values = nullptr;
-    pid_t pid = -1;
-    if (XResQueryClientIds(connection_, 1, &spec, &count, &values) == Success) {
-        for (long i = 0; i < count && pid < 0; ++i) pid = XResGetClientPid(&values[i]);
-        XResClientIdsDestroy(count, values);
-    }
-    return pid;
+    if (XResQueryClientIds(connection_, 1, &all, &count, &values) != Success) return false;
+    for (long i = 0; i < count; ++i)
+        if (XResGetClientPid(&values[i]) == pid) clientBase_ = values[i].spec.client;
+    XResClientIdsDestroy(count, values);
+    int clients = 0;
+    XResClient* ranges = nullptr;
+    if (clientBase_ == 0 || !XResQueryClients(connection_, &clients, &ranges)) return false;
+    for (int i = 0; i < clients; ++i)
+        if (ranges[i].resource_base == clientBase_) clientMask_ = ranges[i].resource_mask;
+    XFree(ranges);
+    return clientMask_ != 0;
 }
 
 std::string X11WindowWatch::titleOf(::Window window) {
@@ -62,9 +73,12 @@ std::string X11WindowWatch::titleOf(::Window window) {
 }
 
 bool X11WindowWatch::follow(pid_t pid, const std::string& title) {
-    pid_ = pid;
     title_ = title;
-    XSync(connection_, False);
+    following_ = true;
+    {
+        XErrorTrap trap(connection_);
+        if (!findClient(pid) || trap.failed()) clientBase_ = clientMask_ = 0;
+    }
     return !gone();
 }
 
@@ -73,8 +87,9 @@ bool X11WindowWatch::follow(pid_t pid, const std::string& title) {
 void X11WindowWatch::consider(::Window window) {
     if (followed_ != 0) return;
     XErrorTrap trap(connection_);
-    const pid_t owner = ownerOf(window);
-    if (owner != pid_ && (owner >= 0 || titleOf(window) != title_)) return;
+    const bool ours = clientMask_ != 0 ? (window & ~clientMask_) == clientBase_
+                                       : titleOf(window) == title_;
+    if (!ours) return;
     followed_ = window;
     XSelectInput(connection_, followed_, StructureNotifyMask);
     XSelectInput(connection_, DefaultRootWindow(connection_), NoEventMask);
@@ -87,7 +102,7 @@ bool X11WindowWatch::gone() {
     while (!gone_ && XPending(connection_)) {
         XEvent event;
         XNextEvent(connection_, &event);
-        if (event.type == CreateNotify && pid_ > 0) consider(event.xcreatewindow.window);
+        if (event.type == CreateNotify && following_) consider(event.xcreatewindow.window);
         if (event.type == DestroyNotify && followed_ != 0 &&
             event.xdestroywindow.window == followed_)
             gone_ = true;
