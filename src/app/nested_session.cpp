@@ -27,7 +27,7 @@ std::vector<std::string> currentEnvironment() {
 // serves when the file is gone (replaced by an upgrade), at the price of the name "exe".
 std::string ownProgram() {
     std::error_code error;
-    const std::string path = std::filesystem::read_symlink("/proc/self/exe", error);
+    std::string path = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error || path.ends_with(" (deleted)")) return "/proc/self/exe";
     return path;
 }

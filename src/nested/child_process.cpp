@@ -23,6 +23,7 @@ namespace {
 
 std::vector<char*> pointers(std::vector<std::string>& texts) {
     std::vector<char*> result;
+    result.reserve(texts.size() + 1);
     for (std::string& text : texts) result.push_back(text.data());
     result.push_back(nullptr);
     return result;
@@ -131,7 +132,10 @@ std::optional<ChildProcess> ChildProcess::start(const Launch& launch) {
         if (log >= 0) ::close(log);
         return fail(why);
     }
-    return ChildProcess(launch.name, pid, pidfd, log);
+    ChildProcess child(launch.name, pid);
+    child.pidfd_ = pidfd;
+    child.log_ = log;
+    return child;
 }
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept

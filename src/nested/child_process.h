@@ -77,8 +77,7 @@ class ChildProcess {
     void end(std::chrono::milliseconds patience, bool programAlone = false);
 
   private:
-    ChildProcess(std::string name, pid_t pid, int pidfd, int log)
-        : name_(std::move(name)), pid_(pid), pidfd_(pidfd), log_(log) {}
+    ChildProcess(std::string name, pid_t pid) : name_(std::move(name)), pid_(pid) {}
     void release();
 
     std::string name_;
