@@ -9,7 +9,7 @@
 #include "nested/screen_plan.h"
 #include "nested/session.h"
 #include "platform/x11/desktop_probe.h"
-#include "platform/x11/desktop_window_watch.h"
+#include "platform/x11/nested_window_host.h"
 
 extern char** environ;
 
@@ -46,7 +46,7 @@ int runNestedSession(const CommandLine& line) {
     }
     // Connected before the probe, whose end must not leave the desktop without a client: a
     // server that resets then refuses connections for a moment.
-    const std::unique_ptr<DesktopWindowWatch> watch = watchDesktopWindows(desktop);
+    const std::unique_ptr<NestedWindow> window = nestedWindowOn(desktop);
     const DesktopFacts facts = probeDesktop(desktop);
     if (!facts.opened) {
         say(nested::noDesktopMessage("cannot open display \"" + desktop +
@@ -85,9 +85,7 @@ int runNestedSession(const CommandLine& line) {
     plan.twm = *twm;
     plan.size = line.nested.size.value_or(nested::chooseScreenSize(facts.area));
     plan.softwareCursor = !facts.render;
-    // From before the server starts, so that its window is seen being made.
-    if (watch) watch->begin();
-    return nested::runSession(plan, watch.get());
+    return nested::runSession(plan, window.get());
 }
 
 }  // namespace vexa

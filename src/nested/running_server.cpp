@@ -69,7 +69,7 @@ std::optional<int> startServer(const ServerLaunch& launch, std::optional<ChildPr
         return std::nullopt;
     }
     std::vector<std::string> argv{"Xephyr"};
-    for (std::string& argument : xephyrArguments(launch.size, kHandedFd, launch.softwareCursor))
+    for (std::string& argument : xephyrArguments(launch.size, kHandedFd, launch.softwareCursor, launch.parent))
         argv.push_back(std::move(argument));
     server = ChildProcess::start({"Xephyr",
                                   launch.path,

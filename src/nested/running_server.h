@@ -1,7 +1,8 @@
-// The running 8-bit screen: Xephyr in a window on the desktop, its display number read from
-// -displayfd within a bound (no race for a free number), and twm in it with Vexa's own
-// configuration. Their messages are kept aside and shown only when they fail. The session
-// owns both processes; these functions start them and clean up after the server.
+// The running 8-bit screen: Xephyr drawing in the session's window on the desktop, its
+// display number read from -displayfd within a bound (no race for a free number), and twm
+// in it with Vexa's own configuration. Their messages are kept aside and shown only when
+// they fail. The session owns both processes; these functions start them and clean up
+// after the server.
 #pragma once
 
 #include <optional>
@@ -18,6 +19,7 @@ struct ServerLaunch {
     std::string desktop;
     Size size;
     bool softwareCursor = false;
+    unsigned long parent = 0;  // the desktop's window to draw in, or 0 for one of its own
     std::vector<std::string> environment;
 };
 

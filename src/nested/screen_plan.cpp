@@ -47,15 +47,17 @@ std::optional<int> parseDisplayNumber(std::string_view line) {
     return number;
 }
 
-std::vector<std::string> xephyrArguments(Size size, int displayFd, bool softwareCursor) {
+std::vector<std::string> xephyrArguments(Size size, int displayFd, bool softwareCursor,
+                                         unsigned long parent) {
     // -noreset keeps the screen when its last client leaves for a moment (twm restarting);
     // the screen is local to this desktop, so it takes no TCP connections.
-    std::vector<std::string> arguments{
-        "-displayfd", std::to_string(displayFd),
-        "-screen",    std::to_string(size.width) + "x" + std::to_string(size.height) + "x8",
-        "-title",     kNestedTitle,
-        "-noreset",   "-nolisten",
-        "tcp"};
+    // -parent goes before the -screen it is for: after it, it would make a second screen.
+    std::vector<std::string> arguments{"-displayfd", std::to_string(displayFd)};
+    if (parent != 0) arguments.insert(arguments.end(), {"-parent", std::to_string(parent)});
+    arguments.insert(arguments.end(),
+                     {"-screen", std::to_string(size.width) + "x" + std::to_string(size.height) + "x8",
+                      "-noreset", "-nolisten", "tcp"});
+    if (parent == 0) arguments.insert(arguments.end(), {"-title", kNestedTitle});
     if (softwareCursor) arguments.emplace_back("-sw-cursor");
     return arguments;
 }

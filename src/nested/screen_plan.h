@@ -31,11 +31,13 @@ std::optional<int> parseDisplayNumber(std::string_view line);
 // The nested window's title.
 inline constexpr const char* kNestedTitle = "Vexa: 8-bit screen";
 
-// Xephyr's arguments after its name: the screen at depth 8, the title, and the display
-// number written to `displayFd` once the server takes connections. On a desktop without
-// the Render extension Xephyr crashes when a client makes a cursor, unless it draws the
-// cursor itself (`softwareCursor`).
-std::vector<std::string> xephyrArguments(Size size, int displayFd, bool softwareCursor);
+// Xephyr's arguments after its name: the screen at depth 8 drawn in the desktop's window
+// `parent` (0: a window of its own, with the title), and the display number written to
+// `displayFd` once the server takes connections. On a desktop without the Render extension
+// Xephyr crashes when a client makes a cursor, unless it draws the cursor itself
+// (`softwareCursor`).
+std::vector<std::string> xephyrArguments(Size size, int displayFd, bool softwareCursor,
+                                         unsigned long parent = 0);
 
 // twm's configuration in the nested screen: windows placed without asking, moved by their
 // title bars, opened again from their icons; colormap focus is twm's own.

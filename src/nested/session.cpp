@@ -28,7 +28,7 @@ constexpr auto kScreenEndGrace = 1s;
 
 class Session {
   public:
-    Session(const SessionPlan& plan, DesktopWindowWatch* watch) : plan_(plan), watch_(watch) {}
+    Session(const SessionPlan& plan, NestedWindow* window) : plan_(plan), window_(window) {}
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
     ~Session() { finish(); }
@@ -45,7 +45,7 @@ class Session {
     void finish();
 
     const SessionPlan& plan_;
-    DesktopWindowWatch* watch_;
+    NestedWindow* window_;
     std::optional<ChildProcess> server_, manager_, vexa_, command_;
     int number_ = -1;
     pid_t serverPid_ = -1;
@@ -54,9 +54,11 @@ class Session {
 };
 
 std::optional<int> Session::openScreen() {
-    const std::optional<int> number = startServer(
-        {plan_.xephyr, plan_.desktop, plan_.size, plan_.softwareCursor, plan_.environment},
-        server_, endSignalFd());
+    if (window_ && !window_->show(plan_.size, kNestedTitle)) window_ = nullptr;
+    const std::optional<int> number =
+        startServer({plan_.xephyr, plan_.desktop, plan_.size, plan_.softwareCursor,
+                     window_ ? window_->id() : 0, plan_.environment},
+                    server_, endSignalFd());
     if (!number) {
         const int signal = takeEndSignal();
         return signal ? sessionStatus(SessionEnd::signalled, 0, signal) : 1;
@@ -65,7 +67,6 @@ std::optional<int> Session::openScreen() {
     serverPid_ = server_->pid();
     display_ = ":" + std::to_string(number_);
     sayTo(stdout, "the 8-bit screen is DISPLAY=" + display_);
-    if (watch_) watch_->follow(serverPid_, kNestedTitle);
     manager_ = startWindowManager(plan_.twm, display_, plan_.environment);
     if (!manager_) return 1;
     return std::nullopt;
@@ -91,7 +92,7 @@ int Session::run() {
     for (;;) {
         if (const std::optional<int> status = ending()) return *status;
         std::vector<pollfd> events{{endSignalFd(), POLLIN, 0}};
-        if (watch_) events.push_back({watch_->fd(), POLLIN, 0});
+        if (window_) events.push_back({window_->fd(), POLLIN, 0});
         for (std::optional<ChildProcess>* child : {&server_, &manager_, &vexa_, &command_})
             if (*child && !(*child)->ended()) events.push_back({(*child)->endFd(), POLLIN, 0});
         if (::poll(events.data(), events.size(), -1) < 0 && errno != EINTR) {
@@ -105,7 +106,7 @@ int Session::run() {
 
 std::optional<int> Session::ending() {
     if (command_) command_->ended();
-    if (watch_ && watch_->gone()) {
+    if (window_ && window_->closed()) {
         say("the nested window was closed; the session ends");
         return sessionStatus(SessionEnd::windowClosed, 0);
     }
@@ -131,8 +132,8 @@ std::optional<int> Session::ending() {
 }
 
 int Session::screenGone() {
-    // A window manager's close button destroys the window as it cuts Xephyr off.
-    if (watch_ && watch_->gone()) {
+    // Cut off from the desktop with its window.
+    if (window_ && window_->closed()) {
         say("the nested window was closed; the session ends");
         return sessionStatus(SessionEnd::windowClosed, 0);
     }
@@ -154,8 +155,8 @@ void Session::finish() {
 
 }  // namespace
 
-int runSession(const SessionPlan& plan, DesktopWindowWatch* watch) {
-    return Session(plan, watch).run();
+int runSession(const SessionPlan& plan, NestedWindow* window) {
+    return Session(plan, window).run();
 }
 
 }  // namespace vexa::nested

@@ -6,11 +6,10 @@
 //
 // Whatever ends the session (Vexa's end aside), the end comes in one order: Vexa alone
 // first, with the time it needs to save its settings as its close box does, while its
-// window manager and screen still stand; then the command; then twm; then the server. A
-// nested window destroyed on the desktop ends it the same way. A window manager's close
-// button kills Xephyr's connection (Xephyr takes no close request), so the screen is gone
-// before anything can be ended in order: the session then says the window was closed and
-// ends with status 0.
+// window manager and screen still stand; then the command; then twm; then the server.
+// Xephyr takes no close request in a window of its own (a window manager's close button
+// then cuts it off, and its clients with it), so the session makes the nested window and
+// Xephyr draws inside it: closing it, or destroying it, ends the session in that order.
 //
 // The command's standard input is the session's own, unless that is a terminal: then it is
 // /dev/null. The terminal stays with the session, in the foreground, so that Ctrl+C there
@@ -24,7 +23,7 @@
 #include <vector>
 
 #include "base/geometry.h"
-#include "platform/desktop_window_watch.h"
+#include "platform/nested_window.h"
 
 namespace vexa::nested {
 
@@ -42,8 +41,8 @@ struct SessionPlan {
     std::vector<std::string> environment;
 };
 
-// Runs the session to its end; the exit status (see sessionStatus). `watch`, when given,
-// began watching the desktop before the call.
-int runSession(const SessionPlan& plan, DesktopWindowWatch* watch);
+// Runs the session to its end; the exit status (see sessionStatus). The nested screen is
+// shown in `window` when given, else in a window of the server's own.
+int runSession(const SessionPlan& plan, NestedWindow* window);
 
 }  // namespace vexa::nested

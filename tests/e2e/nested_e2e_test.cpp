@@ -1,6 +1,6 @@
 // vexa --nested on a 24-bit TrueColor Xvfb standing in for the user's desktop: one nested
-// 8-bit Xephyr window opens there, twm, Vexa and a command with a palette of its own run
-// inside, and they all end together, whichever way the session ends.
+// window with an 8-bit Xephyr screen in it opens there, twm, Vexa and a command with a
+// palette of its own run inside, and they all end together, whichever way the session ends.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -78,6 +78,15 @@ bool xdotoolOn(const std::string& display, const std::vector<std::string>& argum
     const bool done = xdotool(arguments);
     setenv("DISPLAY", desktop.c_str(), 1);
     return done;
+}
+
+// The parent of `window`, 0 when there is none.
+Window parentOf(::Display* display, Window window) {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, window, &root, &parent, &children, &count)) return 0;
+    if (children) XFree(children);
+    return parent;
 }
 
 bool exitedWith(const std::optional<int>& status, int code) {
@@ -178,7 +187,8 @@ TEST_F(NestedE2E, VexaShowsTheCommandsColoursAndEscapeEndsEverything) {
         if (readStringProperty(desktop, children[i], "WM_NAME") == kNestedTitle)
             titled.push_back(children[i]);
     if (children) XFree(children);
-    EXPECT_EQ(titled.size(), 1u) << "one nested window on the desktop";
+    ASSERT_EQ(titled.size(), 1u) << "one nested window on the desktop";
+    EXPECT_EQ(ScreenCount(nested->get()), 1);
     EXPECT_EQ(DefaultDepth(nested->get(), 0), 8);
     EXPECT_EQ(DefaultVisual(nested->get(), 0)->c_class, PseudoColor);
     ASSERT_TRUE(programs.count("Xephyr") && programs.count("twm") && programs.count("vexa"));
@@ -212,14 +222,25 @@ TEST_F(NestedE2E, VexaShowsTheCommandsColoursAndEscapeEndsEverything) {
         return focus == vexaWindow;
     }));
     nested.reset();
+    // The desktop gives the nested window the keyboard, as its window manager does, and the
+    // key is typed on the desktop away from it: the nested screen takes it all the same.
+    XSetInputFocus(desktop, titled.at(0), RevertToParent, CurrentTime);
+    XWarpPointer(desktop, None, desktop.root(), 0, 0, 0, 0, 0, 0);
+    ASSERT_TRUE(waitFor([&] {
+        Window focus = 0;
+        int revert = 0;
+        XGetInputFocus(desktop, &focus, &revert);
+        return parentOf(desktop, focus) == titled[0];
+    }));
     // The screen may go before xdotool has released the key, failing it: the session's
     // end is what tells.
-    xdotoolOn(display, {"key", "Escape"});
+    xdotool({"key", "Escape"});
     EXPECT_TRUE(exitedWith(session->wait(), 0));
     EXPECT_TRUE(allGone(kLiveness));
 }
 
 TEST_F(NestedE2E, VexaOutlivesTheCommandAndClosingTheNestedWindowEndsTheRest) {
+    WindowManager manager(desktop, Desktop::openbox);
     ASSERT_NO_FATAL_FAILURE(start());
     ASSERT_EQ(programs.count("vexa-test-color"), 1u);
     // The holder ends when its standard input, the session's, ends.
@@ -231,19 +252,26 @@ TEST_F(NestedE2E, VexaOutlivesTheCommandAndClosingTheNestedWindowEndsTheRest) {
     EXPECT_NE(findWindowByName(*nested, "About Vexa"), 0u);
     EXPECT_TRUE(session->running());
 
-    // A window manager's close button kills Xephyr's connection: Xephyr takes no
-    // WM_DELETE_WINDOW.
-    Window screen = findWindowByName(desktop, kNestedTitle, 0ms);
+    // The desktop's window manager closes the nested window, as its close button does.
+    const Window screen = findWindowByName(desktop, kNestedTitle, 0ms);
     ASSERT_NE(screen, 0u);
     nested.reset();
-    XKillClient(desktop, screen);
+    XEvent close{};
+    close.xclient.type = ClientMessage;
+    close.xclient.window = screen;
+    close.xclient.message_type = XInternAtom(desktop, "_NET_CLOSE_WINDOW", False);
+    close.xclient.format = 32;
+    close.xclient.data.l[1] = 2;  // from a pager or a task bar, as a user's click
+    XSendEvent(desktop, desktop.root(), False, SubstructureRedirectMask | SubstructureNotifyMask,
+               &close);
     XSync(desktop, False);
     const std::vector<std::string> lines = restOfOutput();
     EXPECT_TRUE(exitedWith(status, 0));
     EXPECT_TRUE(allGone(kLiveness));
-    // twm and Vexa lose the screen before the session sees the server end: that is no
-    // failure of theirs to report, and the session says what happened.
+    // Vexa, twm and the server end in order: nothing failed, and the session says what
+    // happened.
     EXPECT_FALSE(mentions(lines, "vexa: twm")) << ::testing::PrintToString(lines);
+    EXPECT_FALSE(mentions(lines, "lost the connection")) << ::testing::PrintToString(lines);
     EXPECT_TRUE(mentions(lines, "vexa: the nested window was closed; the session ends"));
 }
 
@@ -287,19 +315,26 @@ TEST_P(NestedEndE2E, SignalEndsKeepTheSavedPlacement) {
 INSTANTIATE_TEST_SUITE_P(Desktops, NestedEndE2E, ::testing::Values(Desktop::bare, Desktop::openbox),
                          [](const auto& param) { return desktopName(param.param); });
 
-TEST_F(NestedE2E, ADestroyedNestedWindowEndsTheSessionLikeAClose) {
-    ASSERT_NO_FATAL_FAILURE(start());
-    const Window screen = findWindowByName(desktop, kNestedTitle, 0ms);
-    ASSERT_NE(screen, 0u);
-    nested.reset();
-    // As `xdotool windowclose` does: no close request, the window simply goes.
-    XDestroyWindow(desktop, screen);
-    XSync(desktop, False);
-    const std::vector<std::string> lines = restOfOutput();
-    EXPECT_TRUE(exitedWith(status, 0));
-    EXPECT_TRUE(allGone(kLiveness));
-    EXPECT_TRUE(mentions(lines, "vexa: the nested window was closed; the session ends"));
-    EXPECT_FALSE(mentions(lines, "lost the connection")) << ::testing::PrintToString(lines);
+TEST_F(NestedE2E, ADestroyedNestedWindowOrAKilledConnectionEndsTheSessionLikeAClose) {
+    for (const bool kill : {false, true}) {
+        SCOPED_TRACE(kill ? "xkill" : "xdotool windowclose");
+        ASSERT_NO_FATAL_FAILURE(start());
+        const Window screen = findWindowByName(desktop, kNestedTitle, 0ms);
+        ASSERT_NE(screen, 0u);
+        nested.reset();
+        // No close request: the window, or its program's connection, simply goes.
+        if (kill)
+            XKillClient(desktop, screen);
+        else
+            XDestroyWindow(desktop, screen);
+        XSync(desktop, False);
+        const std::vector<std::string> lines = restOfOutput();
+        EXPECT_TRUE(exitedWith(status, 0));
+        EXPECT_TRUE(allGone(kLiveness));
+        EXPECT_TRUE(mentions(lines, "vexa: the nested window was closed; the session ends"));
+        EXPECT_FALSE(mentions(lines, "lost the connection")) << ::testing::PrintToString(lines);
+        session.reset();
+    }
 }
 
 // Off until Vexa itself keeps the placement it last knew when its window manager has gone:
@@ -314,13 +349,7 @@ TEST_F(NestedE2E, DISABLED_TheWindowManagerKilledFirstKeepsThePlacement) {
     ASSERT_EQ(::kill(programs["twm"], SIGKILL), 0);
     ASSERT_TRUE(waitFor([&] { return !alive(programs["twm"]); }));
     // Vexa's window is the root's child again once twm's frame has gone.
-    ASSERT_TRUE(waitFor([&] {
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(*nested, vexaWindow, &root, &parent, &children, &count)) return false;
-        if (children) XFree(children);
-        return parent == root;
-    }));
+    ASSERT_TRUE(waitFor([&] { return parentOf(*nested, vexaWindow) == nested->root(); }));
     endBy(SIGTERM);
     EXPECT_EQ(placement(), first);
 }

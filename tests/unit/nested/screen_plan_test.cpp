@@ -38,6 +38,15 @@ TEST(ScreenPlan, XephyrDrawsTheCursorItselfOnlyWhenAsked) {
     EXPECT_NE(std::find(plain.begin(), plain.end(), "800x600x8"), plain.end());
     EXPECT_EQ(std::find(plain.begin(), plain.end(), "-sw-cursor"), plain.end());
     EXPECT_EQ(xephyrArguments({800, 600}, 3, true).back(), "-sw-cursor");
+    // In the session's window, which has the title, or in one of its own with it.
+    const std::vector<std::string> inside = xephyrArguments({800, 600}, 3, false, 0x2a00001);
+    const auto parent = std::find(inside.begin(), inside.end(), "-parent");
+    ASSERT_NE(parent, inside.end());
+    EXPECT_EQ(*std::next(parent), "44040193");
+    // Before the screen it is for: after it, Xephyr would make a second screen.
+    EXPECT_LT(parent, std::find(inside.begin(), inside.end(), "-screen"));
+    EXPECT_EQ(std::find(inside.begin(), inside.end(), "-title"), inside.end());
+    EXPECT_NE(std::find(plain.begin(), plain.end(), "-title"), plain.end());
 }
 
 TEST(ScreenPlan, MissingProgramsAreNamedWithTheirPackages) {
