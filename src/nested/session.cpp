@@ -22,7 +22,7 @@ constexpr auto kVexaPatience = 10s;
 // How long the command and twm get for an orderly end before they are killed.
 constexpr auto kClientPatience = 1000ms;
 constexpr auto kServerPatience = 800ms;
-// When a client ends with a failure because the nested window closed, the server's own end
+// When a client ends with a failure because the screen went, the server's own end
 // follows at once; this long it is waited for to tell the two apart.
 constexpr auto kScreenEndGrace = 1s;
 
