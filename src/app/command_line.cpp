@@ -103,11 +103,11 @@ CommandLine parseCommandLine(const std::vector<std::string_view>& arguments) {
             if (i + 1 < arguments.size() && !arguments[i + 1].empty() &&
                 arguments[i + 1][0] >= '0' && arguments[i + 1][0] <= '9') {
                 const std::string_view value = arguments[++i];
-                line.nested.size = parseScreenSize(value);
+                line.nested.size = nested::parseScreenSize(value);
                 if (!line.nested.size)
                     return usageError("invalid screen size '" + std::string(value) + "' (WxH, " +
-                                      std::to_string(kMinScreenSide) + " to " +
-                                      std::to_string(kMaxScreenSide) + " each)");
+                                      std::to_string(nested::kMinScreenSide) + " to " +
+                                      std::to_string(nested::kMaxScreenSide) + " each)");
             }
             continue;
         }

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/nested_screen.h"
+#include "nested/screen_plan.h"
 #include "app/script_commands.h"
 #include "palette/start_geometry.h"
 
@@ -23,7 +23,7 @@ enum class CommandLineAction { run, help, version, script, nested, usageError };
 
 // --nested [WxH] [-- COMMAND [ARG...]]
 struct NestedRequest {
-    std::optional<ScreenSize> size;  // nothing: a size that fits the desktop
+    std::optional<Size> size;  // nothing: a size that fits the desktop
     std::vector<std::string> command;
     // -geometry and -iconic as given, for Vexa in the nested screen.
     std::vector<std::string> vexaArguments;

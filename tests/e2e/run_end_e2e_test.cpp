@@ -37,6 +37,26 @@ TEST(RunEndE2E, TermIntAndHupEachEndTheRunAndSaveAViewChange) {
     }
 }
 
+TEST(RunEndE2E, UnderNohupAHangUpLeavesTheRunGoing) {
+    XConnection x;
+    ConfigHome home;
+    home.seedVersion();
+    setenv("XDG_CONFIG_HOME", home.path().c_str(), 1);
+    ChildProcess vexa({"sh", "-c", "trap '' HUP; exec \"$0\"", VEXA_BINARY});
+    const Window window = findWindowByName(x, "Vexa");
+    ASSERT_NE(window, 0u);
+    EXPECT_TRUE(ignoresSignal(vexa.pid(), SIGHUP));
+    ASSERT_EQ(::kill(vexa.pid(), SIGHUP), 0);
+    // Still answering after the hang-up: 16 columns, then Shrink to Fit.
+    ASSERT_TRUE(chooseMenu(window, {"alt+v", "c", "1"}));
+    ASSERT_TRUE(chooseMenu(window, {"alt+v", "s"}));
+    ASSERT_TRUE(waitFor([&] { return windowGeometry(x, window).height != 96; }));
+    ASSERT_EQ(::kill(vexa.pid(), SIGTERM), 0);
+    const std::optional<int> status = vexa.wait();
+    EXPECT_TRUE(status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+    EXPECT_EQ(home.dword("View", "Columns"), 16u);
+}
+
 TEST(RunEndE2E, LosingTheServerAfterAMoveSavesThePlacementAndViewAndExitsWithOneLine) {
     const char* server = std::getenv("VEXA_XVFB_PID");
     ASSERT_NE(server, nullptr) << "runs under with-xvfb only";

@@ -174,4 +174,13 @@ Outcome runVexa(const ConfigHome& home, const std::string& display, const std::s
     return outcome;
 }
 
+bool ignoresSignal(pid_t pid, int signal) {
+    std::ifstream file("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(file, line))
+        if (line.rfind("SigIgn:", 0) == 0)
+            return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1) & 1) != 0;
+    return false;
+}
+
 }  // namespace vexa::testing

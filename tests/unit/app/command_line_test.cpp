@@ -109,7 +109,7 @@ TEST(CommandLine, NestedTakesASizeAndACommandAfterTheDoubleDash) {
                   "-private", "--help", "--", "a.gif"});
     EXPECT_EQ(line.action, CommandLineAction::nested);
     EXPECT_EQ(line.display, ":0");
-    EXPECT_EQ(line.nested.size, (ScreenSize{800, 600}));
+    EXPECT_EQ(line.nested.size, (Size{800, 600}));
     EXPECT_EQ(line.nested.command,
               (std::vector<std::string>{"xli", "-private", "--help", "--", "a.gif"}));
     EXPECT_EQ(line.nested.vexaArguments,
