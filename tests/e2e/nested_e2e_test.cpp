@@ -339,7 +339,7 @@ TEST_F(NestedE2E, ADestroyedNestedWindowOrAKilledConnectionEndsTheSessionLikeACl
 
 // Off until Vexa itself keeps the placement it last knew when its window manager has gone:
 // the session cannot save it from an end that comes after twm's.
-TEST_F(NestedE2E, DISABLED_TheWindowManagerKilledFirstKeepsThePlacement) {
+TEST_F(NestedE2E, TheWindowManagerKilledFirstKeepsThePlacement) {
     ASSERT_NO_FATAL_FAILURE(start());
     endBy(SIGTERM);
     const std::vector<std::optional<std::uint32_t>> first = placement();
