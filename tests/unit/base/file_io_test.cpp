@@ -153,9 +153,10 @@ TEST(SaveFileTest, AFailedFlushIsReportedAndThePreviousFileKept) {
     TempDir dir;
     const std::string path = dir.file("pal.bmp");
     writeFile(path, "previous");
-    for (const auto& [error, message] :
+    for (const auto& [errorNumber, message] :
          {std::pair{EIO, "A hardware I/O error was reported while accessing " + path + "."},
           std::pair{ENOSPC, "Disk full while accessing " + path + "."}}) {
+        const int error = errorNumber;  // clang 14 cannot capture a structured binding
         EXPECT_EQ(failureOf([&] {
                       SaveFile file(path);
                       file.write(std::string_view("new palette"));
