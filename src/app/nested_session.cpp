@@ -85,6 +85,10 @@ int runNestedSession(const CommandLine& line) {
     plan.twm = *twm;
     plan.size = line.nested.size.value_or(nested::chooseScreenSize(facts.area));
     plan.softwareCursor = !facts.render;
+    // twm takes the screen within a moment; a manager that does not leaves Vexa unframed.
+    plan.awaitWindowManager = [](const std::string& display) {
+        awaitWindowManager(display, std::chrono::seconds(5));
+    };
     return nested::runSession(plan, window.get());
 }
 

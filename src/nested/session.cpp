@@ -69,6 +69,7 @@ std::optional<int> Session::openScreen() {
     sayTo(stdout, "the 8-bit screen is DISPLAY=" + display_);
     manager_ = startWindowManager(plan_.twm, display_, plan_.environment);
     if (!manager_) return 1;
+    if (plan_.awaitWindowManager) plan_.awaitWindowManager(display_);
     return std::nullopt;
 }
 

@@ -18,6 +18,7 @@
 // SIGTTOU: a read of /dev/tty fails at once instead of stopping it.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +40,9 @@ struct SessionPlan {
     std::optional<std::string> command;  // the command's program file
     std::vector<std::string> commandArgv;
     std::vector<std::string> environment;
+    // Waits until a window manager runs on the display named, so that Vexa's window is
+    // framed from the start; unset: no wait.
+    std::function<void(const std::string& display)> awaitWindowManager;
 };
 
 // Runs the session to its end; the exit status (see sessionStatus). The nested screen is

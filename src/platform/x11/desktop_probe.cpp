@@ -3,6 +3,9 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <thread>
+
+#include "platform/x11/window_manager.h"
 #include "platform/x11/x11_display.h"
 
 namespace vexa {
@@ -36,6 +39,18 @@ DesktopFacts probeDesktop(const std::string& displayName) {
     if (data) XFree(data);
     XCloseDisplay(connection);
     return facts;
+}
+
+bool awaitWindowManager(const std::string& displayName, std::chrono::milliseconds limit) {
+    ::Display* connection = XOpenDisplay(displayName.c_str());
+    if (!connection) return false;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    bool runs = false;
+    // The manager tells no other client that it has started: its redirect is looked for.
+    while (!(runs = windowManagerRuns(connection)) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    XCloseDisplay(connection);
+    return runs;
 }
 
 }  // namespace vexa

@@ -2,6 +2,7 @@
 // whether its screen is palette based, and how much room its windows have.
 #pragma once
 
+#include <chrono>
 #include <string>
 
 #include "base/geometry.h"
@@ -18,5 +19,10 @@ struct DesktopFacts {
 
 // Opens `displayName`, looks, and closes it again.
 DesktopFacts probeDesktop(const std::string& displayName);
+
+// Waits until a window manager runs on `displayName` (it redirects the root's children), at
+// most `limit`; false when none came. A window shown before its manager takes the screen is
+// framed later, around where it already stands, and grows by the frame.
+bool awaitWindowManager(const std::string& displayName, std::chrono::milliseconds limit);
 
 }  // namespace vexa
