@@ -39,7 +39,7 @@ std::string watchTime(const std::tm& local, int milliseconds) {
 }
 
 std::string changeLine(const std::string& time, int entryCount, const SystemPaletteSnapshot& before,
-                       const SystemPaletteSnapshot& after) {
+                       const SystemPaletteSnapshot& after, const std::string& author) {
     std::string line;
     const int n = std::clamp(entryCount, 0, kMaxPaletteEntries);
     for (int i = 0; i < n; ++i) {
@@ -51,7 +51,8 @@ std::string changeLine(const std::string& time, int entryCount, const SystemPale
                       b.green, b.blue);
         line += entry;
     }
-    return line.empty() ? line : time + line + "\n";
+    if (line.empty()) return line;
+    return time + line + (author.empty() ? "" : " by " + author) + "\n";
 }
 
 }  // namespace vexa

@@ -26,8 +26,9 @@ std::string printedPalette(PrintFormat format, int entryCount,
 std::string watchTime(const std::tm& local, int milliseconds);
 
 // "<time> i: r, g, b; j: r, g, b" for every entry below `entryCount` that differs
-// between `before` and `after`, ended by LF; empty when none does.
+// between `before` and `after`, then " by <author>" when an author is given, ended by LF;
+// empty when no entry differs.
 std::string changeLine(const std::string& time, int entryCount, const SystemPaletteSnapshot& before,
-                       const SystemPaletteSnapshot& after);
+                       const SystemPaletteSnapshot& after, const std::string& author = {});
 
 }  // namespace vexa
