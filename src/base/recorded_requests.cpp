@@ -54,25 +54,9 @@ std::uint8_t eightBits(std::uint16_t channel) {
     return static_cast<std::uint8_t>(channel >> 8);
 }
 
-}  // namespace
-
-std::optional<RecordedRequest> decodeRecordedRequest(std::span<const std::uint8_t> bytes,
-                                                     bool swapped) {
-    RequestReader whole(bytes, swapped);
-    if (!whole.has(0, kHeader) || !knownOpcode(whole.u8(0))) return std::nullopt;
-    // A length of 0 announces a big request: the real length follows the header.
-    std::size_t units = whole.u16(2);
-    std::size_t header = kHeader;
-    if (units == 0) {
-        if (!whole.has(kHeader, 4)) return std::nullopt;
-        units = whole.u32(kHeader);
-        header += 4;
-    }
-    if (units * 4 < header + 4 || units > bytes.size() / 4) return std::nullopt;
-    // The fields after the header, as in a request of ordinary length.
-    const std::size_t size = units * 4 - header;
-    RequestReader body(bytes.subspan(header, size), swapped);
-
+// The fields of a known request whose fields after the header are `body`.
+std::optional<RecordedRequest> decodeBody(const RequestReader& whole, const RequestReader& body) {
+    if (!body.has(0, 4)) return std::nullopt;
     RecordedRequest request;
     request.opcode = static_cast<RecordedOpcode>(whole.u8(0));
     const std::uint8_t data = whole.u8(1);
@@ -104,6 +88,32 @@ std::optional<RecordedRequest> decodeRecordedRequest(std::span<const std::uint8_
             break;
     }
     return request;
+}
+
+}  // namespace
+
+std::vector<RecordedRequest> decodeRecordedRequests(std::span<const std::uint8_t> bytes,
+                                                    bool swapped) {
+    std::vector<RecordedRequest> requests;
+    while (!bytes.empty()) {
+        const RequestReader whole(bytes, swapped);
+        if (!whole.has(0, kHeader)) break;
+        // A length of 0 announces a big request: the real length follows the header.
+        std::size_t units = whole.u16(2);
+        std::size_t header = kHeader;
+        if (units == 0) {
+            if (!whole.has(kHeader, 4)) break;
+            units = whole.u32(kHeader);
+            header += 4;
+        }
+        if (units * 4 < header || units > bytes.size() / 4) break;
+        if (knownOpcode(whole.u8(0))) {
+            const RequestReader body(bytes.subspan(header, units * 4 - header), swapped);
+            if (auto request = decodeBody(whole, body)) requests.push_back(std::move(*request));
+        }
+        bytes = bytes.subspan(units * 4);
+    }
+    return requests;
 }
 
 bool applyStoredColours(SystemPaletteSnapshot& palette, std::span<const StoredColour> colours) {

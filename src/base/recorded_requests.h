@@ -1,7 +1,7 @@
 // The core requests that can change what the installed colormap shows, decoded from the
-// bytes the X server's RECORD extension hands over (a request as its client sent it, in
-// that client's byte order), and the colours a store request sets applied to a palette.
-// Pure code: the X side reads the bytes and the colormaps.
+// bytes the X server's RECORD extension hands over (requests one after the other as their
+// client sent them, in that client's byte order), and the colours a store request sets
+// applied to a palette. Pure code: the X side reads the bytes and the colormaps.
 #pragma once
 
 #include <cstdint>
@@ -44,10 +44,11 @@ struct RecordedRequest {
     std::string name;
 };
 
-// The request in `bytes` (its length field bounded by the bytes there are), in a byte order
-// opposite to this machine's when `swapped`; nothing for another request or a malformed one.
-std::optional<RecordedRequest> decodeRecordedRequest(std::span<const std::uint8_t> bytes,
-                                                     bool swapped);
+// The requests in `bytes`, in a byte order opposite to this machine's when `swapped`: those
+// the decoder knows, in order; others are passed over by their length. Decoding stops at a
+// request whose length does not fit the bytes left.
+std::vector<RecordedRequest> decodeRecordedRequests(std::span<const std::uint8_t> bytes,
+                                                    bool swapped);
 
 // Stores `colours` into the first `palette.count` entries of `palette` as the server keeps
 // them (the top eight bits of each channel); true when an entry's colour changed.

@@ -3,11 +3,13 @@
 #include <X11/Xlib-xcb.h>
 #include <X11/Xproto.h>
 #include <X11/extensions/record.h>
-#include <poll.h>
+#include <xcb/record.h>
+#include <xcb/xcbext.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <deque>
+#include <cstdlib>
+#include <span>
 #include <vector>
 
 #include "base/command_failure.h"
@@ -19,14 +21,6 @@
 
 namespace vexa {
 namespace {
-
-// What the server handed over, copied out of Xlib's buffer in the order it came.
-struct Recorded {
-    int category = 0;
-    std::uint32_t client = 0;  // the client's resource base
-    bool swapped = false;
-    std::vector<std::uint8_t> request;
-};
 
 // Another client can free the installed colormap between the listing and the query.
 constexpr int kAttempts = 3;
@@ -41,31 +35,33 @@ std::uint8_t eightBits(unsigned short channel) {
 
 class RecordedPaletteEvents : public PaletteEvents {
   public:
-    RecordedPaletteEvents(Display* control, Display* data, XRecordContext context)
-        : control_(control), data_(data), context_(context), ownBase_(resourceBase(control)),
-          names_(control) {}
+    // `reader` carries our own requests, which the context records: a connection of its own,
+    // since the server does not record the one that made the context. `data` receives the
+    // recording; XCB hands out each of the many replies its one request gets as it comes.
+    RecordedPaletteEvents(Display* control, Display* reader, xcb_connection_t* data,
+                          XRecordContext context)
+        : control_(control), reader_(reader), data_(data), context_(context),
+          ownBase_(resourceBase(reader)), names_(reader) {}
 
     ~RecordedPaletteEvents() override {
         XRecordDisableContext(control_, context_);
         XRecordFreeContext(control_, context_);
         XSync(control_, False);
-        XCloseDisplay(data_);
+        xcb_disconnect(data_);
+        XCloseDisplay(reader_);
     }
 
     // Waits for the server to begin recording, then reads the palette it starts from.
     bool start() {
-        if (!XRecordEnableContextAsync(data_, context_, &RecordedPaletteEvents::intercept,
-                                       reinterpret_cast<XPointer>(this)))
-            return false;
-        XFlush(data_);
-        while (!started_) {
-            pollfd ready{ConnectionNumber(data_), POLLIN, 0};
-            if (::poll(&ready, 1, -1) < 0) continue;
-            XRecordProcessReplies(data_);
-            while (!arrived_.empty() && !started_) {
-                started_ = arrived_.front().category == XRecordStartOfData;
-                arrived_.pop_front();
-            }
+        recording_ = xcb_record_enable_context(data_, static_cast<xcb_record_context_t>(context_));
+        xcb_flush(data_);
+        for (;;) {
+            xcb_record_enable_context_reply_t* reply =
+                xcb_record_enable_context_reply(data_, recording_, nullptr);
+            if (!reply) return false;
+            const bool started = reply->category == XRecordStartOfData;
+            std::free(reply);
+            if (started) break;
         }
         readInstalled();
         start_ = palette_;
@@ -73,38 +69,34 @@ class RecordedPaletteEvents : public PaletteEvents {
     }
 
     const SystemPaletteSnapshot& startPalette() const override { return start_; }
-    int readyFd() const override { return ConnectionNumber(data_); }
+    int readyFd() const override { return xcb_get_file_descriptor(data_); }
 
     bool takeArrived(const StateHandler& onState) override {
-        XRecordProcessReplies(data_);
-        while (!arrived_.empty()) {
-            const Recorded item = std::move(arrived_.front());
-            arrived_.pop_front();
-            if (!handle(item, onState)) return false;
+        void* reply = nullptr;
+        xcb_generic_error_t* error = nullptr;
+        while (xcb_poll_for_reply(data_, recording_.sequence, &reply, &error)) {
+            std::free(error);
+            if (!reply) continue;
+            const bool more = handle(*static_cast<xcb_record_enable_context_reply_t*>(reply),
+                                     onState);
+            std::free(reply);
+            if (!more) return false;
         }
+        if (xcb_connection_has_error(data_)) throw CommandFailure::resourceUnavailable();
         return true;
     }
 
   private:
-    static void intercept(XPointer closure, XRecordInterceptData* data) {
-        auto* self = reinterpret_cast<RecordedPaletteEvents*>(closure);
-        Recorded item{data->category, static_cast<std::uint32_t>(data->id_base),
-                      data->client_swapped != 0, {}};
-        if (data->category == XRecordFromClient && data->data)
-            item.request.assign(data->data, data->data + data->data_len * 4);
-        XRecordFreeData(data);
-        self->arrived_.push_back(std::move(item));
-    }
-
-    bool handle(const Recorded& item, const StateHandler& onState) {
-        switch (item.category) {
+    bool handle(const xcb_record_enable_context_reply_t& reply, const StateHandler& onState) {
+        const std::uint32_t client = reply.xid_base;
+        switch (reply.category) {
             case XRecordClientStarted:
-                names_.see(item.client);
+                names_.see(client);
                 return true;
             case XRecordClientDied: {
                 // The server may install another colormap in place of the client's.
-                const std::string author = names_.name(item.client);
-                names_.forget(item.client);
+                const std::string author = names_.name(client);
+                names_.forget(client);
                 return readsDue_ > 0 || reread(author, onState);
             }
             case XRecordFromClient:
@@ -112,29 +104,37 @@ class RecordedPaletteEvents : public PaletteEvents {
             default:
                 return true;
         }
-        const auto request = decodeRecordedRequest(item.request, item.swapped);
-        if (!request) return true;
-        if (request->opcode == RecordedOpcode::queryColors) {
+        const std::span<const std::uint8_t> bytes(
+            xcb_record_enable_context_data(&reply),
+            static_cast<std::size_t>(xcb_record_enable_context_data_length(&reply)));
+        for (const RecordedRequest& request : decodeRecordedRequests(bytes, reply.client_swapped))
+            if (!handleRequest(request, client, onState)) return false;
+        return true;
+    }
+
+    bool handleRequest(const RecordedRequest& request, std::uint32_t client,
+                       const StateHandler& onState) {
+        if (request.opcode == RecordedOpcode::queryColors) {
             // Our own read: what came before it is in the palette that read gave.
-            if (item.client == ownBase_ && readsDue_ > 0) --readsDue_;
+            if (client == ownBase_ && readsDue_ > 0) --readsDue_;
             return true;
         }
         if (readsDue_ > 0) return true;
-        const bool onInstalled = request->colormap == installed_;
-        switch (request->opcode) {
+        const bool onInstalled = request.colormap == installed_;
+        switch (request.opcode) {
             case RecordedOpcode::storeColors:
-                if (!onInstalled || !applyStoredColours(palette_, request->colours)) return true;
-                return onState(palette_, names_.name(item.client));
+                if (!onInstalled || !applyStoredColours(palette_, request.colours)) return true;
+                return onState(palette_, names_.name(client));
             case RecordedOpcode::storeNamedColor:
-                if (!onInstalled || !applyNamedColour(*request)) return true;
-                return onState(palette_, names_.name(item.client));
+                if (!onInstalled || !applyNamedColour(request)) return true;
+                return onState(palette_, names_.name(client));
             case RecordedOpcode::installColormap:
-                return reread(names_.name(item.client), onState);
+                return reread(names_.name(client), onState);
             case RecordedOpcode::allocColor:
             case RecordedOpcode::allocNamedColor:
             case RecordedOpcode::uninstallColormap:
             case RecordedOpcode::freeColormap:
-                return !onInstalled || reread(names_.name(item.client), onState);
+                return !onInstalled || reread(names_.name(client), onState);
             default:
                 return true;  // a new colormap shows nothing until it is installed
         }
@@ -142,9 +142,10 @@ class RecordedPaletteEvents : public PaletteEvents {
 
     // The server looks the name up as LookupColor does and stores the exact colour.
     bool applyNamedColour(RecordedRequest request) {
+        if (request.colours.empty()) return false;
         XColor exact{}, screen{};
-        XErrorTrap trap(control_);
-        if (!XLookupColor(control_, installed_, request.name.c_str(), &exact, &screen) ||
+        XErrorTrap trap(reader_);
+        if (!XLookupColor(reader_, installed_, request.name.c_str(), &exact, &screen) ||
             trap.failed())
             return false;
         request.colours[0].red = exact.red;
@@ -163,18 +164,18 @@ class RecordedPaletteEvents : public PaletteEvents {
     // Reads the installed colormap. Each query is recorded too; until it comes round, what
     // arrives happened before the read and is in its result.
     void readInstalled() {
-        const int size = std::min(DefaultVisual(control_, DefaultScreen(control_))->map_entries,
+        const int size = std::min(DefaultVisual(reader_, DefaultScreen(reader_))->map_entries,
                                   kMaxPaletteEntries);
         std::vector<XColor> cells(size);
         for (int attempt = 0; attempt < kAttempts; ++attempt) {
-            installed_ = installedColormap(control_);
+            installed_ = installedColormap(reader_);
             if (installed_ == None) break;
             for (int i = 0; i < size; ++i) {
                 cells[i].pixel = static_cast<unsigned long>(i);
                 cells[i].flags = DoRed | DoGreen | DoBlue;
             }
-            XErrorTrap trap(control_);
-            XQueryColors(control_, installed_, cells.data(), size);
+            XErrorTrap trap(reader_);
+            XQueryColors(reader_, installed_, cells.data(), size);
             ++readsDue_;
             if (trap.failed()) continue;
             palette_ = {};
@@ -188,12 +189,12 @@ class RecordedPaletteEvents : public PaletteEvents {
     }
 
     Display* control_;
-    Display* data_;
+    Display* reader_;
+    xcb_connection_t* data_;
     XRecordContext context_;
+    xcb_record_enable_context_cookie_t recording_{};
     std::uint32_t ownBase_;
     ClientNames names_;
-    std::deque<Recorded> arrived_;
-    bool started_ = false;
     Colormap installed_ = None;
     SystemPaletteSnapshot palette_, start_;
     // Our reads whose query the recording has not shown yet.
@@ -236,12 +237,15 @@ std::unique_ptr<PaletteEvents> tryRecording(Display* control) {
     }
     for (XRecordRange* range : ranges) XFree(range);
     if (!context) return nullptr;
-    Display* data = XOpenDisplay(DisplayString(control));
-    if (!data) {
+    Display* reader = XOpenDisplay(DisplayString(control));
+    xcb_connection_t* data = xcb_connect(DisplayString(control), nullptr);
+    if (!reader || xcb_connection_has_error(data)) {
+        if (reader) XCloseDisplay(reader);
+        xcb_disconnect(data);
         XRecordFreeContext(control, context);
         return nullptr;
     }
-    auto events = std::make_unique<RecordedPaletteEvents>(control, data, context);
+    auto events = std::make_unique<RecordedPaletteEvents>(control, reader, data, context);
     if (!events->start()) return nullptr;
     return events;
 }
