@@ -13,8 +13,9 @@ TEST(WatchWithoutRecordE2E, SaysSoOnceAndStillReportsChanges) {
     ConfigHome home;
     ColormapHolder holder({"--color", "0-255=102030"});
     ASSERT_TRUE(waitFor([&] { return installedColormap(x) == holder.colormap(); }));
-    ChildProcess watcher({"sh", "-c", "XDG_CONFIG_HOME='" + home.path() + "' exec '" +
-                                          VEXA_BINARY + "' --watch 2>&1"});
+    ChildProcess watcher(
+        {"sh", "-c",
+         "XDG_CONFIG_HOME='" + home.path() + "' exec '" + VEXA_BINARY + "' --watch 2>&1"});
     auto note = watcher.readLine();
     ASSERT_TRUE(note);
     EXPECT_EQ(note->rfind("vexa: the X server does not record requests", 0), 0u) << *note;

@@ -36,8 +36,8 @@ std::vector<State> collect(PaletteEvents& events, std::size_t count) {
 TEST(PaletteRecorderTest, EveryStoredStateComesInOrderWithTheProgramThatStoredIt) {
     testing::XConnection watching, storing;
     testing::ColormapHolder holder({"--color", "0-255=102030"});
-    ASSERT_TRUE(testing::waitFor(
-        [&] { return testing::installedColormap(storing) == holder.colormap(); }));
+    ASSERT_TRUE(
+        testing::waitFor([&] { return testing::installedColormap(storing) == holder.colormap(); }));
     X11Display display(watching);
     const std::unique_ptr<PaletteEvents> events = display.followPaletteEvents();
     ASSERT_NE(events, nullptr);
@@ -59,7 +59,8 @@ TEST(PaletteRecorderTest, EveryStoredStateComesInOrderWithTheProgramThatStoredIt
     ASSERT_EQ(states.size(), 101u);
     const std::string me = testing::programName(::getpid());
     for (int i = 1; i <= 100; ++i) {
-        EXPECT_EQ(states[i - 1].palette.entries[30], (PaletteEntry{std::uint8_t(i), 0x20, 0x30, 0}));
+        EXPECT_EQ(states[i - 1].palette.entries[30],
+                  (PaletteEntry{std::uint8_t(i), 0x20, 0x30, 0}));
         EXPECT_EQ(states[i - 1].author, me);
     }
     EXPECT_EQ(states[100].palette.entries[31], (PaletteEntry{255, 215, 0, 0}));  // gold

@@ -32,8 +32,7 @@ void ClientNames::query(std::uint32_t base) {
     if (XResQueryClientIds(connection_, 1, &spec, &count, &values) != Success) return;
     for (long i = 0; i < count; ++i) {
         const pid_t pid = XResGetClientPid(&values[i]);
-        if (pid > 0)
-            names_[static_cast<std::uint32_t>(values[i].spec.client)] = processName(pid);
+        if (pid > 0) names_[static_cast<std::uint32_t>(values[i].spec.client)] = processName(pid);
     }
     XResClientIdsDestroy(count, values);
 }

@@ -35,13 +35,17 @@ std::uint8_t eightBits(unsigned short channel) {
 
 class RecordedPaletteEvents : public PaletteEvents {
   public:
-    // `reader` carries our own requests, which the context records: a connection of its own,
-    // since the server does not record the one that made the context. `data` receives the
+    // `reader` carries our own reads, which the context records too: a connection of its
+    // own, so that a QueryColors from it is one of ours and no other. `data` receives the
     // recording; XCB hands out each of the many replies its one request gets as it comes.
     RecordedPaletteEvents(Display* control, Display* reader, xcb_connection_t* data,
                           XRecordContext context)
-        : control_(control), reader_(reader), data_(data), context_(context),
-          ownBase_(resourceBase(reader)), names_(reader) {}
+        : control_(control),
+          reader_(reader),
+          data_(data),
+          context_(context),
+          ownBase_(resourceBase(reader)),
+          names_(reader) {}
 
     ~RecordedPaletteEvents() override {
         XRecordDisableContext(control_, context_);
@@ -77,8 +81,8 @@ class RecordedPaletteEvents : public PaletteEvents {
         while (xcb_poll_for_reply(data_, recording_.sequence, &reply, &error)) {
             std::free(error);
             if (!reply) continue;
-            const bool more = handle(*static_cast<xcb_record_enable_context_reply_t*>(reply),
-                                     onState);
+            const bool more =
+                handle(*static_cast<xcb_record_enable_context_reply_t*>(reply), onState);
             std::free(reply);
             if (!more) return false;
         }

@@ -32,8 +32,7 @@ struct Request {
 };
 
 // StoreColors of `items` (pixel, red, green, blue, flags) to colormap 0x400001.
-Request storeColors(bool bigEndian,
-                    std::initializer_list<std::array<unsigned, 5>> items) {
+Request storeColors(bool bigEndian, std::initializer_list<std::array<unsigned, 5>> items) {
     Request r{bigEndian, {}};
     r.u8(89).u8(0).u16(2 + 3 * static_cast<unsigned>(items.size())).u32(0x400001);
     for (const auto& [pixel, red, green, blue, flags] : items)
@@ -43,9 +42,8 @@ Request storeColors(bool bigEndian,
 
 TEST(RecordedRequests, StoredColoursReadInTheirClientsByteOrderAndChangeThePalette) {
     for (const bool bigEndian : {false, true}) {
-        const Request r = storeColors(bigEndian, {{5, 0x1234, 0xABCD, 0xFF00, 7},
-                                                  {300, 1, 1, 1, 7},
-                                                  {6, 0x8000, 0, 0, 1}});
+        const Request r = storeColors(
+            bigEndian, {{5, 0x1234, 0xABCD, 0xFF00, 7}, {300, 1, 1, 1, 7}, {6, 0x8000, 0, 0, 1}});
         const bool swapped = bigEndian != (std::endian::native == std::endian::big);
         const auto requests = decodeRecordedRequests(r.bytes, swapped);
         ASSERT_EQ(requests.size(), 1u);
@@ -64,10 +62,10 @@ TEST(RecordedRequests, StoredColoursReadInTheirClientsByteOrderAndChangeThePalet
 
 TEST(RecordedRequests, PackedRequestsComeInOrderAndUnknownOrCutOnesArePassedOver) {
     Request r = storeColors(false, {{1, 0, 0, 0, 7}});
-    r.u8(43).u8(0).u16(1);                    // GetInputFocus: known length, not ours
-    r.u8(81).u8(0).u16(2).u32(0x600002);      // InstallColormap
+    r.u8(43).u8(0).u16(1);                // GetInputFocus: known length, not ours
+    r.u8(81).u8(0).u16(2).u32(0x600002);  // InstallColormap
     r.u8(90).u8(3).u16(5).u32(0x20).u32(17).u16(3).u16(0).text("red");  // StoreNamedColor
-    r.u8(89).u8(0).u16(0).u32(5).u32(0x20);   // a big StoreColors, its items cut off
+    r.u8(89).u8(0).u16(0).u32(5).u32(0x20);  // a big StoreColors, its items cut off
     const auto requests = decodeRecordedRequests(r.bytes, std::endian::native == std::endian::big);
     ASSERT_EQ(requests.size(), 3u);
     EXPECT_EQ(requests[1].opcode, RecordedOpcode::installColormap);
@@ -80,8 +78,8 @@ TEST(RecordedRequests, PackedRequestsComeInOrderAndUnknownOrCutOnesArePassedOver
     EXPECT_FALSE(requests[2].colours[0].doBlue);
     // A length of zero with nothing after it, or one past the end, stops the decoding.
     EXPECT_TRUE(decodeRecordedRequests(std::vector<std::uint8_t>{89, 0, 0, 0}, false).empty());
-    EXPECT_TRUE(decodeRecordedRequests(std::vector<std::uint8_t>{81, 0, 9, 0, 1, 0, 0, 0}, false)
-                    .empty());
+    EXPECT_TRUE(
+        decodeRecordedRequests(std::vector<std::uint8_t>{81, 0, 9, 0, 1, 0, 0, 0}, false).empty());
 }
 
 }  // namespace
