@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -45,6 +46,7 @@ class RecordedPaletteEvents : public PaletteEvents {
           data_(data),
           context_(context),
           ownBase_(resourceBase(reader)),
+          clientBits_(~xcb_get_setup(XGetXCBConnection(reader))->resource_id_mask),
           names_(reader) {}
 
     ~RecordedPaletteEvents() override {
@@ -98,10 +100,15 @@ class RecordedPaletteEvents : public PaletteEvents {
                 names_.see(client);
                 return true;
             case XRecordClientDied: {
-                // The server may install another colormap in place of the client's.
+                // Its colormaps go with it: when one was installed, the server installs another.
                 const std::string author = names_.name(client);
                 names_.forget(client);
-                return readsDue_ > 0 || reread(author, onState);
+                if (readsDue_ == 0 && owns(client, installed_)) reread(author);
+                if (readsDue_ > 0 && reread_ &&
+                    std::ranges::any_of(reread_->installed,
+                                        [&](Colormap colormap) { return owns(client, colormap); }))
+                    reread_->author = author;
+                return true;
             }
             case XRecordFromClient:
                 break;
@@ -118,13 +125,25 @@ class RecordedPaletteEvents : public PaletteEvents {
 
     bool handleRequest(const RecordedRequest& request, std::uint32_t client,
                        const StateHandler& onState) {
+        const bool onInstalled = request.colormap == installed_;
         if (request.opcode == RecordedOpcode::queryColors) {
             // Our own read: what came before it is in the palette that read gave.
-            if (client == ownBase_ && readsDue_ > 0) --readsDue_;
+            if (client != ownBase_ || readsDue_ == 0 || --readsDue_ > 0 || !reread_) return true;
+            const Reread done = std::move(*reread_);
+            reread_.reset();
+            return palette_.entries == done.before.entries || onState(palette_, done.author);
+        }
+        if (readsDue_ > 0) {
+            // Already in the palette read: the last request that could have changed it is
+            // its author.
+            const bool changes = request.opcode == RecordedOpcode::installColormap ||
+                                 request.opcode == RecordedOpcode::uninstallColormap ||
+                                 request.opcode == RecordedOpcode::freeColormap || onInstalled;
+            if (changes && reread_) reread_->author = names_.name(client);
+            if (request.opcode == RecordedOpcode::installColormap && reread_)
+                reread_->installed.push_back(request.colormap);
             return true;
         }
-        if (readsDue_ > 0) return true;
-        const bool onInstalled = request.colormap == installed_;
         switch (request.opcode) {
             case RecordedOpcode::storeColors:
                 if (!onInstalled || !applyStoredColours(palette_, request.colours)) return true;
@@ -133,12 +152,14 @@ class RecordedPaletteEvents : public PaletteEvents {
                 if (!onInstalled || !applyNamedColour(request)) return true;
                 return onState(palette_, names_.name(client));
             case RecordedOpcode::installColormap:
-                return reread(names_.name(client), onState);
+                reread(names_.name(client));
+                return true;
             case RecordedOpcode::allocColor:
             case RecordedOpcode::allocNamedColor:
             case RecordedOpcode::uninstallColormap:
             case RecordedOpcode::freeColormap:
-                return !onInstalled || reread(names_.name(client), onState);
+                if (onInstalled) reread(names_.name(client));
+                return true;
             default:
                 return true;  // a new colormap shows nothing until it is installed
         }
@@ -158,11 +179,17 @@ class RecordedPaletteEvents : public PaletteEvents {
         return applyStoredColours(palette_, request.colours);
     }
 
-    bool reread(const std::string& author, const StateHandler& onState) {
-        const SystemPaletteSnapshot before = palette_;
+    // True when `colormap` is a resource of the client of resource base `client`.
+    bool owns(std::uint32_t client, Colormap colormap) const {
+        return colormap != None && (colormap & clientBits_) == client;
+    }
+
+    // Reads the palette again where a request does not say what it shows now. The new state
+    // is told when the read's own query comes round in the recording: the requests before it
+    // are in the state, and the last of them that could have made it is its author.
+    void reread(const std::string& author) {
+        reread_ = Reread{palette_, author, {installed_}};
         readInstalled();
-        if (palette_.entries == before.entries) return true;
-        return onState(palette_, author);
     }
 
     // Reads the installed colormap. Each query is recorded too; until it comes round, what
@@ -198,11 +225,20 @@ class RecordedPaletteEvents : public PaletteEvents {
     XRecordContext context_;
     xcb_record_enable_context_cookie_t recording_{};
     std::uint32_t ownBase_;
+    // The bits of a resource id that name its client.
+    std::uint32_t clientBits_;
     ClientNames names_;
     Colormap installed_ = None;
     SystemPaletteSnapshot palette_, start_;
-    // Our reads whose query the recording has not shown yet.
+    // Our reads whose query the recording has not shown yet, and what the last one was for.
     int readsDue_ = 0;
+    struct Reread {
+        SystemPaletteSnapshot before;
+        std::string author;
+        // The colormaps installed before the read and since, whose owner's end counts.
+        std::vector<Colormap> installed;
+    };
+    std::optional<Reread> reread_;
 };
 
 // The requests that can change what the installed colormap shows, and QueryColors, which
