@@ -1,6 +1,7 @@
 # Fails when a source under src/ includes against the layer graph of the libraries:
 # app -> ui -> palette, settings -> platform -> base; platform/x11 and platform/store
-# implement platform's interfaces and use base. Xlib and XCB only in platform/x11; FLTK
+# implement platform's interfaces and use base; app runs the nested session (nested), which
+# uses platform's interfaces and base only. Xlib and XCB only in platform/x11; FLTK
 # only in ui, platform/x11 and app. The same goes for their names in the code: a forward
 # declaration such as "class Fl_Window;" needs no include.
 # Run as: cmake -DSOURCE_DIR=<repo>/src -DSTAMP=<file> -P check_layers.cmake
@@ -13,8 +14,9 @@ set(allowed_platform/x11 platform/x11 platform base)
 set(allowed_palette palette platform base)
 set(allowed_settings settings platform base)
 set(allowed_ui ui palette settings platform base)
-set(allowed_app app ui palette settings platform platform/x11 platform/store base)
-set(layers app ui palette settings platform/x11 platform/store platform base)
+set(allowed_nested nested platform base)
+set(allowed_app app ui nested palette settings platform platform/x11 platform/store base)
+set(layers app ui nested palette settings platform/x11 platform/store platform base)
 set(fltk_layers app ui platform/x11)
 
 # The layer of a path relative to src/: its folder, platform/x11 and platform/store apart.

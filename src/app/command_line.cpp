@@ -1,7 +1,57 @@
 #include "app/command_line.h"
 
+#include "palette/file_formats.h"
+#include "platform/file_name_rules.h"
+
 namespace vexa {
 namespace {
+
+// The widest line of the usage text, which the descriptions of options wrap to.
+constexpr std::size_t kUsageWidth = 81;
+constexpr std::size_t kDescriptionColumn = 22;
+
+// The lines of an option: `option` with `description` beside it, wrapped at blanks.
+std::string optionLines(std::string_view option, std::string_view description) {
+    std::string text(option);
+    text.resize(kDescriptionColumn, ' ');
+    std::size_t lineStart = 0, column = kDescriptionColumn;
+    while (!description.empty()) {
+        const std::string_view word = description.substr(0, description.find(' '));
+        description.remove_prefix(std::min(description.size(), word.size() + 1));
+        if (column > kDescriptionColumn && column + 1 + word.size() > kUsageWidth) {
+            text += '\n';
+            lineStart = text.size();
+            text.append(kDescriptionColumn, ' ');
+            column = kDescriptionColumn;
+        }
+        if (column > kDescriptionColumn) text += ' ';
+        text += word;
+        column = text.size() - lineStart;
+    }
+    return text + '\n';
+}
+
+// What --save says: every extension it writes by, and the rest.
+std::string saveDescription() {
+    std::string text =
+        "write the installed palette to FILE and exit, without a window; the extension "
+        "chooses the format as in Save As:";
+    for (const FileFormat& format : fileFormats())
+        if (format.encode && &format != &listingFormat())
+            text.append(" .").append(format.extension).append(",");
+    return text + " any other the text listing; a name without an extension gets ." +
+           kDefaultExtension;
+}
+
+std::string formatDescription() {
+    std::string text = "with --print:";
+    for (const FileFormat& format : fileFormats()) {
+        if (!format.printable) continue;
+        text.append(text.back() == ':' ? " " : ", ").append(format.extension);
+        if (&format == &listingFormat()) text += " (the listing, the default)";
+    }
+    return text;
+}
 
 // True when `argument` is "-" followed by at least the first `shortest` letters of `name`.
 bool abbreviates(std::string_view argument, std::string_view name, std::size_t shortest) {
@@ -53,11 +103,11 @@ CommandLine parseCommandLine(const std::vector<std::string_view>& arguments) {
             if (i + 1 < arguments.size() && !arguments[i + 1].empty() &&
                 arguments[i + 1][0] >= '0' && arguments[i + 1][0] <= '9') {
                 const std::string_view value = arguments[++i];
-                line.nested.size = parseScreenSize(value);
+                line.nested.size = nested::parseScreenSize(value);
                 if (!line.nested.size)
                     return usageError("invalid screen size '" + std::string(value) + "' (WxH, " +
-                                      std::to_string(kMinScreenSide) + " to " +
-                                      std::to_string(kMaxScreenSide) + " each)");
+                                      std::to_string(nested::kMinScreenSide) + " to " +
+                                      std::to_string(nested::kMaxScreenSide) + " each)");
             }
             continue;
         }
@@ -92,7 +142,8 @@ CommandLine parseCommandLine(const std::vector<std::string_view>& arguments) {
         if (line.start.iconic || line.start.geometry)
             return usageError("-geometry and -iconic place the window; scripts have none");
         if (nested)
-            return usageError("--nested opens a window; --save, --print and --watch have none");
+            return usageError(
+                "--nested opens a window; --save, --print, --watch and --record have none");
         line.action = CommandLineAction::script;
     } else if (nested) {
         line.action = CommandLineAction::nested;
@@ -105,8 +156,11 @@ std::string usageText() {
     return "Usage: vexa --nested [WxH] [-- COMMAND [ARG...]]\n"
            "       vexa [-display NAME] [-geometry WxH+X+Y] [-iconic]\n"
            "       vexa [-display NAME] --save FILE\n"
-           "       vexa [-display NAME] --print [--format txt|gpl|pal|hex]\n"
+           "       vexa [-display NAME] --print [--format " +
+           printFormatList("|", "|") +
+           "]\n"
            "       vexa [-display NAME] --watch\n"
+           "       vexa [-display NAME] --record FILE [--duration SECONDS]\n"
            "       vexa --help | --version\n"
            "Shows the shared colour palette of an 8-bit PseudoColor X display and reads,\n"
            "saves, loads, copies and clears it.\n"
@@ -124,16 +178,18 @@ std::string usageText() {
            "  -display NAME       the X display to use instead of $DISPLAY\n"
            "  -geometry WxH+X+Y   the window's size and position for this run only; the\n"
            "                      place kept from earlier runs stays for the next start\n"
-           "  -iconic             start with the window minimised\n"
-           "      --save FILE     write the installed palette to FILE and exit, without a\n"
-           "                      window; the extension chooses the format as in Save As:\n"
-           "                      .bmp, .png, .gif, .gpl, .pal, .act, .hex, any other the\n"
-           "                      text listing; a name without an extension gets .bmp\n"
-           "      --print         write the installed palette to standard output and exit\n"
-           "      --format F      with --print: txt (the listing, the default), gpl, pal, hex\n"
+           "  -iconic             start with the window minimised\n" +
+           optionLines("      --save FILE", saveDescription()) +
+           "      --print         write the installed palette to standard output and exit\n" +
+           optionLines("      --format F", formatDescription()) +
            "      --watch         print a line with the time and the changed entries\n"
            "                      (\"i: r, g, b\") whenever the installed colours change,\n"
            "                      until interrupted\n"
+           "      --record FILE   record every change of the installed colours until\n"
+           "                      interrupted, then write FILE: .gif an animation of the\n"
+           "                      palette, .png a timeline (a row per state), .txt the\n"
+           "                      --watch lines; the states wait in $TMPDIR meanwhile\n"
+           "      --duration S    with --record: stop recording after S seconds\n"
            "  -h, --help          print this text and exit\n"
            "      --version       print the version and exit\n"
            "\n"

@@ -1,7 +1,8 @@
 // The command line, read before any window opens. Without arguments the program starts
 // as it always does; --help and --version answer and end without a display; the X
 // toolkit options -display, -geometry and -iconic change where the window goes; --save,
-// --print and --watch run a command for scripts on the display without a window; --nested
+// --print, --watch and --record run a command for scripts on the display without a window;
+// --nested
 // opens an 8-bit screen for the window (and a command beside it) on a desktop that has
 // none; anything else is a usage error, wherever it stands, even beside --help or
 // --version.
@@ -12,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/nested_screen.h"
+#include "nested/screen_plan.h"
 #include "app/script_commands.h"
 #include "palette/start_geometry.h"
 
@@ -22,7 +23,7 @@ enum class CommandLineAction { run, help, version, script, nested, usageError };
 
 // --nested [WxH] [-- COMMAND [ARG...]]
 struct NestedRequest {
-    std::optional<ScreenSize> size;  // nothing: a size that fits the desktop
+    std::optional<Size> size;  // nothing: a size that fits the desktop
     std::vector<std::string> command;
     // -geometry and -iconic as given, for Vexa in the nested screen.
     std::vector<std::string> vexaArguments;

@@ -12,6 +12,7 @@
 #include "app/palette_app.h"
 #include "app/platform_check.h"
 #include "app/run_end.h"
+#include "base/console.h"
 #include "platform/clipboard.h"
 #include "platform/store/registry_file_store.h"
 #include "platform/x11/interface_colours.h"
@@ -31,7 +32,8 @@ int main(int argc, char** argv) {
             std::printf("%s\n", vexa::versionLine(vexa::kProgramVersion).c_str());
             return 0;
         case vexa::CommandLineAction::usageError:
-            std::fprintf(stderr, "vexa: %s\n%s", command.error.c_str(), vexa::usageText().c_str());
+            vexa::say(command.error);
+            std::fputs(vexa::usageText().c_str(), stderr);
             return 2;
         case vexa::CommandLineAction::nested:
             return vexa::runNestedSession(command);

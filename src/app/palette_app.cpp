@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <system_error>
 
 #include "app/platform_check.h"
 #include "app/program_fault.h"
+#include "base/console.h"
 #include "settings/settings_batch.h"
 #include "ui/about_window.h"
 #include "ui/help_window.h"
@@ -33,8 +35,9 @@ void PaletteApp::startUp() {
     // The guarded region, from naming the settings' key to the end of the window. It catches
     // what keeps the program from starting: the palette model's failures, the program's other
     // failures (a resource that cannot be had) and running out of memory, all but the
-    // palette mode shown as the lack of memory. Anything else is a fault of the program and is
-    // reported as one; either way the settings are saved first when something changed them.
+    // palette mode shown as the lack of memory, and what the system refuses (a file, a folder)
+    // as the file error it is. Anything else is a fault of the program and is reported as
+    // one; either way the settings are saved first when something changed them.
     std::exception_ptr fault;
     try {
         loadSettings();
@@ -45,6 +48,8 @@ void PaletteApp::startUp() {
         reportStartFailure(kNoMemoryMessage);
     } catch (const CommandFailure&) {
         reportStartFailure(kNoMemoryMessage);
+    } catch (const std::system_error& error) {
+        reportStartFailure(CommandFailure::fromSystemError(error).message().c_str());
     } catch (...) {
         fault = std::current_exception();
     }
@@ -89,12 +94,10 @@ void PaletteApp::runWindow() {
 // started the program and sees no box.
 void PaletteApp::reportStartFailure(const char* message) {
     exitStatus_ = 1;
-    std::fprintf(stderr, "vexa: %s\n", message);
-    std::fflush(stderr);
+    say(message);
     showMessageBox(message, MessageIcon::stop);
     if (message == kPaletteModeMessage)
-        std::fputs("vexa: for an 8-bit screen of its own on this desktop, run: vexa --nested\n",
-                   stderr);
+        say("for an 8-bit screen of its own on this desktop, run: vexa --nested");
 }
 
 std::span<const CommandEntry<PaletteApp>> PaletteApp::commandTable() {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "base/console.h"
+
 namespace vexa {
 
 void reportFault(std::FILE* err, std::exception_ptr fault) {
@@ -12,8 +14,7 @@ void reportFault(std::FILE* err, std::exception_ptr fault) {
         what = e.what();
     } catch (...) {
     }
-    std::fprintf(err, "vexa: internal error: %s\n", what.c_str());
-    std::fflush(err);
+    sayTo(err, "internal error: " + what);
 }
 
 }  // namespace vexa

@@ -12,7 +12,7 @@ namespace vexa {
 // The exit status of a run ended by a fault (EX_SOFTWARE in sysexits.h).
 inline constexpr int kFaultExitStatus = 70;
 
-// Writes "vexa: internal error: <what>" about `fault` on `err`.
+// Says "internal error: <what>" about `fault` on `err`.
 void reportFault(std::FILE* err, std::exception_ptr fault);
 
 }  // namespace vexa

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <initializer_list>
 
 namespace vexa {
@@ -87,6 +88,18 @@ CommandFailure::CommandFailure(FileErrorKind kind, std::optional<std::string> pa
 
 CommandFailure CommandFailure::fromErrno(int errnum, std::optional<std::string> path) {
     return CommandFailure(classifyErrno(errnum), std::move(path));
+}
+
+CommandFailure CommandFailure::fromSystemError(const std::system_error& error) {
+    const std::error_code code = error.code();
+    const bool errnoCode =
+        code.category() == std::generic_category() || code.category() == std::system_category();
+    std::optional<std::string> path;
+    if (const auto* fs = dynamic_cast<const std::filesystem::filesystem_error*>(&error);
+        fs && !fs->path1().empty())
+        path = fs->path1().string();
+    return CommandFailure(errnoCode ? classifyErrno(code.value()) : FileErrorKind::generalError,
+                          std::move(path));
 }
 
 MessageIcon CommandFailure::icon() const {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 namespace vexa {
 
@@ -54,6 +55,10 @@ class CommandFailure : public std::runtime_error {
     static CommandFailure silent() { return CommandFailure(FailureCategory::SilentFailure); }
     // A file error for the POSIX error number `errnum`.
     static CommandFailure fromErrno(int errnum, std::optional<std::string> path);
+    // The file error for what the C++ library reports about the system (a filesystem_error,
+    // a system_error, a stream's failure): the kind of its error number (a general error
+    // for a code that is no error number), naming the path a filesystem_error names.
+    static CommandFailure fromSystemError(const std::system_error& error);
 
     FailureCategory category() const { return category_; }
     FileErrorKind fileErrorKind() const { return kind_; }

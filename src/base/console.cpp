@@ -23,4 +23,12 @@ bool say(std::string_view message) {
     return sayTo(stderr, message);
 }
 
+bool sayInPlace(std::FILE* stream, std::string_view message, bool last) {
+    std::string text = "\rvexa: ";
+    text += message.substr(0, message.find('\n'));
+    text += last ? "\x1b[K\n" : "\x1b[K";
+    const bool written = std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+    return std::fflush(stream) == 0 && written;
+}
+
 }  // namespace vexa

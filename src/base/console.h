@@ -15,4 +15,8 @@ bool sayTo(std::FILE* stream, std::string_view message);
 // The same on standard error.
 bool say(std::string_view message);
 
+// A one-line message on a terminal that the next one replaces: a carriage return, the
+// prefix and `message`, the rest of the line cleared; `last` ends the line with LF.
+bool sayInPlace(std::FILE* stream, std::string_view message, bool last);
+
 }  // namespace vexa

@@ -12,6 +12,7 @@ namespace vexa {
 namespace {
 
 int signalPipe[2] = {-1, -1};
+bool ignoredAtStart[NSIG] = {};
 
 void noteSignal(int number) {
     const int saved = errno;
@@ -29,12 +30,19 @@ bool watchEndSignals() {
     action.sa_handler = noteSignal;
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
-    for (int number : {SIGTERM, SIGINT, SIGHUP}) {
+    for (int number : kEndSignals) {
         struct sigaction current {};
-        if (::sigaction(number, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) continue;
+        if (::sigaction(number, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) {
+            ignoredAtStart[number] = true;
+            continue;
+        }
         ::sigaction(number, &action, nullptr);
     }
     return true;
+}
+
+bool endSignalIgnored(int number) {
+    return number > 0 && number < NSIG && ignoredAtStart[number];
 }
 
 int endSignalFd() {

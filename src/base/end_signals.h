@@ -5,7 +5,11 @@
 // programs it starts.
 #pragma once
 
+#include <csignal>
+
 namespace vexa {
+
+inline constexpr int kEndSignals[] = {SIGHUP, SIGINT, SIGTERM};
 
 // Installs the handlers, once; false when the pipe cannot be made.
 bool watchEndSignals();
@@ -13,5 +17,8 @@ bool watchEndSignals();
 int endSignalFd();
 // The signal noted first and not yet taken, or 0.
 int takeEndSignal();
+// Whether end signal `number` was ignored when watchEndSignals() ran: it stays ignored, for
+// the programs Vexa starts too.
+bool endSignalIgnored(int number);
 
 }  // namespace vexa

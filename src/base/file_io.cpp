@@ -25,20 +25,33 @@ void checkReplaceable(const std::string& target, const std::string& path) {
     if (::access(target.c_str(), W_OK) != 0) throw CommandFailure::fromErrno(errno, path);
 }
 
+// A new hidden name in the folder of `target`, for the temporary file.
+template <typename Create>
+int createUnique(const std::string& target, std::string& name, Create create) {
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = folderOf(target) + "/.vexa-save-" + std::to_string(::getpid()) + "-" +
+               std::to_string(counter++) + ".tmp";
+        const int result = create(name);
+        if (result >= 0 || errno != EEXIST) return result;
+    }
+    return -1;
+}
+
 int createTemporary(const std::string& target, TemporaryName temporary, mode_t mode,
                     std::string& name) {
     if (temporary == TemporaryName::fixed) {
         name = target + ".tmp";
         return ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
     }
-    static unsigned counter = 0;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = folderOf(target) + "/.vexa-save-" + std::to_string(::getpid()) + "-" +
-               std::to_string(counter++) + ".tmp";
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd >= 0 || errno != EEXIST) return fd;
+    if (temporary == TemporaryName::unnamed) {
+        name.clear();
+        const int fd = ::open(folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return fd;
     }
-    return -1;
+    return createUnique(target, name, [mode](const std::string& candidate) {
+        return ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    });
 }
 
 }  // namespace
@@ -47,12 +60,13 @@ SaveFile::SaveFile(std::string path, TemporaryName temporary, unsigned newFileMo
     : path_(std::move(path)), target_(linkTarget(path_)) {
     checkReplaceable(target_, path_);
     fd_ = createTemporary(target_, temporary, static_cast<mode_t>(newFileMode), temp_);
+    unnamed_ = fd_ >= 0 && temp_.empty();
     if (fd_ < 0) {
         const int error = errno;
         temp_.clear();
         // A folder that takes no new file may still hold a file the user may write: that
         // file is then truncated and written in place, without the safety of a copy.
-        if (error == EACCES || error == EPERM) {
+        if ((error == EACCES || error == EPERM) && temporary != TemporaryName::unnamed) {
             fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
             if (fd_ >= 0) return;
         }
@@ -92,6 +106,20 @@ void SaveFile::write(std::string_view text) {
 
 void SaveFile::commit() {
     if (::fsync(fd_) != 0) fail(errno);
+    if (unnamed_) {
+        // The name comes last, through the open file's entry in /proc, which needs no
+        // privilege that linking the descriptor itself would.
+        const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+        if (createUnique(target_, temp_, [&](const std::string& candidate) {
+                return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, candidate.c_str(),
+                                AT_SYMLINK_FOLLOW);
+            }) != 0) {
+            const int error = errno;
+            temp_.clear();
+            fail(error);
+        }
+        unnamed_ = false;
+    }
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) fail(errno);

@@ -22,6 +22,10 @@ enum class TemporaryName {
     // path + ".tmp", truncated: for a writer whose lock keeps every other writer out; one
     // left behind by a killed writer is taken over instead of piling up.
     fixed,
+    // A file without a name in the folder, given one only by commit(): a writer killed
+    // before then leaves nothing behind. Never written in place. Where the file system has
+    // no such files, as `unique`.
+    unnamed,
 };
 
 class SaveFile {
@@ -54,6 +58,7 @@ class SaveFile {
     std::string target_;  // the file that is replaced (a symbolic link is followed)
     std::string temp_;
     int fd_ = -1;
+    bool unnamed_ = false;  // fd_ is a file without a name yet
 };
 
 // Up to `maxBytes` bytes from the start of the file at `path`. A folder is refused as

@@ -4,7 +4,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <system_error>
 #include <vector>
+
+#include "base/command_failure.h"
 
 namespace vexa {
 
@@ -51,8 +54,15 @@ std::string expanded(const std::string& typed) {
 
 std::string typedNameToPath(const std::string& typed, const std::string& folder) {
     std::string name = expanded(typed);
-    if (name.empty() || name[0] != '/') name = (folder.empty() ? "." : folder) + "/" + name;
-    if (name[0] != '/') name = std::filesystem::current_path().string() + "/" + name;
+    if ((name.empty() || name[0] != '/') && !folder.empty() && folder != ".")
+        name = folder + "/" + name;
+    if (name.empty() || name[0] != '/') {
+        // A working folder that was removed has no path any more: nothing can be found there.
+        std::error_code error;
+        const std::filesystem::path here = std::filesystem::current_path(error);
+        if (error) throw CommandFailure::fromErrno(error.value(), name.empty() ? "." : name);
+        name = here.string() + "/" + name;
+    }
     // Resolved by name as the dialog shows them, keeping a trailing slash.
     std::vector<std::string> levels;
     std::size_t start = 0;

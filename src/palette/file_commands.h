@@ -1,9 +1,6 @@
-// What Save As and Open do once their dialog has named a file. Save As chooses the format
-// by the final name's extension in any letter case (the filter chosen in the dialog plays
-// no part): "bmp" a palette bitmap, "png" and "gif" the same picture as those images,
-// "gpl", "pal", "act" and "hex" those palette files, anything else a text dump. Open
-// recognises the file by its content: an 8-bit bitmap, an indexed PNG, a GIF, a RIFF
-// palette or one of the palette files.
+// What Save As and Open do once their dialog has named a file, in the formats of
+// file_formats. Save As chooses the format by the final name's extension in any letter case
+// (the filter chosen in the dialog plays no part); Open recognises the file by its content.
 #pragma once
 
 #include <string>
@@ -11,12 +8,6 @@
 namespace vexa {
 
 class PaletteModel;
-
-// A palette file's format is the one palette_formats names for the extension.
-enum class SaveFormat { paletteBitmap, png, gif, paletteFile, textDump };
-
-// The format a save to `path` writes.
-SaveFormat saveFormatFor(const std::string& path);
 
 // Saves the current system palette to `path` in the format its name asks for: the one
 // routine that writes a palette to a file. The file is opened first, then the palette

@@ -6,7 +6,6 @@
 #include "base/command_failure.h"
 #include "base/hex_digit.h"
 #include "palette/palette_formats.h"
-#include "platform/file_name_rules.h"
 
 namespace vexa {
 namespace {
@@ -79,14 +78,23 @@ BitmapColourTable finished(const BitmapColourTable& table) {
     return table;
 }
 
+bool isHexColour(std::string_view line) {
+    if (line.size() != 6) return false;
+    for (char c : line)
+        if (hexDigit(c) < 0) return false;
+    return true;
+}
+
 bool startsWith(std::string_view s, std::string_view prefix) {
     return s.substr(0, prefix.size()) == prefix;
 }
 
+}  // namespace
+
 // GIMP: the header line, then "Name:" and "Columns:" lines, comments after "#" and empty
 // lines anywhere, and one "R G B" line per colour with an optional name after it.
-BitmapColourTable readGimp(std::string_view text) {
-    const auto lines = linesOf(text);
+BitmapColourTable readGimpPalette(std::span<const std::uint8_t> bytes) {
+    const auto lines = linesOf(asText(bytes));
     if (lines.empty() || lines[0] != "GIMP Palette") refuse();
     BitmapColourTable table;
     for (std::size_t i = 1; i < lines.size(); ++i) {
@@ -101,8 +109,8 @@ BitmapColourTable readGimp(std::string_view text) {
 
 // JASC-PAL: the header, the version "0100", the number of colours, exactly that many
 // "R G B" lines; only empty lines may follow.
-BitmapColourTable readJasc(std::string_view text) {
-    const auto lines = linesOf(text);
+BitmapColourTable readJascPalette(std::span<const std::uint8_t> bytes) {
+    const auto lines = linesOf(asText(bytes));
     if (lines.size() < 3 || lines[0] != "JASC-PAL" || lines[1] != "0100") refuse();
     std::string_view countText = lines[2];
     int count = 0;
@@ -123,16 +131,9 @@ BitmapColourTable readJasc(std::string_view text) {
     return finished(table);
 }
 
-bool isHexColour(std::string_view line) {
-    if (line.size() != 6) return false;
-    for (char c : line)
-        if (hexDigit(c) < 0) return false;
-    return true;
-}
-
-BitmapColourTable readHexList(std::string_view text) {
+BitmapColourTable readHexList(std::span<const std::uint8_t> bytes) {
     BitmapColourTable table;
-    for (std::string_view line : linesOf(text)) {
+    for (std::string_view line : linesOf(asText(bytes))) {
         if (line.empty()) continue;
         if (!isHexColour(line)) refuse();
         auto channel = [&](int at) {
@@ -144,7 +145,7 @@ BitmapColourTable readHexList(std::string_view text) {
 }
 
 // 256 RGB triples; the longer form says how many of them are colours.
-BitmapColourTable readAdobe(std::span<const std::uint8_t> bytes) {
+BitmapColourTable readAdobeTable(std::span<const std::uint8_t> bytes) {
     int count = kMaxPaletteEntries;
     if (bytes.size() == kAdobeTableWithCountSize)
         count = bytes[kAdobeTableSize] << 8 | bytes[kAdobeTableSize + 1];
@@ -158,32 +159,20 @@ BitmapColourTable readAdobe(std::span<const std::uint8_t> bytes) {
     return table;
 }
 
-}  // namespace
-
-std::optional<PaletteFileFormat> recognisePaletteFile(std::span<const std::uint8_t> bytes,
-                                                      const std::string& path) {
-    const std::string_view first = firstLine(bytes);
-    if (first == "GIMP Palette") return PaletteFileFormat::gimp;
-    if (first == "JASC-PAL") return PaletteFileFormat::jasc;
-    if (isHexColour(first)) return PaletteFileFormat::hexList;
-    if (hasExtension(path, "act") &&
-        (bytes.size() == kAdobeTableSize || bytes.size() == kAdobeTableWithCountSize))
-        return PaletteFileFormat::adobe;
-    return std::nullopt;
+bool isGimpPalette(std::span<const std::uint8_t> bytes) {
+    return firstLine(bytes) == "GIMP Palette";
 }
 
-BitmapColourTable readPaletteFile(PaletteFileFormat format, std::span<const std::uint8_t> bytes) {
-    switch (format) {
-        case PaletteFileFormat::gimp:
-            return readGimp(asText(bytes));
-        case PaletteFileFormat::jasc:
-            return readJasc(asText(bytes));
-        case PaletteFileFormat::adobe:
-            return readAdobe(bytes);
-        case PaletteFileFormat::hexList:
-            return readHexList(asText(bytes));
-    }
-    refuse();
+bool isJascPalette(std::span<const std::uint8_t> bytes) {
+    return firstLine(bytes) == "JASC-PAL";
+}
+
+bool isHexList(std::span<const std::uint8_t> bytes) {
+    return isHexColour(firstLine(bytes));
+}
+
+bool isAdobeTableSize(std::span<const std::uint8_t> bytes) {
+    return bytes.size() == kAdobeTableSize || bytes.size() == kAdobeTableWithCountSize;
 }
 
 }  // namespace vexa

@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "platform/file_name_rules.h"
-
 namespace vexa {
 namespace {
 
@@ -15,7 +13,9 @@ std::string oneLine(const std::string& name) {
     return line;
 }
 
-std::string gimpPalette(const SystemPaletteSnapshot& snapshot, const std::string& name) {
+}  // namespace
+
+std::string encodeGimpPalette(const SystemPaletteSnapshot& snapshot, const std::string& name) {
     std::string text = "GIMP Palette\nName: " + oneLine(name) + "\nColumns: 16\n#\n";
     for (int i = 0; i < kMaxPaletteEntries; ++i) {
         const PaletteEntry& e = snapshot.entries[i];
@@ -27,7 +27,7 @@ std::string gimpPalette(const SystemPaletteSnapshot& snapshot, const std::string
 }
 
 // Paint Shop Pro writes its palettes with CR LF line ends.
-std::string jascPalette(const SystemPaletteSnapshot& snapshot) {
+std::string encodeJascPalette(const SystemPaletteSnapshot& snapshot) {
     std::string text = "JASC-PAL\r\n0100\r\n256\r\n";
     for (const PaletteEntry& e : snapshot.entries) {
         char line[24];
@@ -37,7 +37,7 @@ std::string jascPalette(const SystemPaletteSnapshot& snapshot) {
     return text;
 }
 
-std::string adobeTable(const SystemPaletteSnapshot& snapshot) {
+std::string encodeAdobeTable(const SystemPaletteSnapshot& snapshot) {
     std::string bytes;
     bytes.reserve(kAdobeTableWithCountSize);
     for (const PaletteEntry& e : snapshot.entries) {
@@ -50,7 +50,7 @@ std::string adobeTable(const SystemPaletteSnapshot& snapshot) {
     return bytes;
 }
 
-std::string hexList(const SystemPaletteSnapshot& snapshot) {
+std::string encodeHexList(const SystemPaletteSnapshot& snapshot) {
     std::string text;
     text.reserve(kMaxPaletteEntries * 7);
     for (const PaletteEntry& e : snapshot.entries) {
@@ -59,31 +59,6 @@ std::string hexList(const SystemPaletteSnapshot& snapshot) {
         text += line;
     }
     return text;
-}
-
-}  // namespace
-
-std::optional<PaletteFileFormat> paletteFormatForName(const std::string& path) {
-    if (hasExtension(path, "gpl")) return PaletteFileFormat::gimp;
-    if (hasExtension(path, "pal")) return PaletteFileFormat::jasc;
-    if (hasExtension(path, "act")) return PaletteFileFormat::adobe;
-    if (hasExtension(path, "hex")) return PaletteFileFormat::hexList;
-    return std::nullopt;
-}
-
-std::string encodePaletteFile(PaletteFileFormat format, const SystemPaletteSnapshot& snapshot,
-                              const std::string& name) {
-    switch (format) {
-        case PaletteFileFormat::gimp:
-            return gimpPalette(snapshot, name);
-        case PaletteFileFormat::jasc:
-            return jascPalette(snapshot);
-        case PaletteFileFormat::adobe:
-            return adobeTable(snapshot);
-        case PaletteFileFormat::hexList:
-            return hexList(snapshot);
-    }
-    return {};
 }
 
 }  // namespace vexa

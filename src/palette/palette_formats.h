@@ -7,7 +7,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 
@@ -16,32 +15,33 @@
 
 namespace vexa {
 
-enum class PaletteFileFormat { gimp, jasc, adobe, hexList };
-
 // An Adobe colour table: 256 RGB triples, optionally followed by the number of colours
 // and the transparent index, both big-endian.
 inline constexpr std::size_t kAdobeTableSize = 768;
 inline constexpr std::size_t kAdobeTableWithCountSize = 772;
 
-// The format the final extension of `path` names (".gpl", ".pal", ".act", ".hex" in any
-// letter case), or nothing for any other name.
-std::optional<PaletteFileFormat> paletteFormatForName(const std::string& path);
+// The files of all 256 entries of `snapshot`. GIMP keeps the palette's `name` on its
+// "Name:" line; the Adobe table is the 772-byte form: count 256, no transparent index
+// (0xFFFF).
+std::string encodeGimpPalette(const SystemPaletteSnapshot& snapshot, const std::string& name);
+std::string encodeJascPalette(const SystemPaletteSnapshot& snapshot);
+std::string encodeAdobeTable(const SystemPaletteSnapshot& snapshot);
+std::string encodeHexList(const SystemPaletteSnapshot& snapshot);
 
-// The file of all 256 entries of `snapshot`. `name` is the palette's name where the
-// format keeps one (GIMP's "Name:" line). The Adobe table is the 772-byte form: count
-// 256, no transparent index (0xFFFF).
-std::string encodePaletteFile(PaletteFileFormat format, const SystemPaletteSnapshot& snapshot,
-                              const std::string& name);
+// What the content of `bytes` shows: the "GIMP Palette" header line, the "JASC-PAL"
+// header line, a first line of six hex digits, or the 768 or 772 bytes of an Adobe table
+// (which only the file's name can confirm).
+bool isGimpPalette(std::span<const std::uint8_t> bytes);
+bool isJascPalette(std::span<const std::uint8_t> bytes);
+bool isHexList(std::span<const std::uint8_t> bytes);
+bool isAdobeTableSize(std::span<const std::uint8_t> bytes);
 
-// The format whose content `bytes` has: the "GIMP Palette" header line, the "JASC-PAL"
-// header line, a first line of six hex digits, or a file of 768 or 772 bytes whose name
-// `path` ends in ".act". Nothing when it has none of them.
-std::optional<PaletteFileFormat> recognisePaletteFile(std::span<const std::uint8_t> bytes,
-                                                      const std::string& path);
-
-// The colours of a palette file of `format`: 1 to 256 entries, each channel 0 to 255.
-// A file that breaks its format (a wrong header, a missing or extra value, a value over
-// 255, a colour count that is wrong, none at all or more than 256) is UnsupportedFormat.
-BitmapColourTable readPaletteFile(PaletteFileFormat format, std::span<const std::uint8_t> bytes);
+// The colours of a palette file: 1 to 256 entries, each channel 0 to 255. A file that
+// breaks its format (a wrong header, a missing or extra value, a value over 255, a colour
+// count that is wrong, none at all or more than 256) is UnsupportedFormat.
+BitmapColourTable readGimpPalette(std::span<const std::uint8_t> bytes);
+BitmapColourTable readJascPalette(std::span<const std::uint8_t> bytes);
+BitmapColourTable readAdobeTable(std::span<const std::uint8_t> bytes);
+BitmapColourTable readHexList(std::span<const std::uint8_t> bytes);
 
 }  // namespace vexa

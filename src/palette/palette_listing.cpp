@@ -3,32 +3,13 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "palette/palette_formats.h"
-#include "palette/text_dump.h"
+#include "palette/file_formats.h"
 
 namespace vexa {
 
-std::optional<PrintFormat> printFormatNamed(std::string_view name) {
-    if (name == "txt") return PrintFormat::text;
-    if (name == "gpl") return PrintFormat::gimp;
-    if (name == "pal") return PrintFormat::jasc;
-    if (name == "hex") return PrintFormat::hexList;
-    return std::nullopt;
-}
-
-std::string printedPalette(PrintFormat format, int entryCount,
+std::string printedPalette(const FileFormat& format, int entryCount,
                            const SystemPaletteSnapshot& snapshot, const std::tm* local) {
-    switch (format) {
-        case PrintFormat::text:
-            return buildTextDump(entryCount, snapshot, local);
-        case PrintFormat::gimp:
-            return encodePaletteFile(PaletteFileFormat::gimp, snapshot, "System palette");
-        case PrintFormat::jasc:
-            return encodePaletteFile(PaletteFileFormat::jasc, snapshot, {});
-        case PrintFormat::hexList:
-            break;
-    }
-    return encodePaletteFile(PaletteFileFormat::hexList, snapshot, {});
+    return format.encode({snapshot, entryCount, local, "System palette"});
 }
 
 std::string watchTime(const std::tm& local, int milliseconds) {

@@ -1,25 +1,20 @@
-// The palette as the command line prints it: the whole palette in one of the text formats
-// for --print, and for --watch one line per change naming the entries that changed. Pure
+// The palette as the command line prints it: the whole palette in one of the printable
+// formats for --print, and for --watch one line per change naming the entries that changed. Pure
 // functions; the caller reads the display and writes the lines.
 #pragma once
 
 #include <ctime>
-#include <optional>
 #include <string>
-#include <string_view>
 
 #include "base/palette_types.h"
 
 namespace vexa {
 
-enum class PrintFormat { text, gimp, jasc, hexList };
+struct FileFormat;
 
-// "txt", "gpl", "pal" or "hex"; nothing for any other name.
-std::optional<PrintFormat> printFormatNamed(std::string_view name);
-
-// The palette in `format`: the text listing of the first `entryCount` entries with the
-// time `local`, or the palette file of all 256 entries, as Save As writes them.
-std::string printedPalette(PrintFormat format, int entryCount,
+// The palette in `format`, as Save As writes it (the text listing shows the first
+// `entryCount` entries and the time `local`); GIMP's palette is called "System palette".
+std::string printedPalette(const FileFormat& format, int entryCount,
                            const SystemPaletteSnapshot& snapshot, const std::tm* local);
 
 // "HH:MM:SS.mmm" of the local time `local` and `milliseconds` past its second.

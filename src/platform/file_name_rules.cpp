@@ -2,8 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <optional>
 
@@ -12,40 +10,19 @@
 namespace vexa {
 namespace {
 
-std::string finalName(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 // What both dialogs do with a typed name that is a folder or names no file; nothing when the
 // name goes on to the dialog's own rules.
 std::optional<DialogDecision> folderOrNoName(const std::string& chosen, const PathFacts& typed) {
     if (typed.isDirectory) return DialogDecision{DialogStep::enterFolder, chosen};
-    if (finalName(chosen).empty()) return DialogDecision{DialogStep::refuseEmpty, chosen};
+    if (fileName(chosen).empty()) return DialogDecision{DialogStep::refuseEmpty, chosen};
     return std::nullopt;
 }
 
 }  // namespace
 
-std::string fileExtension(const std::string& path) {
-    const std::string name = finalName(path);
-    const auto dot = name.rfind('.');
-    return dot == std::string::npos ? std::string() : name.substr(dot + 1);
-}
-
-bool hasExtension(const std::string& path, const std::string& extension) {
-    return lowered(fileExtension(path)) == lowered(extension);
-}
-
 std::string withDefaultExtension(const std::string& path, const std::string& extension) {
     // A name that already has a dot, even a trailing one, keeps exactly what was typed.
-    const std::string name = finalName(path);
+    const std::string name = fileName(path);
     if (name.empty() || name.find('.') != std::string::npos || extension.empty()) return path;
     return path + "." + extension;
 }

@@ -24,12 +24,6 @@ using PathProbe = std::function<PathFacts(const std::string& path)>;
 // not exist as typed.
 inline constexpr const char* kDefaultExtension = "bmp";
 
-// The characters after the last "." of the final name component, or "" when it has none.
-std::string fileExtension(const std::string& path);
-
-// True when the extension of `path` is `extension`, ignoring letter case.
-bool hasExtension(const std::string& path, const std::string& extension);
-
 // `path` with "." and `extension` appended when its final name has no extension.
 std::string withDefaultExtension(const std::string& path, const std::string& extension);
 

@@ -1,6 +1,9 @@
 // The window operations that persistent window state needs of the main window:
-// whether it exists and is minimised, its frame rectangle, the desktop, and placement.
+// whether it exists, is minimised or stands as the user left it, its frame rectangle, the
+// desktop, and placement.
 #pragma once
+
+#include <optional>
 
 #include "base/geometry.h"
 
@@ -19,6 +22,11 @@ class WindowOps {
     // True while the handle names a live window.
     virtual bool isWindow() const = 0;
     virtual bool isMinimised() const = 0;
+    // windowRect() while the window stands as the user left it: in the frame of the window
+    // manager that took it in, or mapped where it was placed when no manager framed it.
+    // Nothing when a window manager that ends, or has ended, released it, or it was
+    // unmapped: its rectangle is then a passing one.
+    virtual std::optional<Rect> rectAsLeft() const = 0;
     // The whole window, frame included, in screen coordinates.
     virtual Rect windowRect() const = 0;
     // The whole primary screen.

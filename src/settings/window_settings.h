@@ -36,8 +36,9 @@ class WindowSettings : public SettingsStore {
 
     // Takes the window's show state and, unless it is minimised or `withBounds` is false,
     // its rectangle; marks the settings modified when either changed. Does nothing without a
-    // live window.
-    void captureWindowState(WindowOps* window, bool withBounds = true);
+    // live window. A window that no longer stands as the user left it gives `lastKnown`
+    // instead of its rectangle, or keeps the loaded bounds when that is empty.
+    void captureWindowState(WindowOps* window, bool withBounds = true, const Rect& lastKnown = {});
     void updateBounds(const Rect& r);
     // Places the window at the stored bounds shifted into the desktop, topmost when onTop,
     // and brings it to the foreground; the stored show state is not applied. False, leaving

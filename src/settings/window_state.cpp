@@ -13,7 +13,7 @@ bool live(const WindowOps* window) {
 
 }  // namespace
 
-void WindowSettings::captureWindowState(WindowOps* window, bool withBounds) {
+void WindowSettings::captureWindowState(WindowOps* window, bool withBounds, const Rect& lastKnown) {
     if (!live(window)) return;
     bool minimised = window->isMinimised();
     std::int32_t state = minimised ? SW_SHOWMINIMIZED : 0;
@@ -23,7 +23,12 @@ void WindowSettings::captureWindowState(WindowOps* window, bool withBounds) {
     }
     // A minimised window's rectangle is not where it will reappear: keep the loaded bounds.
     if (minimised || !withBounds) return;
-    updateBounds(window->windowRect());
+    // A window manager that has ended, or is ending, hands the window back to the root
+    // without its frame, or leaves it unmapped: that rectangle is not where the user left it.
+    if (const std::optional<Rect> r = window->rectAsLeft())
+        updateBounds(*r);
+    else if (!lastKnown.empty())
+        updateBounds(lastKnown);
 }
 
 void WindowSettings::updateBounds(const Rect& r) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <new>
 #include <span>
+#include <system_error>
 
 #include "base/command_failure.h"
 #include "ui/message_box.h"
@@ -43,8 +44,10 @@ bool dispatchCommand(std::span<const CommandEntry<Target>> table, Target& target
 }
 
 // Runs `work`; a CommandFailure it raises is shown (through `show`, showFailure unless a
-// test listens) unless it is silent, and running out of memory is shown as the OutOfMemory
-// failure. No failure escapes; false when one ended the work.
+// test listens) unless it is silent, what the C++ library reports about the system is
+// shown as the file error it stands for, and running out of memory is shown as the
+// OutOfMemory failure. No failure escapes, only a fault of the program; false when a
+// failure ended the work.
 inline bool runReportingFailures(
     const std::function<void()>& work,
     const std::function<void(const CommandFailure&)>& show = showFailure) {
@@ -53,6 +56,8 @@ inline bool runReportingFailures(
         return true;
     } catch (const CommandFailure& failure) {
         if (failure.shown()) show(failure);
+    } catch (const std::system_error& error) {
+        show(CommandFailure::fromSystemError(error));
     } catch (const std::bad_alloc&) {
         show(CommandFailure::outOfMemory());
     }

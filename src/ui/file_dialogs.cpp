@@ -10,8 +10,10 @@
 #include <FL/filename.H>
 
 #include <memory>
+#include <vector>
 
 #include "base/typed_path.h"
+#include "palette/file_formats.h"
 #include "platform/file_name_rules.h"
 #include "platform/window_colormap.h"
 #include "ui/fltk_preferences.h"
@@ -135,18 +137,30 @@ void setNameField(Fl_Group& window, const std::string& name) {
         ok->activate();
 }
 
-std::optional<std::string> runDialog(const char* title, const char* filters, int filterCount,
+// "<label> (*.a;*.b)" of the formats in `filter`, in the table's order.
+std::string openFilter(const char* label, OpenFilter filter) {
+    std::string patterns;
+    for (const FileFormat& format : fileFormats())
+        if (format.openFilter == filter && !format.extension.empty())
+            patterns.append(patterns.empty() ? "*." : ";*.").append(format.extension);
+    return std::string(label) + " (" + patterns + ")";
+}
+
+std::optional<std::string> runDialog(const char* title, const std::vector<std::string>& filters,
                                      int type, const char* initialName, bool saving) {
     const char* folder = lastFolder().empty() ? "." : lastFolder().c_str();
+    std::string filterText;
+    for (const std::string& filter : filters)
+        filterText += (filterText.empty() ? "" : "\t") + filter;
     const auto owned = withoutFltkUserPreferences(
-        [&] { return std::make_unique<Fl_File_Chooser>(folder, filters, type, title); });
+        [&] { return std::make_unique<Fl_File_Chooser>(folder, filterText.c_str(), type, title); });
     Fl_File_Chooser& chooser = *owned;
     Fl_Group& window = *chooser.newButton->window();
     // A bitmap has no text to preview: the preview would show its first bytes as text.
     chooser.preview(0);
     chooser.previewButton->hide();
     FilterChoice filterChoice;
-    keepOnlyFilters(window, chooser, filterCount, filterChoice);
+    keepOnlyFilters(window, chooser, static_cast<int>(filters.size()), filterChoice);
     plainNameField(window);
     std::string name = initialName ? initialName : "";
     for (;;) {
@@ -195,19 +209,20 @@ std::optional<std::string> runDialog(const char* title, const char* filters, int
 }  // namespace
 
 std::optional<std::string> runSaveAsDialog() {
-    return runDialog("Save As",
-                     "Bitmap (*.bmp)\tText (*.txt)\tPNG image (*.png)\tGIF image (*.gif)\t"
-                     "GIMP palette (*.gpl)\tJASC palette (*.pal)\tAdobe color table (*.act)\t"
-                     "Hex list (*.hex)",
-                     8, Fl_File_Chooser::CREATE, "SysPal", true);
+    std::vector<std::string> filters;
+    for (const FileFormat& format : fileFormats())
+        if (format.encode && !format.label.empty())
+            filters.push_back(std::string(format.label) + " (*." + std::string(format.extension) +
+                              ")");
+    return runDialog("Save As", filters, Fl_File_Chooser::CREATE, "SysPal", true);
 }
 
 std::optional<std::string> runOpenDialog() {
     // Open recognises a file by its content: "All files" reaches one of another name.
     return runDialog("Open",
-                     "Images (*.bmp;*.png;*.gif)\tPalette files (*.gpl;*.pal;*.act;*.hex)\t"
-                     "All files (*)",
-                     3, Fl_File_Chooser::SINGLE, nullptr, false);
+                     {openFilter("Images", OpenFilter::images),
+                      openFilter("Palette files", OpenFilter::paletteFiles), "All files (*)"},
+                     Fl_File_Chooser::SINGLE, nullptr, false);
 }
 
 }  // namespace vexa

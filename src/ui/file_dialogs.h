@@ -8,14 +8,14 @@
 
 namespace vexa {
 
-// The Save As dialog: initial name "SysPal", filters "Bitmap (*.bmp)", "Text (*.txt)",
-// "PNG image (*.png)", "GIF image (*.gif)", "GIMP palette (*.gpl)", "JASC palette (*.pal)",
-// "Adobe color table (*.act)" and "Hex list (*.hex)", default extension "bmp", asking before
-// a file is replaced or created. The full path to write, or nothing when the user cancelled.
+// The Save As dialog: initial name "SysPal", a filter "<label> (*.<extension>)" for every
+// format Vexa writes ("Bitmap (*.bmp)" first), default extension "bmp", asking before a
+// file is replaced or created. The full path to write, or nothing when the user cancelled.
 std::optional<std::string> runSaveAsDialog();
 
 // The Open dialog: filters "Images (*.bmp;*.png;*.gif)" (selected), "Palette files
-// (*.gpl;*.pal;*.act;*.hex)" and "All files (*)", only an existing file in an existing folder.
+// (*.gpl;*.pal;*.act;*.hex)" and "All files (*)", each listing the formats of the file
+// format table in its group; only an existing file in an existing folder.
 // The full path to read, or nothing when the user cancelled.
 std::optional<std::string> runOpenDialog();
 

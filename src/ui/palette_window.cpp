@@ -211,10 +211,17 @@ void PaletteWindow::toggleBorder() {
 
 void PaletteWindow::resize(int x, int y, int width, int height) {
     Fl_Window::resize(x, y, width, height);
-    if (shown() && !ended_ && !windowOps_->isMinimised()) lastKnownRect_ = windowOps_->windowRect();
+    noteRect();
+}
+
+void PaletteWindow::noteRect() {
+    if (!shown() || ended_ || windowOps_->isMinimised()) return;
+    if (const std::optional<Rect> r = windowOps_->rectAsLeft()) lastKnownRect_ = *r;
 }
 
 int PaletteWindow::handle(int event) {
+    // Mapped, or back from minimised, without a move: the rectangle may be seen only now.
+    if (event == FL_SHOW) noteRect();
     if (event == FL_PUSH && Fl::event_button() != FL_LEFT_MOUSE && gridView_.holdsCapture()) {
         // Another button pressed during a readout, wherever the pointer is: the grid keeps
         // the capture and the drag goes on.
@@ -247,7 +254,7 @@ void PaletteWindow::endDialog() {
 // A place given on the command line is for this run only, as in other X programs: the
 // remembered place stays for the next start.
 void PaletteWindow::handBack() {
-    settings_.captureWindowState(windowOps_.get(), !start_.geometry);
+    settings_.captureWindowState(windowOps_.get(), !start_.geometry, lastKnownRect_);
     handBackView();
 }
 

@@ -77,6 +77,8 @@ class PaletteWindow : public Fl_Window, public TopLevelWindow {
     void centreInWorkArea();
     void handBack();
     void handBackView();
+    // Notes the frame rectangle while the window stands as the user left it.
+    void noteRect();
 
     ViewSettings& settings_;
     StartOptions start_;
@@ -86,7 +88,8 @@ class PaletteWindow : public Fl_Window, public TopLevelWindow {
     PaletteGridView gridView_;
     std::unique_ptr<MainWindowOps> windowOps_;
     bool ended_ = false;
-    // The frame rectangle at the last move or resize, for a hand-back without the display.
+    // The frame rectangle last noted: what is handed back when, at the end, the window no
+    // longer stands as the user left it or the display is gone.
     Rect lastKnownRect_{};
 };
 

@@ -1,5 +1,7 @@
 #include "desktop.h"
 
+#include <signal.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -39,6 +41,10 @@ WindowManager::WindowManager(::Display* display, Desktop desktop) : desktop_(des
     const bool ready =
         waitForWindowManager(display) && (desktop != Desktop::openbox || waitFor(announced));
     if (!ready) throw std::runtime_error(desktopName(desktop) + " did not start");
+}
+
+bool WindowManager::end(int signal) {
+    return process_ && ::kill(process_->pid(), signal) == 0 && process_->wait().has_value();
 }
 
 WindowManager::~WindowManager() {

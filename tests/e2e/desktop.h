@@ -23,6 +23,8 @@ class WindowManager {
     WindowManager(const WindowManager&) = delete;
     WindowManager& operator=(const WindowManager&) = delete;
     Desktop desktop() const { return desktop_; }
+    // Sends the window manager `signal` and waits until it has exited.
+    bool end(int signal);
 
   private:
     Desktop desktop_;

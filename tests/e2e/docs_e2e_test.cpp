@@ -131,6 +131,13 @@ TEST_F(DocsE2E, EveryCommandLineOfTheReadmeDoesWhatItSays) {
              EXPECT_TRUE(std::regex_match(printed.out, std::regex("([0-9a-f]{6}\n){256}")))
                  << printed.out;
          }},
+        {"vexa --record cycle.gif --duration 1",
+         [&](const std::string& line) {
+             const Outcome recorded = run(line);
+             EXPECT_EQ((std::tuple{recorded.status, recorded.out, recorded.err}),
+                       (std::tuple{0, "", ""}));
+             EXPECT_EQ(fileText("cycle.gif").substr(0, 6), "GIF89a");
+         }},
         {"vexa --version --bogus",
          [&](const std::string& line) {
              const Outcome refused = run(line);

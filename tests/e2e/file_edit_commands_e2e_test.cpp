@@ -310,6 +310,31 @@ TEST_F(FileEditE2E, FullDiskIsReportedAndThePreviousFileKept) {
     EXPECT_EQ(fileText(target), "previous");
 }
 
+// A folder taken away while Vexa runs in it (a temporary folder cleaned up, a disk
+// removed): a relative name there names a missing file, and the window goes on.
+TEST_F(FileEditE2E, ARelativeNameAfterTheWorkingFolderWasRemovedIsAMissingFile) {
+    holdColours(3);
+    const std::string gone = path("gone");
+    fs::create_directories(gone);
+    fs::current_path(gone);
+    startVexa();
+    fs::current_path(dir_);
+    fs::remove(gone);
+
+    ASSERT_TRUE(typeFileName(chooserFor({"alt+f", "s"}, "Save As"), "x.bmp"));
+    ASSERT_TRUE(waitForMessage(x_, "Vexa"));
+    takeScreenshot(temporaryPath("vexa-removed-folder", ".png"));
+    EXPECT_EQ(vexaMessage(), "x.bmp was not found.");
+    ASSERT_TRUE(typeFileName(chooserFor({"alt+f", "o"}, "Open"), "x.bmp"));
+    EXPECT_EQ(vexaMessage(), "x.bmp was not found.");
+
+    const std::string full = path("after.bmp");
+    ASSERT_TRUE(typeFileName(chooserFor({"alt+f", "s"}, "Save As"), full));
+    EXPECT_EQ(answer("Save As", "Return"), full + " does not exist.\nDo you want to create it?");
+    EXPECT_TRUE(waitForFile(full, 9270));
+    EXPECT_FALSE(vexa_->waitForExit(0ms)) << "Vexa ended";
+}
+
 TEST_F(FileEditE2E, CopyOffersTheInstalledColoursOnTheClipboard) {
     const auto colours = holdColours(9);
     startVexa();

@@ -1,6 +1,6 @@
 // vexa --nested on a 24-bit TrueColor Xvfb standing in for the user's desktop: one nested
-// 8-bit Xephyr window opens there, twm, Vexa and a command with a palette of its own run
-// inside, and they all end together, whichever way the session ends.
+// window with an 8-bit Xephyr screen in it opens there, twm, Vexa and a command with a
+// palette of its own run inside, and they all end together, whichever way the session ends.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -79,8 +80,22 @@ bool xdotoolOn(const std::string& display, const std::vector<std::string>& argum
     return done;
 }
 
+// The parent of `window`, 0 when there is none.
+Window parentOf(::Display* display, Window window) {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, window, &root, &parent, &children, &count)) return 0;
+    if (children) XFree(children);
+    return parent;
+}
+
 bool exitedWith(const std::optional<int>& status, int code) {
     return status && WIFEXITED(*status) && WEXITSTATUS(*status) == code;
+}
+
+bool mentions(const std::vector<std::string>& lines, const std::string& text) {
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& line) { return line.find(text) != std::string::npos; });
 }
 
 class NestedE2E : public ::testing::Test {
@@ -91,11 +106,11 @@ class NestedE2E : public ::testing::Test {
     }
 
     // `vexa --nested -- <the colormap holder>`, waited for until twm runs and Vexa's and
-    // the command's windows are there.
-    void start() {
+    // the command's windows are there; `shell` comes first in the shell that starts it.
+    void start(const std::string& shell = "") {
         // Standard error comes through the same pipe, the session keeping its process.
         session = std::make_unique<ChildProcess>(std::vector<std::string>{
-            "sh", "-c", "exec \"$0\" \"$@\" 2>&1", VEXA_BINARY, "--nested", "--",
+            "sh", "-c", shell + "exec \"$0\" \"$@\" 2>&1", VEXA_BINARY, "--nested", "--",
             colormapHolderPath(), "--color", "0-99=FF8000", "--color", "100-199=0080FF", "--color",
             "200-255=40C040", "--geometry", "96x96+20+40", "--no-install"});
         const std::optional<std::string> line = session->readLine();
@@ -128,8 +143,31 @@ class NestedE2E : public ::testing::Test {
             timeout);
     }
 
+    // Ends the session by `signal`; what it wrote until then. Its status in `status`.
+    std::vector<std::string> endBy(int signal) {
+        nested.reset();
+        ::kill(session->pid(), signal);
+        return restOfOutput();
+    }
+
+    std::vector<std::string> restOfOutput() {
+        std::vector<std::string> lines;
+        while (const std::optional<std::string> line = session->readLine()) lines.push_back(*line);
+        status = session->wait();
+        return lines;
+    }
+
+    // Vexa's saved placement: left, top, right and bottom.
+    std::vector<std::optional<std::uint32_t>> placement() const {
+        std::vector<std::optional<std::uint32_t>> bounds;
+        for (const char* side : {"left", "top", "right", "bottom"})
+            bounds.push_back(home.dword("Window", std::string("Bounds.") + side));
+        return bounds;
+    }
+
     XConnection desktop;
     ConfigHome home;
+    std::optional<int> status;
     std::unique_ptr<ChildProcess> session;
     std::string display;
     // Closed before the session ends: Xlib ends a program whose server goes away.
@@ -149,7 +187,8 @@ TEST_F(NestedE2E, VexaShowsTheCommandsColoursAndEscapeEndsEverything) {
         if (readStringProperty(desktop, children[i], "WM_NAME") == kNestedTitle)
             titled.push_back(children[i]);
     if (children) XFree(children);
-    EXPECT_EQ(titled.size(), 1u) << "one nested window on the desktop";
+    ASSERT_EQ(titled.size(), 1u) << "one nested window on the desktop";
+    EXPECT_EQ(ScreenCount(nested->get()), 1);
     EXPECT_EQ(DefaultDepth(nested->get(), 0), 8);
     EXPECT_EQ(DefaultVisual(nested->get(), 0)->c_class, PseudoColor);
     ASSERT_TRUE(programs.count("Xephyr") && programs.count("twm") && programs.count("vexa"));
@@ -183,14 +222,25 @@ TEST_F(NestedE2E, VexaShowsTheCommandsColoursAndEscapeEndsEverything) {
         return focus == vexaWindow;
     }));
     nested.reset();
+    // The desktop gives the nested window the keyboard, as its window manager does, and the
+    // key is typed on the desktop away from it: the nested screen takes it all the same.
+    XSetInputFocus(desktop, titled.at(0), RevertToParent, CurrentTime);
+    XWarpPointer(desktop, None, desktop.root(), 0, 0, 0, 0, 0, 0);
+    ASSERT_TRUE(waitFor([&] {
+        Window focus = 0;
+        int revert = 0;
+        XGetInputFocus(desktop, &focus, &revert);
+        return parentOf(desktop, focus) == titled[0];
+    }));
     // The screen may go before xdotool has released the key, failing it: the session's
     // end is what tells.
-    xdotoolOn(display, {"key", "Escape"});
+    xdotool({"key", "Escape"});
     EXPECT_TRUE(exitedWith(session->wait(), 0));
     EXPECT_TRUE(allGone(kLiveness));
 }
 
 TEST_F(NestedE2E, VexaOutlivesTheCommandAndClosingTheNestedWindowEndsTheRest) {
+    WindowManager manager(desktop, Desktop::openbox);
     ASSERT_NO_FATAL_FAILURE(start());
     ASSERT_EQ(programs.count("vexa-test-color"), 1u);
     // The holder ends when its standard input, the session's, ends.
@@ -202,19 +252,27 @@ TEST_F(NestedE2E, VexaOutlivesTheCommandAndClosingTheNestedWindowEndsTheRest) {
     EXPECT_NE(findWindowByName(*nested, "About Vexa"), 0u);
     EXPECT_TRUE(session->running());
 
-    // A window manager's close button kills Xephyr's connection: Xephyr takes no
-    // WM_DELETE_WINDOW.
-    Window screen = findWindowByName(desktop, kNestedTitle, 0ms);
+    // The desktop's window manager closes the nested window, as its close button does.
+    const Window screen = findWindowByName(desktop, kNestedTitle, 0ms);
     ASSERT_NE(screen, 0u);
     nested.reset();
-    XKillClient(desktop, screen);
+    XEvent close{};
+    close.xclient.type = ClientMessage;
+    close.xclient.window = screen;
+    close.xclient.message_type = XInternAtom(desktop, "_NET_CLOSE_WINDOW", False);
+    close.xclient.format = 32;
+    close.xclient.data.l[1] = 2;  // from a pager or a task bar, as a user's click
+    XSendEvent(desktop, desktop.root(), False, SubstructureRedirectMask | SubstructureNotifyMask,
+               &close);
     XSync(desktop, False);
-    EXPECT_TRUE(exitedWith(session->wait(), 0));
+    const std::vector<std::string> lines = restOfOutput();
+    EXPECT_TRUE(exitedWith(status, 0));
     EXPECT_TRUE(allGone(kLiveness));
-    // twm and Vexa lose the screen before the session sees the server end: that is no
-    // failure of theirs to report.
-    while (const std::optional<std::string> line = session->readLine(1000ms))
-        EXPECT_EQ(line->find("vexa: twm"), std::string::npos) << *line;
+    // Vexa, twm and the server end in order: nothing failed, and the session says what
+    // happened.
+    EXPECT_FALSE(mentions(lines, "vexa: twm")) << ::testing::PrintToString(lines);
+    EXPECT_FALSE(mentions(lines, "lost the connection")) << ::testing::PrintToString(lines);
+    EXPECT_TRUE(mentions(lines, "vexa: the nested window was closed; the session ends"));
 }
 
 TEST_F(NestedE2E, TermOrKillOfTheSessionLeavesNothingBehind) {
@@ -223,14 +281,88 @@ TEST_F(NestedE2E, TermOrKillOfTheSessionLeavesNothingBehind) {
         ASSERT_NO_FATAL_FAILURE(start());
         nested.reset();
         ASSERT_EQ(kill(session->pid(), signal), 0);
-        EXPECT_TRUE(allGone(2000ms));
-        const std::optional<int> status = session->wait(5000ms);
+        EXPECT_TRUE(allGone(kLiveness));
+        const std::optional<int> ended = session->wait();
         if (signal == SIGTERM)
-            EXPECT_TRUE(exitedWith(status, 128 + SIGTERM));
+            EXPECT_TRUE(exitedWith(ended, 128 + SIGTERM));
         else
-            EXPECT_TRUE(status && WIFSIGNALED(*status));
+            EXPECT_TRUE(ended && WIFSIGNALED(*ended));
         session.reset();
     }
+}
+
+// Whatever ends it, the session ends Vexa first, while its window manager and screen stand:
+// the placement it saves stays as it was, and nothing in the screen loses its connection.
+class NestedEndE2E : public NestedE2E, public ::testing::WithParamInterface<Desktop> {};
+
+TEST_P(NestedEndE2E, SignalEndsKeepTheSavedPlacement) {
+    WindowManager manager(desktop, GetParam());
+    std::vector<std::optional<std::uint32_t>> first;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGTERM, SIGINT}) {
+        SCOPED_TRACE(strsignal(signal));
+        ASSERT_NO_FATAL_FAILURE(start());
+        const std::vector<std::string> lines = endBy(signal);
+        EXPECT_TRUE(exitedWith(status, 128 + signal));
+        EXPECT_FALSE(mentions(lines, "lost the connection")) << ::testing::PrintToString(lines);
+        if (first.empty()) first = placement();
+        EXPECT_EQ(placement(), first);
+        EXPECT_TRUE(allGone(kLiveness));
+        session.reset();
+    }
+    ASSERT_TRUE(first.at(0).has_value());
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, NestedEndE2E, ::testing::Values(Desktop::bare, Desktop::openbox),
+                         [](const auto& param) { return desktopName(param.param); });
+
+TEST_F(NestedE2E, ADestroyedNestedWindowOrAKilledConnectionEndsTheSessionLikeAClose) {
+    for (const bool kill : {false, true}) {
+        SCOPED_TRACE(kill ? "xkill" : "xdotool windowclose");
+        ASSERT_NO_FATAL_FAILURE(start());
+        const Window screen = findWindowByName(desktop, kNestedTitle, 0ms);
+        ASSERT_NE(screen, 0u);
+        nested.reset();
+        // No close request: the window, or its program's connection, simply goes.
+        if (kill)
+            XKillClient(desktop, screen);
+        else
+            XDestroyWindow(desktop, screen);
+        XSync(desktop, False);
+        const std::vector<std::string> lines = restOfOutput();
+        EXPECT_TRUE(exitedWith(status, 0));
+        EXPECT_TRUE(allGone(kLiveness));
+        EXPECT_TRUE(mentions(lines, "vexa: the nested window was closed; the session ends"));
+        EXPECT_FALSE(mentions(lines, "lost the connection")) << ::testing::PrintToString(lines);
+        session.reset();
+    }
+}
+
+// Off until Vexa itself keeps the placement it last knew when its window manager has gone:
+// the session cannot save it from an end that comes after twm's.
+TEST_F(NestedE2E, TheWindowManagerKilledFirstKeepsThePlacement) {
+    ASSERT_NO_FATAL_FAILURE(start());
+    endBy(SIGTERM);
+    const std::vector<std::optional<std::uint32_t>> first = placement();
+    ASSERT_TRUE(first.at(0).has_value());
+    session.reset();
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_EQ(::kill(programs["twm"], SIGKILL), 0);
+    ASSERT_TRUE(waitFor([&] { return !alive(programs["twm"]); }));
+    // Vexa's window is the root's child again once twm's frame has gone.
+    ASSERT_TRUE(waitFor([&] { return parentOf(*nested, vexaWindow) == nested->root(); }));
+    endBy(SIGTERM);
+    EXPECT_EQ(placement(), first);
+}
+
+TEST_F(NestedE2E, UnderNohupTheSessionAndVexaOutliveAHangUp) {
+    ASSERT_NO_FATAL_FAILURE(start("trap '' HUP; "));
+    EXPECT_TRUE(ignoresSignal(session->pid(), SIGHUP));
+    EXPECT_TRUE(ignoresSignal(programs["vexa"], SIGHUP));
+    // A hang-up the session heeded would end it first, with its own status.
+    nested.reset();
+    ASSERT_EQ(::kill(session->pid(), SIGHUP), 0);
+    endBy(SIGTERM);
+    EXPECT_TRUE(exitedWith(status, 128 + SIGTERM));
 }
 
 // The first lines `vexa --nested` writes to standard error in `shell` (a shell command that

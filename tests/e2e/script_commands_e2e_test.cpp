@@ -100,6 +100,15 @@ TEST_F(ScriptCommandsE2E, FailuresPrintTheWindowsMessageAndEndWithStatusOne) {
     EXPECT_EQ((std::tuple{missing.status, missing.out, missing.err}),
               (std::tuple{1, "", "vexa: " + dir_ + "/gone/p.gpl was not found.\n"}));
     EXPECT_FALSE(fs::exists(dir_ + "/gone"));
+    // Run in a folder that was removed since: a relative name there is a missing file.
+    const std::string gone = dir_ + "/gone";
+    fs::create_directories(gone);
+    fs::current_path(gone);
+    fs::remove(gone);
+    const Outcome removed = vexa("--save x");
+    fs::current_path("/");
+    EXPECT_EQ((std::tuple{removed.status, removed.err}),
+              (std::tuple{1, std::string("vexa: x.bmp was not found.\n")}));
     const Outcome usage = vexa("--print --format act");
     EXPECT_EQ(usage.status, 2);
     EXPECT_NE(usage.err.find("unknown format 'act'"), std::string::npos) << usage.err;

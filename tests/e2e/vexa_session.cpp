@@ -83,6 +83,14 @@ std::string toString(const Geometry& g) {
            "+" + std::to_string(g.y);
 }
 
+Geometry storedPlacement(const ConfigHome& home) {
+    auto at = [&](const char* entry) {
+        return static_cast<int>(home.dword("Window", entry).value_or(0));
+    };
+    const int left = at("Bounds.left"), top = at("Bounds.top");
+    return {left, top, at("Bounds.right") - left, at("Bounds.bottom") - top};
+}
+
 Geometry windowGeometry(::Display* display, Window window) {
     XWindowAttributes attributes{};
     if (!XGetWindowAttributes(display, window, &attributes)) return {};
@@ -164,6 +172,15 @@ Outcome runVexa(const ConfigHome& home, const std::string& display, const std::s
     err << std::ifstream(errors).rdbuf();
     outcome.err = err.str();
     return outcome;
+}
+
+bool ignoresSignal(pid_t pid, int signal) {
+    std::ifstream file("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(file, line))
+        if (line.rfind("SigIgn:", 0) == 0)
+            return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1) & 1) != 0;
+    return false;
 }
 
 }  // namespace vexa::testing

@@ -50,6 +50,8 @@ struct Geometry {
     friend bool operator==(const Geometry&, const Geometry&) = default;
 };
 std::string toString(const Geometry& g);
+// The window bounds stored in `home`, as a geometry (absent entries read as 0).
+Geometry storedPlacement(const ConfigHome& home);
 Geometry windowGeometry(::Display* display, Window window);
 
 // Waits until a window manager redirects the root's substructure; false after a timeout.
@@ -98,6 +100,9 @@ Outcome runVexa(const ConfigHome& home, const std::string& display, const std::s
 
 // Chooses a menu item by its mnemonics (for example {"alt+v", "c", "1"}) in `window`.
 bool chooseMenu(Window window, const std::vector<std::string>& keys);
+
+// Whether process `pid` ignores `signal` (as /proc tells).
+bool ignoresSignal(pid_t pid, int signal);
 
 // Waits until the window's title equals `expected`; the last title seen otherwise.
 std::string waitForTitle(::Display* display, Window window, const std::string& expected);

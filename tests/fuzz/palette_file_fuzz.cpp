@@ -9,11 +9,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> bytes{data, size};
-    (void)vexa::recognisePaletteFile(bytes, "fuzz.act");
-    for (auto format : {vexa::PaletteFileFormat::gimp, vexa::PaletteFileFormat::jasc,
-                        vexa::PaletteFileFormat::adobe, vexa::PaletteFileFormat::hexList}) {
+    for (auto holds :
+         {vexa::isGimpPalette, vexa::isJascPalette, vexa::isHexList, vexa::isAdobeTableSize})
+        (void)holds(bytes);
+    for (auto read :
+         {vexa::readGimpPalette, vexa::readJascPalette, vexa::readAdobeTable, vexa::readHexList}) {
         try {
-            const vexa::BitmapColourTable table = vexa::readPaletteFile(format, bytes);
+            const vexa::BitmapColourTable table = read(bytes);
             if (table.count < 1 || table.count > 256) __builtin_trap();
         } catch (const vexa::CommandFailure& failure) {
             if (failure.category() != vexa::FailureCategory::UnsupportedFormat) __builtin_trap();

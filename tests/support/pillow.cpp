@@ -33,6 +33,24 @@ for path in sys.argv[1:]:
         print("error")
 )";
 
+// One line per frame: width, height, duration, loop and the RGB pixels in hex.
+constexpr const char* kFramesScript = R"(
+import sys
+try:
+    from PIL import Image, ImageSequence
+except ImportError:
+    print("absent")
+    sys.exit()
+try:
+    im = Image.open(sys.argv[1])
+    for frame in ImageSequence.Iterator(im):
+        rgb = frame.convert("RGB")
+        print(rgb.width, rgb.height, frame.info.get("duration", 0), im.info.get("loop", -1),
+              rgb.tobytes().hex() or "-")
+except Exception:
+    pass
+)";
+
 std::optional<std::string> outputOf(const std::vector<std::string>& arguments) {
     int out[2];
     if (::access(kPython, X_OK) != 0 || ::pipe(out) != 0) return std::nullopt;
@@ -67,6 +85,23 @@ std::vector<std::uint8_t> fromHex(const std::string& hex) {
 }
 
 }  // namespace
+
+std::optional<std::vector<PillowFrame>> readFramesWithPillow(const std::string& path) {
+    const std::optional<std::string> output = outputOf({kPython, "-c", kFramesScript, path});
+    if (!output || output->rfind("absent", 0) == 0) return std::nullopt;
+    std::istringstream lines(*output);
+    std::vector<PillowFrame> frames;
+    for (std::string line; std::getline(lines, line);) {
+        PillowFrame frame;
+        std::istringstream fields(line);
+        std::string pixels;
+        if (!(fields >> frame.width >> frame.height >> frame.duration >> frame.loop >> pixels))
+            return std::vector<PillowFrame>{};
+        frame.rgb = fromHex(pixels);
+        frames.push_back(std::move(frame));
+    }
+    return frames;
+}
 
 std::optional<std::vector<PillowImage>> readWithPillow(const std::vector<std::string>& paths) {
     std::vector<std::string> arguments{kPython, "-c", kScript};

@@ -24,4 +24,18 @@ std::optional<std::vector<PillowImage>> readWithPillow(const std::vector<std::st
 std::optional<std::vector<PillowImage>> readWithPillow(
     const std::vector<std::vector<std::uint8_t>>& files);
 
+// One frame of an image as Pillow shows it: its delay in milliseconds (0 when it has
+// none), the loop count of an animation (-1 when it does not loop), and its pixels as
+// red, green and blue, row by row.
+struct PillowFrame {
+    int width = 0, height = 0;
+    int duration = 0;
+    int loop = -1;
+    std::vector<std::uint8_t> rgb;
+};
+
+// Every frame of the image at `path`; an empty list when Pillow refuses the file, nothing
+// when /usr/bin/python3 or Pillow is missing.
+std::optional<std::vector<PillowFrame>> readFramesWithPillow(const std::string& path);
+
 }  // namespace vexa::testing

@@ -1,9 +1,9 @@
-// vexa-test-dialogs save|open|open-filters [TIMES]: runs Vexa's Save As or Open dialog TIMES
-// times (once by default) and prints "CHOSEN <path>" or "CANCELLED" after each run. With
-// open-filters, once the Open chooser shows, it prints the filters as the user sees them
-// ("FILTER <label>", "FILTER* <label>" for the selected one) and the files the selected one
-// lists ("SHOWN <name>"), chooses the last one, prints the files the chooser then lists
-// ("FILE <name>"), "END", and cancels.
+// vexa-test-dialogs save|open|save-filters|open-filters [TIMES]: runs Vexa's Save As or
+// Open dialog TIMES times (once by default) and prints "CHOSEN <path>" or "CANCELLED" after
+// each run. With save-filters or open-filters, once the chooser shows, it prints the filters
+// as the user sees them ("FILTER <label>", "FILTER* <label>" for the selected one) and the
+// files the selected one lists ("SHOWN <name>"), chooses the last one, prints the files the
+// chooser then lists ("FILE <name>"), "END", and cancels.
 #include <FL/Fl.H>
 #include <FL/Fl_Choice.H>
 #include <FL/Fl_File_Browser.H>
@@ -59,10 +59,12 @@ void reportFilters(void*) {
 
 int main(int argc, char** argv) {
     const char* mode = argc > 1 ? argv[1] : "";
-    const bool saving = std::strcmp(mode, "save") == 0;
-    const bool filters = std::strcmp(mode, "open-filters") == 0;
+    const bool saving = std::strcmp(mode, "save") == 0 || std::strcmp(mode, "save-filters") == 0;
+    const bool filters =
+        std::strcmp(mode, "open-filters") == 0 || std::strcmp(mode, "save-filters") == 0;
     if (!saving && !filters && std::strcmp(mode, "open") != 0) {
-        std::fprintf(stderr, "usage: vexa-test-dialogs save|open|open-filters [TIMES]\n");
+        std::fprintf(stderr,
+                     "usage: vexa-test-dialogs save|open|save-filters|open-filters [TIMES]\n");
         return 2;
     }
     const int times = argc > 2 ? std::atoi(argv[2]) : 1;

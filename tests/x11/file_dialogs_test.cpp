@@ -51,6 +51,13 @@ class DialogTest : public ::testing::Test {
         return message->text;
     }
     std::string result() { return driver_->readLine().value_or("(no answer)"); }
+    // What the driver printed of the filters and the files they list, up to its "END".
+    std::vector<std::string> filtersSeen() {
+        std::vector<std::string> seen;
+        for (std::optional<std::string> line; (line = driver_->readLine()) && *line != "END";)
+            seen.push_back(*line);
+        return seen;
+    }
     // The chooser's name field as the user sees it: selected and copied to the clipboard.
     std::string nameField(Window chooser) {
         if (!pressKeys(chooser, "ctrl+a ctrl+c")) return "(keys failed)";
@@ -131,19 +138,29 @@ TEST_F(DialogTest, OpenRefusesAMissingFileAndAMissingFolder) {
     EXPECT_EQ(result(), "CANCELLED");
 }
 
+// Save As offers a filter for every format it writes, the bitmap's first.
+TEST_F(DialogTest, SaveAsOffersAFilterForEveryFormatItWrites) {
+    for (const char* name : {"list.txt", "pal.bmp", "a.hex"}) std::ofstream(path(name)) << "x";
+    start("save-filters");
+    EXPECT_EQ(filtersSeen(),
+              (std::vector<std::string>{
+                  "FILTER* Bitmap (*.bmp)", "FILTER Text (*.txt)", "FILTER PNG image (*.png)",
+                  "FILTER GIF image (*.gif)", "FILTER GIMP palette (*.gpl)",
+                  "FILTER JASC palette (*.pal)", "FILTER Adobe color table (*.act)",
+                  "FILTER Hex list (*.hex)", "SHOWN pal.bmp", "FILE a.hex"}));
+}
+
 // The first filter lists the images; "All files" reaches a file of another name.
 TEST_F(DialogTest, OpenListsTheImagesAndOffersAllFilesAfterItsOwnFilters) {
     for (const char* name : {"list.txt", "pal.bmp", "a.png", "c.gif"})
         std::ofstream(path(name)) << "x";
     start("open-filters");
-    std::vector<std::string> seen;
-    for (std::optional<std::string> line; (line = driver_->readLine()) && *line != "END";)
-        seen.push_back(*line);
-    EXPECT_EQ(seen, (std::vector<std::string>{"FILTER* Images (*.bmp;*.png;*.gif)",
-                                              "FILTER Palette files (*.gpl;*.pal;*.act;*.hex)",
-                                              "FILTER All files (*)", "SHOWN a.png", "SHOWN c.gif",
-                                              "SHOWN pal.bmp", "FILE a.png", "FILE c.gif",
-                                              "FILE list.txt", "FILE pal.bmp"}));
+    EXPECT_EQ(
+        filtersSeen(),
+        (std::vector<std::string>{
+            "FILTER* Images (*.bmp;*.png;*.gif)", "FILTER Palette files (*.gpl;*.pal;*.act;*.hex)",
+            "FILTER All files (*)", "SHOWN a.png", "SHOWN c.gif", "SHOWN pal.bmp", "FILE a.png",
+            "FILE c.gif", "FILE list.txt", "FILE pal.bmp"}));
 }
 
 }  // namespace

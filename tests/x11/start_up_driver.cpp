@@ -1,14 +1,16 @@
-// vexa-test-start-up VERSION [bad_alloc|logic_error]: runs the application's start-up with
-// an injected platform version over a recording registry, then prints "call <line>" for
-// every registry call it read or wrote, then "done after <n> calls" counting every registry
-// call (the real binary cannot be handed a version), and exits with the application's exit
-// status. With a second argument, the settings' load throws that exception when it reads
-// View\Columns.
+// vexa-test-start-up VERSION [bad_alloc|logic_error|filesystem_error]: runs the
+// application's start-up with an injected platform version over a recording registry, then
+// prints "call <line>" for every registry call it read or wrote, then "done after <n> calls"
+// counting every registry call (the real binary cannot be handed a version), and exits with
+// the application's exit status. With a second argument, the settings' load throws that
+// exception when it reads View\Columns.
 #include <FL/Fl.H>
 #include <FL/x.H>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -27,6 +29,9 @@ class ThrowingRegistry : public vexa::test::RecordingRegistry {
                                std::uint8_t* data, std::uint32_t* size) override {
         if (name == "Columns" && what_ == "bad_alloc") throw std::bad_alloc();
         if (name == "Columns" && what_ == "logic_error") throw std::logic_error("broken settings");
+        if (name == "Columns" && what_ == "filesystem_error")
+            throw std::filesystem::filesystem_error(
+                "read", "/gone/system.reg", std::error_code(ENOENT, std::generic_category()));
         return RecordingRegistry::queryValue(key, name, type, data, size);
     }
 

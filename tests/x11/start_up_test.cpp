@@ -58,6 +58,18 @@ TEST(StartUpTest, RunningOutOfMemoryWhileLoadingTheSettingsShowsTheMemoryMessage
     EXPECT_EQ(exitStatus(driver), 1);
 }
 
+// A file the system refuses is no fault of the program: its message, and status 1.
+TEST(StartUpTest, AFileErrorWhileLoadingTheSettingsShowsItsMessage) {
+    XConnection x;
+    ChildProcess driver({VEXA_TEST_START_UP, "0x00003303", "filesystem_error"});
+    const auto message = waitForMessage(x, "Vexa");
+    ASSERT_TRUE(message.has_value());
+    EXPECT_EQ(message->text, "/gone/system.reg was not found.");
+    ASSERT_TRUE(pressKeys(message->window, "Return"));
+    EXPECT_FALSE(report(driver).empty());
+    EXPECT_EQ(exitStatus(driver), 1);
+}
+
 // A fault of the program is not passed off as the lack of memory: no message box (the
 // driver would wait for it to be dismissed), the run ends with its own status.
 TEST(StartUpTest, AFaultWhileLoadingTheSettingsIsNotReportedAsLackOfMemory) {

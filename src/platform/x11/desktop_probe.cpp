@@ -19,8 +19,7 @@ DesktopFacts probeDesktop(const std::string& displayName) {
     int opcode = 0, event = 0, error = 0;
     facts.render = XQueryExtension(connection, "RENDER", &opcode, &event, &error);
     const int screen = DefaultScreen(connection);
-    facts.width = DisplayWidth(connection, screen);
-    facts.height = DisplayHeight(connection, screen);
+    facts.area = {DisplayWidth(connection, screen), DisplayHeight(connection, screen)};
     Atom type = None;
     int format = 0;
     unsigned long count = 0, after = 0;
@@ -31,8 +30,7 @@ DesktopFacts probeDesktop(const std::string& displayName) {
         type == XA_CARDINAL && format == 32 && count == 4) {
         const long* area = reinterpret_cast<const long*>(data);
         if (area[2] > 0 && area[3] > 0) {
-            facts.width = static_cast<int>(area[2]);
-            facts.height = static_cast<int>(area[3]);
+            facts.area = {static_cast<int>(area[2]), static_cast<int>(area[3])};
         }
     }
     if (data) XFree(data);

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "base/geometry.h"
+
 namespace vexa {
 
 struct DesktopFacts {
@@ -11,8 +13,7 @@ struct DesktopFacts {
     bool paletteBased = false;
     bool render = false;  // the server has the Render extension
     // The work area the desktop names (_NET_WORKAREA), or the whole screen.
-    int width = 0;
-    int height = 0;
+    Size area;
 };
 
 // Opens `displayName`, looks, and closes it again.

@@ -3,7 +3,9 @@
 #include <X11/Xlib.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <string>
+
+#include "base/console.h"
 
 namespace vexa {
 
@@ -16,7 +18,7 @@ std::function<void()>& saver() {
 
 int lostDisplay(Display* display) {
     if (saver()) saver()();
-    std::fprintf(stderr, "vexa: lost the connection to display \"%s\"\n", DisplayString(display));
+    say("lost the connection to display \"" + std::string(DisplayString(display)) + "\"");
     // Xlib may not be used again, and nothing may return into it.
     ::_exit(1);
 }

@@ -6,15 +6,21 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+
+#include "base/console.h"
 
 namespace vexa {
 namespace {
 
 void sayToolkitMessage(const char* format, std::va_list arguments) {
-    std::fputs("vexa: ", stderr);
-    std::vfprintf(stderr, format, arguments);
-    std::fputc('\n', stderr);
-    std::fflush(stderr);
+    std::va_list again;
+    va_copy(again, arguments);
+    const int length = std::vsnprintf(nullptr, 0, format, again);
+    va_end(again);
+    std::string text(length > 0 ? std::size_t(length) : 0, '\0');
+    std::vsnprintf(text.data(), text.size() + 1, format, arguments);
+    say(text);
 }
 
 void toolkitWarning(const char* format, ...) {
@@ -52,7 +58,7 @@ std::unique_ptr<X11Display> openDisplay() {
     XSetErrorHandler(reportXError);
     Display* connection = XOpenDisplay(nullptr);
     if (!connection) {
-        std::fprintf(stderr, "vexa: cannot open display \"%s\"\n", XDisplayName(nullptr));
+        say("cannot open display \"" + std::string(XDisplayName(nullptr)) + "\"");
         return nullptr;
     }
     fl_open_display(connection);

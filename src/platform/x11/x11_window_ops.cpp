@@ -224,9 +224,38 @@ bool X11WindowOps::framed() const {
     return isViewable(xid) || topLevelAncestor(fl_display, xid) != xid;
 }
 
+std::optional<Rect> X11WindowOps::rectAsLeft() const {
+    if (!isWindow()) return std::nullopt;
+    XGrabServer(fl_display);
+    std::optional<Rect> rect;
+    if (standsAsLeft()) rect = windowRect();
+    XUngrabServer(fl_display);
+    XFlush(fl_display);
+    return rect;
+}
+
+bool X11WindowOps::standsAsLeft() const {
+    const Window xid = fl_xid(&window_);
+    const bool managerRuns = windowManagerRuns(fl_display);
+    const bool inFrame = topLevelAncestor(fl_display, xid) != xid;
+    managerSeen_ = managerSeen_ || managerRuns;
+    framedSeen_ = framedSeen_ || inFrame;
+    // The frame of a running manager stands where the user left it, also while the
+    // manager hides it for a moment (taking the window in, or another desktop shown).
+    if (managerRuns && inFrame) return true;
+    if (!isViewable(xid)) return false;
+    // A server that never had a manager leaves the window where it was placed, and a
+    // manager that does not reparent leaves it at the root. Without the manager seen
+    // before, or back at the root after being framed (a manager releases its windows as it
+    // ends), the window stands where that end put it.
+    if (!managerRuns) return !managerSeen_;
+    return !framedSeen_;
+}
+
 bool X11WindowOps::showPlaced(const std::function<void()>& place) {
     MapHold hold;
     window_.show();
+    managerSeen_ = managerSeen_ || windowManagerRuns(fl_display);
     removeMaximise();
     const bool frameKnown = requestFrameExtents();
     place();

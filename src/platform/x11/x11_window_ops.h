@@ -16,6 +16,9 @@ class X11WindowOps : public MainWindowOps {
 
     bool isWindow() const override;
     bool isMinimised() const override;
+    // Looked at under a server grab, so that no window manager moves the window between
+    // the look and the reading.
+    std::optional<Rect> rectAsLeft() const override;
     Rect windowRect() const override;
     Rect desktopRect() const override;
     void setPosition(const Rect& r, bool topmost, unsigned flags) override;
@@ -33,6 +36,9 @@ class X11WindowOps : public MainWindowOps {
     Rect workArea() const override;
 
   private:
+    // In the frame of a running window manager; or viewable at the root on a server that
+    // never had a manager, or under one that runs and never framed the window.
+    bool standsAsLeft() const;
     void setAbove(bool above);
     // Before the window is mapped: asks the window manager for the frame it will put
     // around it and waits a moment for the answer. True when frameExtents() now holds the
@@ -44,6 +50,9 @@ class X11WindowOps : public MainWindowOps {
     // carries out a resize, the frame and the client briefly disagree on their sizes.
     mutable Window measuredFrame_ = 0;
     mutable FrameExtents measuredExtents_;
+    // Whether a window manager was seen on the screen, and the window in a frame, this run.
+    mutable bool managerSeen_ = false;
+    mutable bool framedSeen_ = false;
 };
 
 }  // namespace vexa

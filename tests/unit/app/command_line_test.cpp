@@ -35,7 +35,7 @@ TEST(CommandLine, HelpAndVersionWinWhereverTheyStandUnlessTheLineIsWrong) {
     for (const char* option :
          {"-display NAME", "-geometry WxH+X+Y", "-iconic", "--help", "--version", "--save FILE",
           "--print [--format txt|gpl|pal|hex]", "--watch", "There is no --load",
-          ".bmp, .png, .gif, .gpl"})
+          ".bmp, .png, .gif, .gpl", "--record FILE [--duration SECONDS]", "--duration S"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 
@@ -44,7 +44,7 @@ TEST(CommandLine, ScriptCommandsGoWithTheDisplayButNotWithTheWindowsOptions) {
     EXPECT_EQ(line.action, CommandLineAction::script);
     EXPECT_EQ(line.display, ":7");
     EXPECT_EQ(line.script.action, ScriptAction::print);
-    EXPECT_EQ(line.script.format, PrintFormat::gimp);
+    EXPECT_EQ(line.script.format->extension, "gpl");
     line = parse({"--save", "p.act", "-d", ":2"});
     EXPECT_EQ((std::tuple{line.action, line.script.action, line.script.path, line.display}),
               (std::tuple{CommandLineAction::script, ScriptAction::save, "p.act", ":2"}));
@@ -58,7 +58,7 @@ TEST(CommandLine, ScriptCommandsGoWithTheDisplayButNotWithTheWindowsOptions) {
            "-geometry and -iconic place the window; scripts have none"},
           {{"--format", "txt"}, "--format goes with --print"},
           {{"--print", "--format"}, "option '--format' needs a value"},
-          {{"--print", "--save", "a"}, "--save, --print and --watch exclude each other"}}) {
+          {{"--print", "--save", "a"}, "--save, --print, --watch and --record exclude each other"}}) {
         line = parse(arguments);
         EXPECT_EQ((std::pair{line.action, line.error}),
                   (std::pair{CommandLineAction::usageError, std::string(error)}));
@@ -109,7 +109,7 @@ TEST(CommandLine, NestedTakesASizeAndACommandAfterTheDoubleDash) {
                   "-private", "--help", "--", "a.gif"});
     EXPECT_EQ(line.action, CommandLineAction::nested);
     EXPECT_EQ(line.display, ":0");
-    EXPECT_EQ(line.nested.size, (ScreenSize{800, 600}));
+    EXPECT_EQ(line.nested.size, (Size{800, 600}));
     EXPECT_EQ(line.nested.command,
               (std::vector<std::string>{"xli", "-private", "--help", "--", "a.gif"}));
     EXPECT_EQ(line.nested.vexaArguments,
@@ -121,7 +121,7 @@ TEST(CommandLine, NestedTakesASizeAndACommandAfterTheDoubleDash) {
           {{"--nested", "--"}, "no command after --"},
           {{"--", "xli"}, "a command after -- goes with --nested"},
           {{"--nested", "--print"},
-           "--nested opens a window; --save, --print and --watch have none"}}) {
+           "--nested opens a window; --save, --print, --watch and --record have none"}}) {
         line = parse(arguments);
         EXPECT_EQ((std::pair{line.action, line.error}),
                   (std::pair{CommandLineAction::usageError, std::string(error)}));

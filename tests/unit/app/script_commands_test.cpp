@@ -1,9 +1,10 @@
 #include "app/script_commands.h"
-#include "app/palette_watch.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <new>
 #include <optional>
@@ -12,6 +13,8 @@
 #include <vector>
 
 #include "app/palette_app.h"
+#include "app/palette_watch.h"
+#include "palette/palette_listing.h"
 #include "palette/palette_model.h"
 #include "support/fake_display.h"
 #include "support/temp_dir.h"
@@ -32,25 +35,45 @@ std::string parsed(std::vector<std::string_view> arguments) {
     }
     if (const std::string problem = scriptCommandProblem(command); !problem.empty())
         return "error: " + problem;
-    const char* names[] = {"none", "save", "print", "watch"};
+    const char* names[] = {"none", "save", "print", "watch", "record"};
     return std::string(names[int(command.action)]) + " " + command.path + " " +
-           std::to_string(int(command.format));
+           std::string(command.format->extension) +
+           (command.duration.count() ? " " + std::to_string(command.duration.count()) + "ns" : "");
 }
 
 TEST(ScriptCommandsTest, OptionsParseAndRefuseWhatMakesNoSense) {
-    EXPECT_EQ(parsed({"--save", "a.gpl"}), "save a.gpl 0");
-    EXPECT_EQ(parsed({"--print"}), "print  0");
-    EXPECT_EQ(parsed({"--format", "hex", "--print"}), "print  3");
-    EXPECT_EQ(parsed({"--print", "--format", "pal"}), "print  2");
-    EXPECT_EQ(parsed({"--watch", "--watch"}), "watch  0");
+    EXPECT_EQ(parsed({"--save", "a.gpl"}), "save a.gpl txt");
+    EXPECT_EQ(parsed({"--print"}), "print  txt");
+    EXPECT_EQ(parsed({"--format", "hex", "--print"}), "print  hex");
+    EXPECT_EQ(parsed({"--print", "--format", "pal"}), "print  pal");
+    EXPECT_EQ(parsed({"--watch", "--watch"}), "watch  txt");
     EXPECT_EQ(parsed({"-display"}), "not mine: -display");
     EXPECT_EQ(parsed({"--save"}), "error: option '--save' needs a value");
     EXPECT_EQ(parsed({"--save", ""}), "error: empty file name");
     EXPECT_EQ(parsed({"--print", "--format", "act"}),
               "error: unknown format 'act' (txt, gpl, pal or hex)");
     EXPECT_EQ(parsed({"--print", "--watch"}),
-              "error: --save, --print and --watch exclude each other");
+              "error: --save, --print, --watch and --record exclude each other");
     EXPECT_EQ(parsed({"--save", "x", "--format", "gpl"}), "error: --format goes with --print");
+}
+
+TEST(ScriptCommandsTest, RecordTakesAKnownExtensionAndAPositiveDurationInSeconds) {
+    EXPECT_EQ(parsed({"--record", "a.GIF"}), "record a.GIF txt");
+    EXPECT_EQ(parsed({"--duration", "2.5", "--record", "b.png"}), "record b.png txt 2500000000ns");
+    EXPECT_EQ(parsed({"--record", "c.txt", "--duration", "90"}), "record c.txt txt 90000000000ns");
+    EXPECT_EQ(parsed({"--record", "d.bmp"}),
+              "error: cannot record to 'd.bmp': the name must end in .gif, .png or .txt");
+    EXPECT_EQ(parsed({"--record", "dir.gif/e"}),
+              "error: cannot record to 'dir.gif/e': the name must end in .gif, .png or .txt");
+    EXPECT_EQ(parsed({"--record", "a.gif", "--watch"}),
+              "error: --save, --print, --watch and --record exclude each other");
+    EXPECT_EQ(parsed({"--watch", "--duration", "3"}), "error: --duration goes with --record");
+    for (const char* wrong : {"0", "0.0", "-1", "1e3", " 1", "1 ", "1.", ".5", "inf", "nan", "",
+                              "0x10", "1,5", "2000000000"})
+        EXPECT_EQ(
+            parsed({"--record", "a.gif", "--duration", wrong}),
+            "error: invalid duration '" + std::string(wrong) + "' (a positive number of seconds)")
+            << wrong;
 }
 
 // What a run wrote to standard output and standard error, and its status.
@@ -59,12 +82,12 @@ struct Outcome {
     int status = -1;
 };
 ScriptCommand command(ScriptAction action, const std::string& path = {},
-                      std::optional<PrintFormat> format = {}) {
+                      const char* format = nullptr) {
     ScriptCommand c;
     c.action = action;
     c.path = path;
-    c.format = format.value_or(PrintFormat::text);
-    c.formatGiven = format.has_value();
+    if (format) c.format = printFormatNamed(format);
+    c.formatGiven = format != nullptr;
     return c;
 }
 
@@ -89,7 +112,7 @@ TEST(ScriptCommandsTest, SaveAndPrintWriteThePaletteOrTheWindowsMessage) {
     Outcome r = run(command(ScriptAction::save, dir.file("p.act")), display);
     EXPECT_EQ((std::tuple{r.status, r.out, r.err}), (std::tuple{0, "", ""}));
     EXPECT_EQ(testing::readFile(dir.file("p.act")), testing::readFile(golden + "/SysPal.act"));
-    r = run(command(ScriptAction::print, "", PrintFormat::jasc), display);
+    r = run(command(ScriptAction::print, "", "pal"), display);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, testing::readFile(golden + "/SysPal.pal"));
     EXPECT_EQ(run(command(ScriptAction::print), display)
@@ -126,12 +149,21 @@ struct ThrowingDisplay : FakeDisplay {
     }
 };
 
-TEST(ScriptCommandsTest, RunningOutOfMemoryIsReportedAsSuchAndAFaultIsNot) {
+TEST(ScriptCommandsTest, MemoryAndSystemFailuresAreReportedAsSuchAndAFaultIsNot) {
     ThrowingDisplay display;
     display.fail = [] { throw std::bad_alloc(); };
     Outcome r = run(command(ScriptAction::print), display);
     EXPECT_EQ((std::tuple{r.status, r.out, r.err}),
               (std::tuple{1, "", "vexa: " + std::string(kNoMemoryMessage) + "\n"}));
+    display.fail = [] {
+        throw std::filesystem::filesystem_error("read", "/dev/gone",
+                                                std::error_code(EIO, std::generic_category()));
+    };
+    r = run(command(ScriptAction::print), display);
+    EXPECT_EQ((std::tuple{r.status, r.out, r.err}),
+              (std::tuple{1, "",
+                          "vexa: A hardware I/O error was reported while accessing "
+                          "/dev/gone.\n"}));
     display.fail = [] { throw std::logic_error("broken invariant"); };
     r = run(command(ScriptAction::print), display);
     EXPECT_EQ((std::tuple{r.status, r.out, r.err}),

@@ -6,9 +6,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
+#include <utility>
 
 #include "base/command_failure.h"
+#include "support/fsync_fault.h"
 #include "support/temp_dir.h"
 
 namespace vexa {
@@ -47,6 +50,28 @@ TEST(SaveFileTest, OnlyACommittedSaveReplacesTheFileAndKeepsItsMode) {
     EXPECT_EQ(dir.entries(), std::set<std::string>{"out.txt"});
 }
 
+// An unnamed save shows in its folder only once committed: a writer killed before then
+// leaves nothing, and the file it replaces stays.
+TEST(SaveFileTest, AnUnnamedSaveAppearsOnlyWhenCommitted) {
+    TempDir dir;
+    const std::string path = dir.file("rec.gif");
+    writeFile(path, "older");
+    {
+        SaveFile file(path, TemporaryName::unnamed);
+        file.write(std::string_view("abandoned"));
+        EXPECT_EQ(dir.entries(), std::set<std::string>{"rec.gif"});
+    }
+    EXPECT_EQ(readFile(path), "older");
+    SaveFile file(path, TemporaryName::unnamed);
+    file.write(std::string_view("new"));
+    EXPECT_EQ(dir.entries(), std::set<std::string>{"rec.gif"});
+    file.commit();
+    EXPECT_EQ(readFile(path), "new");
+    EXPECT_EQ(dir.entries(), std::set<std::string>{"rec.gif"});
+    EXPECT_EQ(failureOf([&] { SaveFile f(dir.file("no/a.gif"), TemporaryName::unnamed); }),
+              dir.file("no/a.gif") + " was not found.");
+}
+
 // A file size limit makes the kernel refuse the write part-way, as a full disk does.
 TEST(SaveFileTest, WriteFailingPartWayKeepsTheOldFile) {
     TempDir dir;
@@ -78,35 +103,83 @@ TEST(SaveFileTest, UnsuitableTargetsAreRefusedNamingThePath) {
               "An unknown error occurred while accessing " + dir.file("pipe") + ".");
     EXPECT_EQ(failureOf([&] { SaveFile f(dir.file("no/a.bmp")); }),
               dir.file("no/a.bmp") + " was not found.");
-    writeFile(dir.file("ro.txt"), "kept");
-    ::chmod(dir.file("ro.txt").c_str(), 0444);
-    if (::geteuid() != 0) {  // root may write any file
-        EXPECT_EQ(failureOf([&] { SaveFile f(dir.file("ro.txt")); }),
-                  "Access to " + dir.file("ro.txt") + " was denied.");
+}
+
+// Runs `work` in a child process as a user without root's rights (root may write any file,
+// so the child drops to nobody); the message of the CommandFailure it raised, or
+// "no failure".
+template <typename F>
+std::string failureAsUnprivileged(F&& work) {
+    int out[2];
+    if (::pipe(out) != 0) return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+        const std::string message = failureOf(work);
+        ::_exit(::write(out[1], message.data(), message.size()) < 0 ? 4 : 0);
+    }
+    ::close(out[1]);
+    std::string message;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) message.append(buffer, n);
+    ::close(out[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "the child failed";
+    return message;
+}
+
+// A folder where anyone may create files: only the check of the file itself keeps a
+// write-protected file from being replaced by a rename.
+TEST(SaveFileTest, AWriteProtectedFileIsRefusedAndKept) {
+    TempDir dir;
+    ::chmod(dir.path().c_str(), 0777);
+    const std::string path = dir.file("ro.txt");
+    writeFile(path, "kept");
+    ::chmod(path.c_str(), 0444);
+    EXPECT_EQ(failureAsUnprivileged([&] {
+                  SaveFile file(path);
+                  file.write(std::string_view("new"));
+                  file.commit();
+              }),
+              "Access to " + path + " was denied.");
+    ::chmod(dir.path().c_str(), 0700);
+    EXPECT_EQ(readFile(path), "kept");
+    EXPECT_EQ(dir.entries(), std::set<std::string>{"ro.txt"});
+}
+
+// A failure the disk reports only when the bytes are flushed is the save's failure too.
+TEST(SaveFileTest, AFailedFlushIsReportedAndThePreviousFileKept) {
+    TempDir dir;
+    const std::string path = dir.file("pal.bmp");
+    writeFile(path, "previous");
+    for (const auto& [error, message] :
+         {std::pair{EIO, "A hardware I/O error was reported while accessing " + path + "."},
+          std::pair{ENOSPC, "Disk full while accessing " + path + "."}}) {
+        EXPECT_EQ(failureOf([&] {
+                      SaveFile file(path);
+                      file.write(std::string_view("new palette"));
+                      testing::failNextFsync(error);
+                      file.commit();
+                  }),
+                  message);
+        EXPECT_EQ(readFile(path), "previous");
+        EXPECT_EQ(dir.entries(), std::set<std::string>{"pal.bmp"});
     }
 }
 
-// Runs `save` in a child process as a user who may write the file but not create files
-// in its folder (root may do both, so the child drops to nobody); true when it succeeded.
+// Runs `save` as a user who may write the file but not create files in its folder; true
+// when it succeeded.
 template <typename F>
 bool savedByFileOnlyWriter(const TempDir& dir, const std::string& path, F&& save) {
     ::chmod(dir.path().c_str(), 0755);  // folder: readable, not writable, for the child
     ::chmod(path.c_str(), 0666);        // file: writable for everyone
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
-        if (::geteuid() != 0) ::chmod(dir.path().c_str(), 0555);
-        try {
-            save();
-        } catch (const CommandFailure&) {
-            ::_exit(1);
-        }
-        ::_exit(0);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    const std::string message = failureAsUnprivileged([&] {
+        ::chmod(dir.path().c_str(), 0555);  // for a child that owns the folder
+        save();
+    });
     ::chmod(dir.path().c_str(), 0700);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return message == "no failure";
 }
 
 // A file the user may write is saved even where no new file can be created next to it:

@@ -1,8 +1,14 @@
 #include "base/typed_path.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
+
+#include "base/command_failure.h"
+#include "support/temp_dir.h"
 
 namespace vexa {
 namespace {
@@ -28,6 +34,26 @@ TEST(TypedPath, TildeAndVariablesAreExpanded) {
     EXPECT_EQ(typedNameToPath("$VEXA_TYPED_PATH_TEST/b.bmp", "/x"), "/x/pal/b.bmp");
     EXPECT_EQ(typedNameToPath("$VEXA_TYPED_PATH_UNSET.bmp", "/x"), "/x/$VEXA_TYPED_PATH_UNSET.bmp");
     EXPECT_EQ(typedNameToPath("a~b$", "/x"), "/x/a~b$");
+}
+
+// A removed working folder has no path: a relative name there is a missing file, named as
+// typed; a full name still resolves.
+TEST(TypedPath, ARelativeNameInARemovedWorkingFolderIsNotFound) {
+    testing::TempDir dir;
+    const std::string gone = dir.file("gone");
+    ASSERT_EQ(::mkdir(gone.c_str(), 0700), 0);
+    const std::filesystem::path before = std::filesystem::current_path();
+    ASSERT_EQ(::chdir(gone.c_str()), 0);
+    ASSERT_EQ(::rmdir(gone.c_str()), 0);
+    std::string message = "no failure";
+    try {
+        typedNameToPath("x.bmp", ".");
+    } catch (const CommandFailure& failure) {
+        message = failure.message();
+    }
+    EXPECT_EQ(typedNameToPath("/tmp/a.bmp", "."), "/tmp/a.bmp");
+    std::filesystem::current_path(before);
+    EXPECT_EQ(message, "x.bmp was not found.");
 }
 
 }  // namespace

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "base/command_failure.h"
+#include "palette/file_formats.h"
 #include "palette/indexed_png.h"
-#include "palette/palette_formats.h"
 #include "palette/palette_model.h"
 #include "pillow.h"
 #include "support/colour_tables.h"
@@ -56,26 +56,6 @@ bool isPaletteBitmapOf(const std::vector<std::uint8_t>& bytes, const FakeDisplay
 bool isTextDump(const std::vector<std::uint8_t>& bytes) {
     const std::string text(bytes.begin(), bytes.end());
     return text.rfind("Vexa - Win32 Color Palette Tool\r\n", 0) == 0;
-}
-
-TEST(SaveFormat, TheFinalNamesExtensionInAnyCaseChoosesTheFormat) {
-    for (const char* name : {"SysPal.bmp", "a.BMP", "a.Bmp", "/x/y/a.bMp", "/t.txt/a.bmp"})
-        EXPECT_EQ(saveFormatFor(name), SaveFormat::paletteBitmap) << name;
-    for (const char* name : {"a.png", "a.PNG", "/d.gif/a.pNg"})
-        EXPECT_EQ(saveFormatFor(name), SaveFormat::png) << name;
-    for (const char* name : {"a.gif", "a.GIF", "a.png.Gif"})
-        EXPECT_EQ(saveFormatFor(name), SaveFormat::gif) << name;
-    for (const char* name : {"a.txt", "a.dat", "a", "a.bmp.txt", "/d.bmp/a", "a.", "bmp",
-                             "a.gpl.txt", "/d.hex/a", "a.palx", "act", "a.png.txt", "a.gifs"})
-        EXPECT_EQ(saveFormatFor(name), SaveFormat::textDump) << name;
-    for (auto [name, format] : {std::pair{"a.gpl", PaletteFileFormat::gimp},
-                                {"a.GPL", PaletteFileFormat::gimp},
-                                {"a.Pal", PaletteFileFormat::jasc},
-                                {"/x.txt/a.aCt", PaletteFileFormat::adobe},
-                                {"a.bmp.HEX", PaletteFileFormat::hexList}}) {
-        EXPECT_EQ(saveFormatFor(name), SaveFormat::paletteFile) << name;
-        EXPECT_EQ(paletteFormatForName(name), format) << name;
-    }
 }
 
 TEST_F(SaveTest, BitmapNamesGetThePaletteBitmapOfTheDisplay) {

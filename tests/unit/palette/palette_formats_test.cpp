@@ -8,6 +8,7 @@
 
 #include "base/command_failure.h"
 #include "palette/file_commands.h"
+#include "palette/file_formats.h"
 #include "palette/palette_model.h"
 #include "support/fake_display.h"
 #include "support/temp_dir.h"
@@ -66,11 +67,11 @@ std::vector<std::array<int, 3>> gimpReads(const std::string& text) {
 
 TEST(PaletteFormatsTest, WritersGiveTheGoldenFilesByteForByte) {
     const SystemPaletteSnapshot s = fakeSnapshot();
-    EXPECT_EQ(encodePaletteFile(PaletteFileFormat::gimp, s, "SysPal"), golden("SysPal.gpl"));
-    EXPECT_EQ(encodePaletteFile(PaletteFileFormat::jasc, s, "SysPal"), golden("SysPal.pal"));
-    EXPECT_EQ(encodePaletteFile(PaletteFileFormat::adobe, s, "SysPal"), golden("SysPal.act"));
-    EXPECT_EQ(encodePaletteFile(PaletteFileFormat::hexList, s, "SysPal"), golden("SysPal.hex"));
-    EXPECT_EQ(gimpReads(encodePaletteFile(PaletteFileFormat::gimp, s, "a\nb")), fakeColours());
+    EXPECT_EQ(encodeGimpPalette(s, "SysPal"), golden("SysPal.gpl"));
+    EXPECT_EQ(encodeJascPalette(s), golden("SysPal.pal"));
+    EXPECT_EQ(encodeAdobeTable(s), golden("SysPal.act"));
+    EXPECT_EQ(encodeHexList(s), golden("SysPal.hex"));
+    EXPECT_EQ(gimpReads(encodeGimpPalette(s, "a\nb")), fakeColours());
 }
 
 TEST(PaletteFormatsTest, SaveAsPicksTheWriterByTheFinalExtensionInAnyCase) {
@@ -91,13 +92,14 @@ TEST(PaletteFormatsTest, SaveAsPicksTheWriterByTheFinalExtensionInAnyCase) {
 }
 
 TEST(PaletteFormatsTest, ReadersTakeTheGoldenFilesAndTheOtherProgramsLayouts) {
-    for (auto [name, format] : {std::pair{"SysPal.gpl", PaletteFileFormat::gimp},
-                                {"SysPal.pal", PaletteFileFormat::jasc},
-                                {"SysPal.act", PaletteFileFormat::adobe},
-                                {"SysPal.hex", PaletteFileFormat::hexList}}) {
+    using Reader = BitmapColourTable (*)(std::span<const std::uint8_t>);
+    for (auto [name, read] : {std::pair<const char*, Reader>{"SysPal.gpl", readGimpPalette},
+                              {"SysPal.pal", readJascPalette},
+                              {"SysPal.act", readAdobeTable},
+                              {"SysPal.hex", readHexList}}) {
         const std::string bytes = golden(name);
-        EXPECT_EQ(recognisePaletteFile(bytesOf(bytes), name), format) << name;
-        EXPECT_EQ(coloursOf(readPaletteFile(format, bytesOf(bytes))), fakeColours()) << name;
+        EXPECT_EQ(openFormatFor(bytesOf(bytes), name).read, read) << name;
+        EXPECT_EQ(coloursOf(read(bytesOf(bytes))), fakeColours()) << name;
     }
     const std::vector<std::array<int, 3>> three = {{255, 0, 0}, {0, 128, 0}, {1, 2, 3}};
     // GIMP 2.10 with colour names, aligned columns and CR LF from a Windows copy.
@@ -110,19 +112,18 @@ TEST(PaletteFormatsTest, ReadersTakeTheGoldenFilesAndTheOtherProgramsLayouts) {
     act.replace(0, 9, "\xFF\0\0\0\x80\0\x01\x02\x03", 9);
     act16.replace(0, 9, act.substr(0, 9));
     act16.replace(768, 4, "\0\x03\0\x01", 4);
-    auto read = [](PaletteFileFormat f, const std::string& b) {
-        return coloursOf(readPaletteFile(f, bytesOf(b)));
-    };
-    EXPECT_EQ(read(PaletteFileFormat::gimp, gimp), three);
-    EXPECT_EQ(read(PaletteFileFormat::jasc, jasc), three);
-    EXPECT_EQ(read(PaletteFileFormat::hexList, hex), three);
-    EXPECT_EQ(read(PaletteFileFormat::adobe, act16), three);
-    EXPECT_EQ(readPaletteFile(PaletteFileFormat::adobe, bytesOf(act)).count, 256);
-    EXPECT_EQ(recognisePaletteFile(bytesOf(act), "x.ACT"), PaletteFileFormat::adobe);
+    EXPECT_EQ(coloursOf(readGimpPalette(bytesOf(gimp))), three);
+    EXPECT_EQ(coloursOf(readJascPalette(bytesOf(jasc))), three);
+    EXPECT_EQ(coloursOf(readHexList(bytesOf(hex))), three);
+    EXPECT_EQ(coloursOf(readAdobeTable(bytesOf(act16))), three);
+    EXPECT_EQ(readAdobeTable(bytesOf(act)).count, 256);
+    EXPECT_EQ(openFormatFor(bytesOf(act), "x.ACT").read, readAdobeTable);
     // Content decides, not the name; 768 bytes are a colour table only when named so.
-    EXPECT_EQ(recognisePaletteFile(bytesOf(jasc), "x.gpl"), PaletteFileFormat::jasc);
-    EXPECT_EQ(recognisePaletteFile(bytesOf(act), "x.pal"), std::nullopt);
-    EXPECT_EQ(recognisePaletteFile(bytesOf(std::string("Vexa - Win32")), "x.txt"), std::nullopt);
+    EXPECT_EQ(openFormatFor(bytesOf(jasc), "x.gpl").read, readJascPalette);
+    EXPECT_EQ(openFormatFor(bytesOf(hex), "x.act").read, readHexList);
+    EXPECT_THROW(openFormatFor(bytesOf(act), "x.pal"), CommandFailure);
+    // Any other file is read as a bitmap.
+    EXPECT_EQ(openFormatFor(bytesOf(std::string("Vexa - Win32")), "x.txt").extension, "bmp");
 }
 
 // "accepted", "unsupported", "general" or the message.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "palette/file_formats.h"
 #include "support/temp_dir.h"
 
 namespace vexa {

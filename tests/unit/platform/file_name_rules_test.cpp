@@ -20,15 +20,6 @@ PathFacts fakeProbe(const std::string& path) {
     return {};
 }
 
-TEST(FileNames, ExtensionIsTheTextAfterTheLastDotOfTheFinalNameInAnyCase) {
-    EXPECT_EQ(fileExtension("/a/b/pal.v2.Txt"), "Txt");
-    EXPECT_EQ(fileExtension("/a/b.d/SysPal"), "");  // a dot in a folder name is no extension
-    EXPECT_EQ(fileExtension("name."), "");
-    EXPECT_TRUE(hasExtension("x.Bmp", "bmp"));
-    EXPECT_FALSE(hasExtension("x.bmpx", "bmp"));
-    EXPECT_FALSE(hasExtension("bmp", "bmp"));
-}
-
 TEST(FileNames, DefaultExtensionIsAddedOnlyToANameWithoutAnyDot) {
     EXPECT_EQ(withDefaultExtension("/u/SysPal", "bmp"), "/u/SysPal.bmp");
     EXPECT_EQ(withDefaultExtension("/u/SysPal.txt", "bmp"), "/u/SysPal.txt");

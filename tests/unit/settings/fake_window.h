@@ -12,6 +12,7 @@ class FakeWindow : public WindowOps {
   public:
     bool alive = true;
     bool minimised = false;
+    bool asLeft = true;
     Rect rect{10, 20, 310, 220};
     Rect desktop{0, 0, 1024, 768};
 
@@ -26,6 +27,9 @@ class FakeWindow : public WindowOps {
 
     bool isWindow() const override { return alive; }
     bool isMinimised() const override { return minimised; }
+    std::optional<Rect> rectAsLeft() const override {
+        return asLeft ? std::optional<Rect>(rect) : std::nullopt;
+    }
     Rect windowRect() const override { return rect; }
     Rect desktopRect() const override { return desktop; }
     void setPosition(const Rect& r, bool topmost, unsigned flags) override {

@@ -128,6 +128,20 @@ TEST_F(WindowStateTest, CaptureOfAMinimisedWindowKeepsTheLoadedBounds) {
     EXPECT_FALSE(settings.modified);
 }
 
+TEST_F(WindowStateTest, AWindowNoLongerAsLeftGivesThePlacementLastKnown) {
+    // Handed back to the root by a window manager that ended: no frame, lower, shorter.
+    settings.bounds = {100, 100, 400, 300};
+    window.asLeft = false;
+    window.rect = {104, 125, 396, 296};
+    settings.captureWindowState(&window);
+    EXPECT_EQ(settings.bounds, (Rect{100, 100, 400, 300}));
+    EXPECT_FALSE(settings.modified);
+
+    settings.captureWindowState(&window, true, {200, 150, 500, 350});
+    EXPECT_EQ(settings.bounds, (Rect{200, 150, 500, 350}));
+    EXPECT_TRUE(settings.modified);
+}
+
 TEST_F(WindowStateTest, AFirstRunClosedMinimisedSavesStateButNoBounds) {
     settings.key.bind(HKEY_LOCAL_MACHINE, "Varnel", "Vexa");
     window.minimised = true;

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cerrno>
+#include <filesystem>
+#include <ios>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -73,6 +77,28 @@ TEST(CommandDispatch, RunningOutOfMemoryIsReportedAsTheMemoryFailure) {
     runReportingFailures([] { throw std::bad_alloc(); },
                          [&](const CommandFailure& f) { shown.push_back(f.category()); });
     EXPECT_EQ(shown, std::vector<FailureCategory>{FailureCategory::OutOfMemory});
+}
+
+// A library call that reports a refusal of the system ends the command like a file error;
+// a broken invariant is no failure of the command and goes on to the program's fault guard.
+TEST(CommandDispatch, WhatTheSystemRefusesIsShownAsAFileErrorAndAFaultIsNot) {
+    std::vector<std::string> shown;
+    auto show = [&](const CommandFailure& f) { shown.push_back(f.message()); };
+    EXPECT_FALSE(runReportingFailures(
+        [] {
+            throw std::filesystem::filesystem_error(
+                "open", "/gone/a.bmp", std::error_code(ENOENT, std::system_category()));
+        },
+        show));
+    EXPECT_FALSE(runReportingFailures(
+        [] { throw std::system_error(EACCES, std::generic_category()); }, show));
+    // A stream's failure carries no error number.
+    EXPECT_FALSE(runReportingFailures([] { throw std::ios_base::failure("write"); }, show));
+    EXPECT_EQ(shown, (std::vector<std::string>{
+                         "/gone/a.bmp was not found.", "Access to an unnamed file was denied.",
+                         "An unknown error occurred while accessing an unnamed file."}));
+    EXPECT_THROW(runReportingFailures([] { throw std::logic_error("broken"); }, show),
+                 std::logic_error);
 }
 
 TEST(CommandDispatch, ASuccessfulCommandShowsNothing) {
