@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # run-all.sh: every end-to-end benchmark in turn (readout, repaint, start-up, nested start,
-# start-up on hostile stores, --watch, a menu command during a clipboard flood), each on its
+# start-up on hostile stores, --watch alone and beside a cycling palette, a menu command during a clipboard flood), each on its
 # own private Xvfb. Numbers are ratios to yardsticks measured in the same run; they are not
 # tests and nothing gates on them.
 set -euo pipefail
@@ -16,5 +16,7 @@ echo
 "$here/hostile-store.sh" </dev/null
 echo
 "$here/watch.sh" </dev/null
+echo
+"$here/watch-cycle.sh" </dev/null
 echo
 "$here/clipboard-flood.sh" </dev/null

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # watch.sh [ROUNDS] [CHANGES]: the delay from a colour stored into the installed colormap to
 # the line vexa --watch prints about it, against a bare watcher that reads the colormap every
-# 20 ms as --watch does (watch_latency --poll), on a private 8-bit Xvfb. Rounds alternate
-# which watcher goes first.
+# 20 ms as --watch does without RECORD (watch_latency --poll), on a private 8-bit Xvfb.
+# Rounds alternate which watcher goes first.
 set -euo pipefail
 source "$(dirname "$0")/bench-lib.sh"
 rounds=${1:-6}

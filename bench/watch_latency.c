@@ -8,7 +8,8 @@
  *       and p90.
  *   watch_latency --poll
  *       The yardstick: what a watcher that reads the installed colormap every 20 ms, as
- *       vexa --watch does, needs at the least. Prints a line whenever a colour changed.
+ *       vexa --watch does without RECORD, needs at the least. Prints a line whenever a
+ *       colour changed.
  *
  * The installed colormap must be writable in all its entries (a private AllocAll colormap,
  * as the test bed's colormap holder installs). Build: gcc -O2 -o watch_latency

@@ -13,9 +13,27 @@
 
 namespace vexa {
 
-void followPalette(const PaletteModel& model,
-                   const std::function<bool(const PaletteChange&)>& onChange, int stopFd,
-                   std::chrono::milliseconds interval) {
+namespace {
+
+using ChangeHandler = std::function<bool(const PaletteChange&)>;
+
+// Sleeps in poll() until the display tells of something or `stopFd` is readable.
+void followEvents(PaletteEvents& events, const ChangeHandler& onChange, int stopFd) {
+    if (!onChange({std::chrono::system_clock::now(), events.startPalette(), {}})) return;
+    const auto onState = [&](const SystemPaletteSnapshot& palette, const std::string& author) {
+        return onChange({std::chrono::system_clock::now(), palette, author});
+    };
+    for (;;) {
+        pollfd ready[2] = {{stopFd, POLLIN, 0}, {events.readyFd(), POLLIN, 0}};
+        const bool stoppable = stopFd >= 0;
+        if (::poll(stoppable ? ready : ready + 1, stoppable ? 2 : 1, -1) < 0) continue;
+        if (stoppable && ready[0].revents) return;
+        if (!events.takeArrived(onState)) return;
+    }
+}
+
+void pollPalette(const PaletteModel& model, const ChangeHandler& onChange, int stopFd,
+                 std::chrono::milliseconds interval) {
     PaletteChange state{std::chrono::system_clock::now(), model.readSystemPalette(), {}};
     if (!onChange(state)) return;
     for (;;) {
@@ -26,6 +44,16 @@ void followPalette(const PaletteModel& model,
         state = std::move(now);
         if (!onChange(state)) return;
     }
+}
+
+}  // namespace
+
+void followPalette(const PaletteModel& model, const ChangeHandler& onChange, int stopFd,
+                   std::chrono::milliseconds interval) {
+    if (const std::unique_ptr<PaletteEvents> events = model.followPaletteEvents())
+        followEvents(*events, onChange, stopFd);
+    else
+        pollPalette(model, onChange, stopFd, interval);
 }
 
 std::string timeForWatch(std::chrono::system_clock::time_point time) {
@@ -45,7 +73,7 @@ void watchPalette(const PaletteModel& model, std::FILE* out) {
         [&](const PaletteChange& change) {
             if (last) {
                 const std::string line = changeLine(timeForWatch(change.time), model.entryCount(),
-                                                    last->palette, change.palette);
+                                                    last->palette, change.palette, change.author);
                 if (std::fwrite(line.data(), 1, line.size(), out) != line.size() ||
                     std::fflush(out) != 0)
                     throw CommandFailure(FileErrorKind::generalError, std::nullopt);

@@ -15,7 +15,9 @@ class PaletteModel;
 
 // Follows the installed palette: calls `onChange` with the palette at the start (author
 // empty), then once for every change of its colours, until `onChange` returns false or
-// `stopFd` (when not -1) becomes readable. Reads the palette every `interval`.
+// `stopFd` (when not -1) becomes readable. Where the display tells of every request that
+// changes the colours, each state is exact and names its author, and nothing runs while
+// nothing happens; elsewhere the palette is read every `interval` and authors stay empty.
 void followPalette(const PaletteModel& model,
                    const std::function<bool(const PaletteChange&)>& onChange, int stopFd,
                    std::chrono::milliseconds interval);

@@ -60,6 +60,12 @@ class PaletteModel {
     // object. Throws ResourceUnavailable when the screen cannot be reached.
     void applyPalette(const PaletteObject& palette) const;
 
+    // The display's own account of the installed palette's changes, or nullptr when it
+    // gives none.
+    std::unique_ptr<PaletteEvents> followPaletteEvents() const {
+        return display_.followPaletteEvents();
+    }
+
   private:
     DisplayDevice& display_;
     std::uint16_t entryCount_ = 0;

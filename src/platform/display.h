@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "base/palette_types.h"
+#include "platform/palette_events.h"
 
 namespace vexa {
 
@@ -59,6 +60,10 @@ class DisplayDevice {
         SystemPaletteSnapshot palette;
     };
     virtual ScreenSample sampleScreen(int x, int y, bool withPalette);
+
+    // The installed palette's changes as the display tells of them, or nullptr when it
+    // cannot tell (they are then found by reading the palette again).
+    virtual std::unique_ptr<PaletteEvents> followPaletteEvents() { return nullptr; }
 };
 
 }  // namespace vexa

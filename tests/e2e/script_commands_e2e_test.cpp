@@ -1,12 +1,15 @@
 // The commands for scripts on a private 8-bit Xvfb, with another program's colormap
-// installed: --save in every format, --print, --watch seeing another client install a
-// colormap and store colours into the installed one, and their failures.
+// installed: --save in every format, --print, --watch seeing other clients install a
+// colormap, store colours into the installed one, allocate colours and end, naming each, and
+// their failures.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "ui_driver.h"
@@ -128,6 +131,9 @@ TEST_F(ScriptCommandsE2E, WatchPrintsALineForEveryChangeOfTheInstalledColours) {
     ASSERT_TRUE(waitFor([&] { return installedColormap(x_) == first.colormap(); }));
     ChildProcess watcher(
         {"env", "DISPLAY=" + display_, "XDG_CONFIG_HOME=" + home_.path(), VEXA_BINARY, "--watch"});
+    // Every line ends with the program whose request made the change.
+    const std::string byTest = " by " + programName(::getpid());
+    const std::string bySecond = " by " + programName(second.process().pid());
 
     // Until a line comes the watcher may not have read the palette yet: store one colour
     // again and again until it reports one, then wait for the line of the last.
@@ -138,28 +144,43 @@ TEST_F(ScriptCommandsE2E, WatchPrintsALineForEveryChangeOfTheInstalledColours) {
         line = watcher.readLine(100ms);
     }
     ASSERT_TRUE(line) << "--watch reported no change";
-    const std::string settled = " 200: " + std::to_string(last - 1) + ", 0, 0";
+    const std::string settled = " 200: " + std::to_string(last - 1) + ", 0, 0" + byTest;
     while (line && line->substr(12) != settled) line = watcher.readLine();
     ASSERT_TRUE(line) << "no line reported" << settled;
 
     auto stored = lineAfter(watcher, [&] { storeColour(x_, first.colormap(), 77, {1, 2, 3}); });
     ASSERT_TRUE(stored);
-    EXPECT_EQ(stored->substr(12), " 77: 1, 2, 3") << *stored;
+    EXPECT_EQ(stored->substr(12), " 77: 1, 2, 3" + byTest) << *stored;
     EXPECT_EQ(stored->substr(2, 1) + stored->substr(5, 1) + stored->substr(8, 1), "::.");
 
     auto installed =
         lineAfter(watcher, [&] { ASSERT_TRUE(second.process().writeInput("install\n")); });
     ASSERT_TRUE(installed);
     EXPECT_EQ(installed->substr(12),
-              " 40: 255, 255, 255; 41: 255, 255, 255; 77: 16, 32, 48; 200: 16, 32, 48");
+              " 40: 255, 255, 255; 41: 255, 255, 255; 77: 16, 32, 48; 200: 16, 32, 48" + bySecond);
     for (int i = 0; i < 3; ++i) {
         auto again = lineAfter(watcher, [&] {
             storeColour(x_, second.colormap(), 5, {std::uint8_t(i), 9, 9});
         });
         ASSERT_TRUE(again);
-        EXPECT_EQ(again->substr(12), " 5: " + std::to_string(i) + ", 9, 9");
+        EXPECT_EQ(again->substr(12), " 5: " + std::to_string(i) + ", 9, 9" + byTest);
     }
     EXPECT_EQ(watcher.readLine(300ms), std::nullopt) << "a line without a change";
+
+    // The end of the installed colormap's owner: the server installs the default colormap.
+    auto ended = lineAfter(watcher, [&] { second.exit(); });
+    ASSERT_TRUE(ended);
+    EXPECT_TRUE(ended->ends_with(bySecond)) << *ended;
+    EXPECT_EQ(installedColormap(x_), DefaultColormap(x_.get(), DefaultScreen(x_.get())));
+
+    // Who took the colours of the default colormap: xli showing an image allocates them.
+    const std::string image = dir_ + "/four.ppm";
+    std::ofstream(image) << "P3 2 2 255\n201 13 77  13 201 77  77 13 201  250 250 10\n";
+    ChildProcess xli({"xli", "-display", display_, "-geometry", "+300+300", image});
+    const std::string byXli = " by " + programName(xli.pid());
+    line = watcher.readLine();
+    ASSERT_TRUE(line) << "no line for xli's colours";
+    EXPECT_TRUE(line->ends_with(byXli)) << *line << " not" << byXli;
 
     ::kill(watcher.pid(), SIGINT);
     EXPECT_TRUE(watcher.wait().has_value()) << "--watch ignores an interrupt";

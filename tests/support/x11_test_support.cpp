@@ -343,6 +343,12 @@ Rgb imagePixel(const std::string& path, int x, int y) {
     return {bytes[0], bytes[1], bytes[2]};
 }
 
+std::string programName(pid_t pid) {
+    std::string name = fileText("/proc/" + std::to_string(pid) + "/comm");
+    if (!name.empty() && name.back() == '\n') name.pop_back();
+    return name + "[" + std::to_string(pid) + "]";
+}
+
 std::string fileText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

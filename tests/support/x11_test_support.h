@@ -137,6 +137,9 @@ void takeScreenshot(const std::string& pngPath);
 // reader for the screenshots); black with a test failure when it cannot be read.
 Rgb imagePixel(const std::string& path, int x, int y);
 
+// A process as the X server's clients are named: "name[pid]", its command name from /proc.
+std::string programName(pid_t pid);
+
 // The whole content of a file, byte for byte; empty when it cannot be read.
 std::string fileText(const std::string& path);
 

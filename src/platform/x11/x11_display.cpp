@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/command_failure.h"
+#include "platform/x11/palette_recorder.h"
 #include "platform/x11/x_error_trap.h"
 
 namespace vexa {
@@ -153,6 +154,12 @@ void X11Display::realisePalette(const PaletteObject& object) {
     if (realised_ != None) XFreeColormap(connection_, realised_);
     realised_ = colormap;
     XFlush(connection_);
+}
+
+std::unique_ptr<PaletteEvents> X11Display::followPaletteEvents() {
+    requireConnection();
+    if (!paletteBased()) return nullptr;
+    return recordPaletteEvents(connection_);
 }
 
 ColorRef X11Display::screenPixel(int x, int y) {

@@ -30,6 +30,8 @@ class X11Display : public DisplayDevice {
     ColorRef screenPixel(int x, int y) override;
     // In at most two exchanges with the server (see screen_sample.cpp).
     ScreenSample sampleScreen(int x, int y, bool withPalette) override;
+    // Through the RECORD extension (see palette_recorder.h).
+    std::unique_ptr<PaletteEvents> followPaletteEvents() override;
 
     // Called with each realised colormap after its colours are stored and before it is
     // installed. A window manager with colormap focus installs the colormap of the focused

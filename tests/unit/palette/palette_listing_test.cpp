@@ -51,6 +51,9 @@ TEST(PaletteListingTest, ChangeLineNamesOnlyTheChangedEntriesBelowTheCount) {
     EXPECT_EQ(changeLine("T", 256, before, after),
               "T 0: 9, 9, 9; 200: 200, 55, 1; 255: 255, 128, 0\n");
     EXPECT_EQ(changeLine("T", 16, before, after), "T 0: 9, 9, 9\n");
+    // The program that made the change closes the line; no change, no line.
+    EXPECT_EQ(changeLine("T", 16, before, after, "xli[42]"), "T 0: 9, 9, 9 by xli[42]\n");
+    EXPECT_EQ(changeLine("T", 16, before, before, "xli[42]"), "");
 }
 
 }  // namespace
