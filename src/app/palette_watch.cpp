@@ -3,8 +3,10 @@
 #include <poll.h>
 #include <signal.h>
 
+#include <cerrno>
 #include <ctime>
 #include <optional>
+#include <system_error>
 
 #include "base/command_failure.h"
 #include "base/end_signals.h"
@@ -26,7 +28,10 @@ void followEvents(PaletteEvents& events, const ChangeHandler& onChange, int stop
     for (;;) {
         pollfd ready[2] = {{stopFd, POLLIN, 0}, {events.readyFd(), POLLIN, 0}};
         const bool stoppable = stopFd >= 0;
-        if (::poll(stoppable ? ready : ready + 1, stoppable ? 2 : 1, -1) < 0) continue;
+        if (::poll(stoppable ? ready : ready + 1, stoppable ? 2 : 1, -1) < 0) {
+            if (errno == EINTR) continue;
+            throw std::system_error(errno, std::generic_category(), "poll");
+        }
         if (stoppable && ready[0].revents) return;
         if (!events.takeArrived(onState)) return;
     }
