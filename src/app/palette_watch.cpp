@@ -19,6 +19,10 @@ namespace {
 
 using ChangeHandler = std::function<bool(const PaletteChange&)>;
 
+// How long the display may stay silent before it is nudged to pass on what it kept back:
+// the longest a change can wait to be told, and on an idle screen the only wake-up.
+constexpr int kNudgeAfterMs = 2000;
+
 // Sleeps in poll() until the display tells of something or `stopFd` is readable.
 void followEvents(PaletteEvents& events, const ChangeHandler& onChange, int stopFd) {
     if (!onChange({std::chrono::system_clock::now(), events.startPalette(), {}})) return;
@@ -28,9 +32,14 @@ void followEvents(PaletteEvents& events, const ChangeHandler& onChange, int stop
     for (;;) {
         pollfd ready[2] = {{stopFd, POLLIN, 0}, {events.readyFd(), POLLIN, 0}};
         const bool stoppable = stopFd >= 0;
-        if (::poll(stoppable ? ready : ready + 1, stoppable ? 2 : 1, -1) < 0) {
+        const int count = ::poll(stoppable ? ready : ready + 1, stoppable ? 2 : 1, kNudgeAfterMs);
+        if (count < 0) {
             if (errno == EINTR) continue;
             throw std::system_error(errno, std::generic_category(), "poll");
+        }
+        if (count == 0) {
+            events.nudge();
+            continue;
         }
         if (stoppable && ready[0].revents) return;
         if (!events.takeArrived(onState)) return;

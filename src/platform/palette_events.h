@@ -26,6 +26,13 @@ class PaletteEvents {
     // CommandFailure (ResourceUnavailable) when the screen cannot be reached.
     using StateHandler = std::function<bool(const SystemPaletteSnapshot&, const std::string&)>;
     virtual bool takeArrived(const StateHandler& onState) = 0;
+
+    // Makes the display pass on what it has kept back: an X server hands over recorded
+    // requests only when it next writes to some client, so a program that stores colours
+    // and then waits without a round trip would otherwise not be heard of until the screen
+    // next has something to say. Called when nothing has arrived for a while; waits for
+    // nothing.
+    virtual void nudge() = 0;
 };
 
 }  // namespace vexa

@@ -165,6 +165,19 @@ TEST_F(ScriptCommandsE2E, WatchPrintsALineForEveryChangeOfTheInstalledColours) {
         ASSERT_TRUE(again);
         EXPECT_EQ(again->substr(12), " 5: " + std::to_string(i) + ", 9, 9" + byTest);
     }
+    // Stored with no round trip after it, and nothing else happens on the screen: the
+    // server passes the request on only when it next writes to a client, which the watcher
+    // brings about when it has heard nothing for a while.
+    auto flushed = lineAfter(watcher, [&] {
+        XColor cell{};
+        cell.pixel = 6;
+        cell.red = cell.green = cell.blue = 0x4242;
+        cell.flags = DoRed | DoGreen | DoBlue;
+        XStoreColor(x_.get(), second.colormap(), &cell);
+        XFlush(x_.get());
+    });
+    ASSERT_TRUE(flushed);
+    EXPECT_EQ(flushed->substr(12), " 6: 66, 66, 66" + byTest);
     EXPECT_EQ(watcher.readLine(300ms), std::nullopt) << "a line without a change";
 
     // The end of the installed colormap's owner: the server installs the default colormap.
@@ -177,9 +190,10 @@ TEST_F(ScriptCommandsE2E, WatchPrintsALineForEveryChangeOfTheInstalledColours) {
     const std::string image = dir_ + "/four.ppm";
     std::ofstream(image) << "P3 2 2 255\n201 13 77  13 201 77  77 13 201  250 250 10\n";
     ChildProcess xli({"xli", "-display", display_, "-geometry", "+300+300", image});
-    const std::string byXli = " by " + programName(xli.pid());
     line = watcher.readLine();
     ASSERT_TRUE(line) << "no line for xli's colours";
+    // Named once xli runs: until its exec the process bears the test's name.
+    const std::string byXli = " by " + programName(xli.pid());
     EXPECT_TRUE(line->ends_with(byXli)) << *line << " not" << byXli;
 
     ::kill(watcher.pid(), SIGINT);

@@ -92,6 +92,13 @@ class RecordedPaletteEvents : public PaletteEvents {
         return true;
     }
 
+    void nudge() override {
+        // A reply is output, and output makes the server pass on what it recorded.
+        xcb_connection_t* connection = XGetXCBConnection(control_);
+        xcb_discard_reply(connection, xcb_get_input_focus(connection).sequence);
+        xcb_flush(connection);
+    }
+
   private:
     bool handle(const xcb_record_enable_context_reply_t& reply, const StateHandler& onState) {
         const std::uint32_t client = reply.xid_base;
