@@ -53,9 +53,26 @@ ProgramColormap::~ProgramColormap() {
     Fl::remove_system_handler(&ProgramColormap::dispatch);
 }
 
-// New windows take the installed colormap, and the program's colours are matched to it.
+// New windows take the installed colormap, and the program's colours are matched to it;
+// but not the desktop's own while the windows carry another. A window manager installs that
+// one whenever the pointer crosses the desktop or a menu of ours (twm takes a pop-up for the
+// desktop), and a window opened from that menu would otherwise keep it.
 void prepareWindowColormap() {
-    if (fl_display) drawUnder(installedColormap(fl_display));
+    if (!fl_display) return;
+    Colormap colormap = installedColormap(fl_display);
+    if (colormap == DefaultColormap(fl_display, DefaultScreen(fl_display))) {
+        XErrorTrap trap(fl_display);
+        for (Fl_Window* window = Fl::first_window(); window; window = Fl::next_window(window)) {
+            XWindowAttributes attributes{};
+            const Window id = topLevelId(*window);
+            if (id && !window->override() && XGetWindowAttributes(fl_display, id, &attributes) &&
+                attributes.colormap != None) {
+                colormap = attributes.colormap;
+                break;
+            }
+        }
+    }
+    drawUnder(colormap);
 }
 
 void ProgramColormap::watch(Window window) {
