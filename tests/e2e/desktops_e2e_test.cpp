@@ -347,6 +347,34 @@ TEST(ReadabilityE2E, MenusDialogsAndFramesStayReadableUnderAnotherProgramsColorm
     EXPECT_EQ(installedColormap(x), other.colormap());
 }
 
+// The desktop's colormap installed for a moment (a window manager does so while the pointer
+// crosses the desktop or one of Vexa's menus): a window opened then takes the colormap
+// Vexa's windows carry, the other program's, so that the pointer entering it never puts the
+// desktop's colours on the screen.
+TEST(ReadabilityE2E, AWindowOpenedWhileTheDesktopsColormapIsInstalledTakesTheWindowsOwn) {
+    XConnection x;
+    ConfigHome home;
+    home.seedVersion();
+    ColormapHolder other(hostileColormap());
+    ASSERT_TRUE(waitFor([&] { return installedColormap(x) == other.colormap(); }));
+    VexaProcess vexa(home);
+    const Window window = vexa.waitForWindow(x);
+    ASSERT_NE(window, 0u);
+    const auto colormapOf = [&](Window w) {
+        XWindowAttributes attributes{};
+        return XGetWindowAttributes(x, w, &attributes) ? attributes.colormap : None;
+    };
+    ASSERT_TRUE(waitFor([&] { return colormapOf(window) == other.colormap(); }));
+    const Colormap desktops = DefaultColormap(x.get(), DefaultScreen(x.get()));
+    XInstallColormap(x, desktops);
+    XSync(x, False);
+    ASSERT_TRUE(chooseMenu(window, {"alt+h", "a"}));
+    Window about = 0;
+    ASSERT_TRUE(waitFor([&] { return (about = findWindowByName(x, "About Vexa")) != 0; }));
+    EXPECT_EQ(colormapOf(about), other.colormap());
+    EXPECT_EQ(colormapOf(window), other.colormap());
+}
+
 }  // namespace
 }  // namespace vexa::testing
 
