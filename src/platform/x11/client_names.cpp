@@ -24,15 +24,16 @@ ClientNames::ClientNames(Display* connection) : connection_(connection) {
 
 void ClientNames::query(std::uint32_t base) {
     if (!extension_) return;
-    XResClientIdSpec spec{base, XRES_CLIENT_ID_PID_MASK};
+    XResClientIdSpec wanted{base, XRES_CLIENT_ID_PID_MASK};
     long count = 0;
     XResClientIdValue* values = nullptr;
     // The client may be gone already.
     XErrorTrap trap(connection_);
-    if (XResQueryClientIds(connection_, 1, &spec, &count, &values) != Success) return;
+    if (XResQueryClientIds(connection_, 1, &wanted, &count, &values) != Success) return;
     for (long i = 0; i < count; ++i) {
         const pid_t pid = XResGetClientPid(&values[i]);
-        if (pid > 0) names_[static_cast<std::uint32_t>(values[i].spec.client)] = processName(pid);
+        const auto& [id, length, value] = values[i];
+        if (pid > 0) names_[static_cast<std::uint32_t>(id.client)] = processName(pid);
     }
     XResClientIdsDestroy(count, values);
 }
