@@ -124,16 +124,9 @@ int main(int argc, char** argv) {
   XInstallColormap(d, map);
   XSync(d, False);
 
-  int out[2];
-  if (pipe(out)) return 1;
-  pid_t child = fork();
-  if (child == 0) {
-    dup2(out[1], 1);
-    close(out[0]);
-    execvp(argv[5], argv + 5);
-    _exit(127);
-  }
-  close(out[1]);
+  pid_t child;
+  const int watcher = start_with_output(argv + 5, &child);
+  if (watcher < 0) return 1;
   /* Ready once a change of entry 255 comes out as a line. */
   int ready = 0;
   char c;
@@ -141,8 +134,8 @@ int main(int argc, char** argv) {
     XColor cell = {.pixel = 255, .red = (unsigned short)(i * 601), .flags = DoRed};
     XStoreColor(d, map, &cell);
     XFlush(d);
-    struct pollfd p = {out[0], POLLIN, 0};
-    while (poll(&p, 1, 100) > 0 && read(out[0], &c, 1) == 1)
+    struct pollfd p = {watcher, POLLIN, 0};
+    while (poll(&p, 1, 100) > 0 && read(watcher, &c, 1) == 1)
       if (c == '\n') ready = 1;
   }
   if (!ready) {
@@ -150,8 +143,8 @@ int main(int argc, char** argv) {
     kill(child, SIGTERM);
     return 1;
   }
-  struct pollfd p = {out[0], POLLIN, 0};
-  while (poll(&p, 1, 300) > 0 && read(out[0], &c, 1) == 1) {
+  struct pollfd p = {watcher, POLLIN, 0};
+  while (poll(&p, 1, 300) > 0 && read(watcher, &c, 1) == 1) {
   }
 
   long before = wakeups(child);
@@ -160,7 +153,7 @@ int main(int argc, char** argv) {
 
   sent = calloc((size_t)steps, sizeof *sent);
   seen = calloc((size_t)steps, sizeof *seen);
-  out_fd = out[0];
+  out_fd = watcher;
   pthread_t thread;
   pthread_create(&thread, 0, reader, 0);
   double start = now_us();

@@ -87,22 +87,15 @@ int main(int argc, char** argv) {
   int n = atoi(argv[1]);
   Display* d = XOpenDisplay(NULL);
   if (!d || n <= 0) return 1;
-  int out[2];
-  if (pipe(out)) return 1;
-  pid_t child = fork();
-  if (child == 0) {
-    dup2(out[1], 1);
-    close(out[0]);
-    execvp(argv[4], argv + 4);
-    _exit(127);
-  }
-  close(out[1]);
+  pid_t child;
+  const int watcher = start_with_output(argv + 4, &child);
+  if (watcher < 0) return 1;
   int ready = 0;
   for (int i = 0; i < 500 && !ready; i++) {
     change(d, 200);
-    ready = line(out[0], 100);
+    ready = line(watcher, 100);
   }
-  while (line(out[0], 300)) {
+  while (line(watcher, 300)) {
   }
   double* lat = calloc(n, sizeof *lat);
   int got = 0;
@@ -112,7 +105,7 @@ int main(int argc, char** argv) {
     nanosleep(&gap, 0);
     double t0 = now_us();
     change(d, 10 + i % 200);
-    if (line(out[0], 2000)) lat[got++] = now_us() - t0;
+    if (line(watcher, 2000)) lat[got++] = now_us() - t0;
   }
   kill(child, SIGTERM);
   waitpid(child, 0, 0);
