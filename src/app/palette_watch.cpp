@@ -1,7 +1,6 @@
 #include "app/palette_watch.h"
 
 #include <poll.h>
-#include <signal.h>
 
 #include <cerrno>
 #include <ctime>
@@ -97,10 +96,7 @@ void watchPalette(const PaletteModel& model, std::FILE* out) {
         },
         endSignalFd(), kWatchInterval);
     // Interrupted as a watching command is: by the signal, as before it was caught.
-    if (const int signal = takeEndSignal()) {
-        ::signal(signal, SIG_DFL);
-        ::raise(signal);
-    }
+    if (const int signal = takeEndSignal()) endAsSignalled(signal);
 }
 
 }  // namespace vexa

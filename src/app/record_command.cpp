@@ -1,7 +1,6 @@
 #include "app/record_command.h"
 
 #include <poll.h>
-#include <signal.h>
 #include <sys/epoll.h>
 #include <sys/timerfd.h>
 #include <unistd.h>
@@ -187,10 +186,7 @@ void recordPalette(const PaletteModel& model, const std::string& path,
             progress.end("Writing " + path + " was interrupted; it was not written.", true);
         }
     }
-    if (signal) {
-        ::signal(signal, SIG_DFL);
-        ::raise(signal);
-    }
+    if (signal) endAsSignalled(signal);
 }
 
 }  // namespace vexa

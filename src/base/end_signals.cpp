@@ -54,4 +54,9 @@ int takeEndSignal() {
     return ::read(signalPipe[0], &byte, 1) == 1 ? byte : 0;
 }
 
+void endAsSignalled(int signal) {
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
 }  // namespace vexa

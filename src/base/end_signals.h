@@ -17,6 +17,9 @@ bool watchEndSignals();
 int endSignalFd();
 // The signal noted first and not yet taken, or 0.
 int takeEndSignal();
+// Ends the process as `signal` would have, had it not been caught: what a command that ran
+// until it was interrupted does once it has finished its work.
+void endAsSignalled(int signal);
 // Whether end signal `number` was ignored when watchEndSignals() ran: it stays ignored, for
 // the programs Vexa starts too.
 bool endSignalIgnored(int number);
