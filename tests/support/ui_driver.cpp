@@ -108,8 +108,12 @@ bool focusOn(Window window) {
     {
         XConnection x;
         XGetInputFocus(x, &focus, &revert);
+        if (focus == window) return true;
+        // Vexa names and places its window before it maps it, and only a window on the
+        // screen can take the focus.
+        if (!waitFor([&] { return shownOnScreen(x, window); })) return false;
     }
-    return focus == window || xdotool({"windowfocus", "--sync", std::to_string(window)});
+    return xdotool({"windowfocus", "--sync", std::to_string(window)});
 }
 
 bool pressKeys(Window window, const std::string& keys) {

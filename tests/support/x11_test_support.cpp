@@ -156,6 +156,12 @@ std::vector<Rgb> screenColors(::Display* display, int x, int y, int width, int h
     return result;
 }
 
+bool shownOnScreen(::Display* display, Window window) {
+    XWindowAttributes attributes{};
+    return withoutErrors(display, [&] { XGetWindowAttributes(display, window, &attributes); }) &&
+           attributes.map_state == IsViewable;
+}
+
 Window findWindowByName(::Display* display, const std::string& name,
                         std::chrono::milliseconds timeout) {
     Window found = 0;

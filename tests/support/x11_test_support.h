@@ -70,6 +70,9 @@ std::vector<unsigned long> windowPixels(::Display* display, Window window, int x
 // What the screen shows at a rectangle of the root: pixels through the installed colormap.
 std::vector<Rgb> screenColors(::Display* display, int x, int y, int width, int height);
 
+// True while `window` is mapped and viewable; false when it is not, or is gone.
+bool shownOnScreen(::Display* display, Window window);
+
 // A top-level window whose WM_NAME equals `name` (searched through the whole tree),
 // polled until `timeout`; 0 when none appears.
 Window findWindowByName(::Display* display, const std::string& name,
